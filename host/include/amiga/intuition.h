@@ -1,0 +1,155 @@
+// intuition: screens, windows, input messages and text.
+#pragma once
+
+#include "amiga/exec.h"
+#include "amiga/graphics.h"
+
+struct Screen {
+    struct Screen *NextScreen;
+    WORD LeftEdge, TopEdge;
+    WORD Width, Height;
+    struct ViewPort ViewPort;
+    struct RastPort RastPort;
+    struct BitMap *host_BitMap;     // the screen's own picture (own screens)
+    struct ColorMap host_ColorMap;  // pens of the screen
+    BOOL host_Public;
+    BOOL host_Quiet;
+    ULONG host_DisplayID;
+};
+
+struct Window {
+    struct Window *NextWindow;
+    WORD LeftEdge, TopEdge;
+    WORD Width, Height;
+    WORD MouseY, MouseX;
+    ULONG Flags;
+    STRPTR Title;
+    struct Screen *WScreen;
+    struct RastPort *RPort;
+    BYTE BorderLeft, BorderTop, BorderRight, BorderBottom;
+    struct MsgPort *UserPort;
+    ULONG IDCMPFlags;
+    // Host fields.
+    struct RastPort host_RastPort;
+    struct MsgPort host_Port;
+    WORD host_InnerWidth, host_InnerHeight;
+    BOOL host_Activate, host_Backdrop, host_DepthGadget, host_CloseGadget, host_RMBTrap,
+        host_NoCareRefresh;
+    IPTR host_BackFill;
+};
+
+struct IntuiMessage {
+    struct Message ExecMessage;
+    ULONG Class;
+    UWORD Code;
+    UWORD Qualifier;
+    APTR IAddress;
+    WORD MouseX, MouseY;
+    ULONG Seconds, Micros;
+    struct Window *IDCMPWindow;
+    struct IntuiMessage *SpecialLink;
+};
+
+struct TextAttr {
+    CONST_STRPTR ta_Name;
+    UWORD ta_YSize;
+    UBYTE ta_Style;
+    UBYTE ta_Flags;
+};
+
+struct IntuiText {
+    UBYTE FrontPen, BackPen;
+    UBYTE DrawMode;
+    WORD LeftEdge;
+    WORD TopEdge;
+    struct TextAttr *ITextFont;
+    UBYTE *IText;
+    struct IntuiText *NextText;
+};
+
+struct NewScreen;
+struct NewWindow;
+
+constexpr UBYTE FS_NORMAL = 0;
+constexpr UBYTE FPF_ROMFONT = 0x01;
+constexpr UBYTE FPF_DISKFONT = 0x02;
+
+// Message classes.
+constexpr ULONG IDCMP_NEWSIZE = 0x2;
+constexpr ULONG IDCMP_REFRESHWINDOW = 0x4;
+constexpr ULONG IDCMP_MOUSEBUTTONS = 0x8;
+constexpr ULONG IDCMP_MOUSEMOVE = 0x10;
+constexpr ULONG IDCMP_CLOSEWINDOW = 0x200;
+constexpr ULONG IDCMP_RAWKEY = 0x400;
+constexpr ULONG IDCMP_ACTIVEWINDOW = 0x40000;
+constexpr ULONG IDCMP_INACTIVEWINDOW = 0x80000;
+
+// Mouse button codes and key codes.
+constexpr UWORD IECODE_UP_PREFIX = 0x80;
+constexpr UWORD SELECTDOWN = 0x68;
+constexpr UWORD SELECTUP = 0xE8;
+constexpr UWORD MENUDOWN = 0x69;
+constexpr UWORD MENUUP = 0xE9;
+constexpr UWORD MIDDLEDOWN = 0x6A;
+constexpr UWORD MIDDLEUP = 0xEA;
+constexpr UWORD IEQUALIFIER_REPEAT = 0x200;
+
+constexpr ULONG WFLG_RMBTRAP = 0x10000;
+
+constexpr Tag WA_Left = 0x80000064u;
+constexpr Tag WA_Top = 0x80000065u;
+constexpr Tag WA_Width = 0x80000066u;
+constexpr Tag WA_Height = 0x80000067u;
+constexpr Tag WA_IDCMP = 0x8000006Au;
+constexpr Tag WA_Flags = 0x8000006Bu;
+constexpr Tag WA_Title = 0x8000006Eu;
+constexpr Tag WA_CustomScreen = 0x80000070u;
+constexpr Tag WA_InnerWidth = 0x80000076u;
+constexpr Tag WA_InnerHeight = 0x80000077u;
+constexpr Tag WA_PubScreen = 0x80000079u;
+constexpr Tag WA_BackFill = 0x8000007Fu;
+constexpr Tag WA_DepthGadget = 0x80000083u;
+constexpr Tag WA_CloseGadget = 0x80000084u;
+constexpr Tag WA_Backdrop = 0x80000085u;
+constexpr Tag WA_NoCareRefresh = 0x80000087u;
+constexpr Tag WA_Activate = 0x80000089u;
+constexpr Tag WA_RMBTrap = 0x8000008Au;
+
+constexpr Tag SA_Width = 0x80000023u;
+constexpr Tag SA_Height = 0x80000024u;
+constexpr Tag SA_Depth = 0x80000025u;
+constexpr Tag SA_DisplayID = 0x80000032u;
+constexpr Tag SA_Quiet = 0x80000038u;
+
+constexpr ULONG INVALID_ID = 0xFFFFFFFFu;
+constexpr ULONG PAL_MONITOR_ID = 0x00021000u;
+constexpr ULONG LORES_KEY = 0x00000000u;
+
+// Opens a screen of the program's own: shown fullscreen by the display. A
+// depth of 1..8 gives a palette screen, anything deeper true colour.
+struct Screen *OpenScreenTagList(const struct NewScreen *ns, const struct TagItem *tags);
+template <class... A> struct Screen *OpenScreenTags(const struct NewScreen *ns, A... tags) {
+    auto l = host::make_tags(tags...);
+    return OpenScreenTagList(ns, l.items);
+}
+void CloseScreen(struct Screen *screen);
+
+// The default public screen (the desktop, through the display's zoom).
+struct Screen *LockPubScreen(CONST_STRPTR name);
+void UnlockPubScreen(CONST_STRPTR name, struct Screen *screen);
+
+// Opens the window on WA_PubScreen (or WA_CustomScreen); its RastPort draws
+// into a framebuffer of the screen's pixel form, borders included.
+struct Window *OpenWindowTagList(const struct NewWindow *nw, const struct TagItem *tags);
+template <class... A> struct Window *OpenWindowTags(const struct NewWindow *nw, A... tags) {
+    auto l = host::make_tags(tags...);
+    return OpenWindowTagList(nw, l.items);
+}
+void CloseWindow(struct Window *window);
+
+// Draws the chain of texts with the built-in 8 x 8 ROM font, whatever font
+// is named. JAM1 draws only the set pixels of the glyphs; JAM2 fills the
+// cell with the back pen too. Clipped to the drawing context's bitmap.
+void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, LONG top);
+// Width in pixels of the text: 8 per character.
+LONG IntuiTextLength(const struct IntuiText *itext);

@@ -1,0 +1,195 @@
+// exec: the library table, memory pools, message ports and memory copies.
+#include "amiga/exec.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "amiga/host.h"
+#include "internal.h"
+
+namespace {
+
+struct HostLibrary {
+    const char *name;
+    UWORD version;
+    struct Library base;
+    int opens;
+    int present_version; // -1: withheld
+};
+
+// The libraries this host provides, at the versions of a current system.
+HostLibrary libraries[] = {
+    {"intuition.library", 50, {}, 0, 50},   {"graphics.library", 50, {}, 0, 50},
+    {"gadtools.library", 50, {}, 0, 50},    {"datatypes.library", 50, {}, 0, 50},
+    {"icon.library", 50, {}, 0, 50},        {"cybergraphics.library", 50, {}, 0, 50},
+};
+
+bool env_read = false;
+
+// KWADRON_LIBS: "-name" withholds a library, "name=N" sets its version.
+void read_environment() {
+    if (env_read) return;
+    env_read = true;
+    const char *env = getenv("KWADRON_LIBS");
+    if (!env) return;
+    std::string s(env);
+    size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && (s[i] == ',' || isspace(static_cast<unsigned char>(s[i])))) ++i;
+        size_t j = i;
+        while (j < s.size() && s[j] != ',' && !isspace(static_cast<unsigned char>(s[j]))) ++j;
+        std::string item = s.substr(i, j - i);
+        i = j;
+        if (item.empty()) continue;
+        bool withhold = item[0] == '-';
+        if (withhold) item.erase(0, 1);
+        int version = -1;
+        size_t eq = item.find('=');
+        if (eq != std::string::npos) {
+            version = atoi(item.c_str() + eq + 1);
+            item.resize(eq);
+        }
+        for (auto &l : libraries)
+            if (item == l.name) l.present_version = withhold ? -1 : version < 0 ? l.version : version;
+    }
+}
+
+HostLibrary *find(const char *name) {
+    for (auto &l : libraries)
+        if (name && strcmp(l.name, name) == 0) return &l;
+    return nullptr;
+}
+
+struct Pool {
+    std::vector<void *> blocks;
+};
+
+} // namespace
+
+struct Library *OpenLibrary(CONST_STRPTR name, ULONG version) {
+    read_environment();
+    HostLibrary *l = find(name);
+    if (!l || l->present_version < 0 || static_cast<ULONG>(l->present_version) < version) return nullptr;
+    if (host::fault_hit("OpenLibrary")) return nullptr;
+    l->base.lib_Version = static_cast<UWORD>(l->present_version);
+    l->base.lib_Node.ln_Name = const_cast<char *>(l->name);
+    ++l->opens;
+    l->base.lib_OpenCnt = static_cast<UWORD>(l->opens);
+    host::ledger_add("library", &l->base);
+    return &l->base;
+}
+
+void CloseLibrary(struct Library *lib) {
+    if (!lib) return;
+    for (auto &l : libraries)
+        if (&l.base == lib) {
+            if (l.opens <= 0 || !host::ledger_remove("library", lib)) {
+                host::misuse("CloseLibrary of a library that is not open");
+                return;
+            }
+            --l.opens;
+            return;
+        }
+    host::misuse("CloseLibrary of an unknown base");
+}
+
+namespace host {
+bool library_open(const char *name) {
+    HostLibrary *l = find(name);
+    return l && l->opens > 0;
+}
+
+void set_library_version(const char *name, int version) {
+    read_environment();
+    if (HostLibrary *l = find(name)) l->present_version = version;
+}
+
+void exec_reset() {
+    for (auto &l : libraries) {
+        l.opens = 0;
+        l.present_version = l.version;
+    }
+    env_read = false;
+}
+} // namespace host
+
+APTR CreatePool(ULONG, ULONG puddleSize, ULONG threshSize) {
+    if (threshSize > puddleSize) return nullptr;
+    if (host::fault_hit("CreatePool")) return nullptr;
+    Pool *p = new (std::nothrow) Pool;
+    if (p) host::ledger_add("pool", p);
+    return p;
+}
+
+void DeletePool(APTR pool) {
+    if (!pool) return;
+    if (!host::ledger_remove("pool", pool)) {
+        host::misuse("DeletePool of an unknown pool");
+        return;
+    }
+    Pool *p = static_cast<Pool *>(pool);
+    for (void *b : p->blocks) free(b);
+    delete p;
+}
+
+APTR AllocVecPooled(APTR pool, ULONG size) {
+    if (!pool) return nullptr;
+    if (host::fault_hit("AllocVecPooled")) return nullptr;
+    Pool *p = static_cast<Pool *>(pool);
+    void *b = calloc(1, size ? size : 1);
+    if (!b) return nullptr;
+    try {
+        p->blocks.push_back(b);
+    } catch (const std::bad_alloc &) {
+        free(b);
+        return nullptr;
+    }
+    return b;
+}
+
+void FreeVecPooled(APTR pool, APTR memory) {
+    if (!pool || !memory) return;
+    Pool *p = static_cast<Pool *>(pool);
+    for (auto it = p->blocks.begin(); it != p->blocks.end(); ++it)
+        if (*it == memory) {
+            free(memory);
+            p->blocks.erase(it);
+            return;
+        }
+    host::misuse("FreeVecPooled of a block not in the pool");
+}
+
+void CopyMem(const void *source, void *dest, ULONG size) {
+    if (size) memmove(dest, source, size);
+}
+
+struct Message *GetMsg(struct MsgPort *port) {
+    if (!port || !port->mp_Head) return nullptr;
+    Message *m = port->mp_Head;
+    port->mp_Head = reinterpret_cast<Message *>(m->mn_Node.ln_Succ);
+    if (!port->mp_Head) port->mp_Tail = nullptr;
+    --port->mp_Count;
+    m->mn_Node.ln_Succ = nullptr;
+    return m;
+}
+
+void PutMsg(struct MsgPort *port, struct Message *msg) {
+    if (!port || !msg) return;
+    msg->mn_Node.ln_Succ = nullptr;
+    if (port->mp_Tail)
+        port->mp_Tail->mn_Node.ln_Succ = &msg->mn_Node;
+    else
+        port->mp_Head = msg;
+    port->mp_Tail = msg;
+    ++port->mp_Count;
+}
+
+struct Message *WaitPort(struct MsgPort *port) {
+    if (!port) return nullptr;
+    while (!port->mp_Head) host::display_wait(port);
+    return port->mp_Head;
+}

@@ -1,0 +1,328 @@
+// graphics: bitmaps, rectangle copies, pens and colours; intuition's text.
+#include "amiga/graphics.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "amiga/host.h"
+#include "amiga/intuition.h"
+#include "internal.h"
+
+namespace host {
+extern const unsigned char rom_font[96][8];
+
+namespace {
+bool log_on = false;
+std::vector<BlitRecord> &log_store() {
+    static std::vector<BlitRecord> v;
+    return v;
+}
+
+// Largest bitmap the host hands out, in pixels.
+constexpr int64_t max_pixels = int64_t(1) << 28;
+
+struct Clip {
+    LONG sx, sy, dx, dy, w, h;
+};
+
+// Cuts the copy down to what lies inside both bitmaps; false when nothing does.
+bool clip(const BitMap *src, const BitMap *dst, LONG sx, LONG sy, LONG dx, LONG dy, LONG w, LONG h,
+          Clip &c) {
+    int64_t x0 = sx, y0 = sy, x1 = dx, y1 = dy, cw = w, ch = h;
+    if (cw <= 0 || ch <= 0) return false;
+    if (x0 < 0) { x1 -= x0; cw += x0; x0 = 0; }
+    if (y0 < 0) { y1 -= y0; ch += y0; y0 = 0; }
+    if (x1 < 0) { x0 -= x1; cw += x1; x1 = 0; }
+    if (y1 < 0) { y0 -= y1; ch += y1; y1 = 0; }
+    cw = std::min({cw, int64_t(src->Width) - x0, int64_t(dst->Width) - x1});
+    ch = std::min({ch, int64_t(src->Rows) - y0, int64_t(dst->Rows) - y1});
+    if (cw <= 0 || ch <= 0) return false;
+    c = {LONG(x0), LONG(y0), LONG(x1), LONG(y1), LONG(cw), LONG(ch)};
+    return true;
+}
+
+bool usable(const BitMap *bm) { return bm && bm->Pixels && bm->Width > 0 && bm->Rows > 0; }
+
+void record(bool masked, const BitMap *src, LONG sx, LONG sy, LONG w, LONG h, RastPort *dst, LONG dx,
+            LONG dy, ULONG minterm) {
+    if (log_on) log_store().push_back({masked, src, sx, sy, w, h, dst, dx, dy, minterm});
+}
+
+// How a pen looks in a true-colour bitmap.
+ULONG pen_colour(const RastPort *rp, unsigned pen) {
+    if (rp->host_Colors) return pen_rgb(rp->host_Colors, pen);
+    static ColorMap defaults = [] {
+        ColorMap cm{};
+        default_pens(&cm);
+        return cm;
+    }();
+    return pen_rgb(&defaults, pen);
+}
+
+void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen) {
+    BitMap *bm = rp->BitMap;
+    if (x < 0 || y < 0 || x >= bm->Width || y >= bm->Rows) return;
+    UBYTE *row = bm->Pixels + size_t(y) * bm->BytesPerRow;
+    if (bm->BytesPerPixel == 1)
+        row[x] = UBYTE(pen);
+    else
+        reinterpret_cast<uint32_t *>(row)[x] = pen_colour(rp, pen);
+}
+} // namespace
+
+void blit_log_enable(bool on) { log_on = on; }
+const std::vector<BlitRecord> &blit_log() { return log_store(); }
+void blit_log_clear() { log_store().clear(); }
+
+void default_pens(ColorMap *cm) {
+    static const ULONG pens[4] = {0xAAAAAA, 0x000000, 0xFFFFFF, 0x6688BB};
+    memset(cm, 0, sizeof *cm);
+    memcpy(cm->Colors, pens, sizeof pens);
+    cm->Count = 4;
+}
+
+BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool tracked) {
+    if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) return nullptr;
+    if (int64_t(width) * height > max_pixels) return nullptr;
+    BitMap *bm = new (std::nothrow) BitMap{};
+    if (!bm) return nullptr;
+    bm->BytesPerPixel = truecolor ? 4 : 1;
+    size_t stride = size_t(width) * bm->BytesPerPixel;
+    bm->Pixels = static_cast<UBYTE *>(calloc(size_t(height), stride));
+    if (!bm->Pixels) {
+        delete bm;
+        return nullptr;
+    }
+    bm->Width = width;
+    bm->Rows = UWORD(height);
+    bm->BytesPerRow = stride > 0xFFFF ? 0 : UWORD(stride);
+    bm->Depth = UBYTE(truecolor ? 24 : std::clamp(depth, 1, 8));
+    if (tracked) ledger_add("bitmap", bm);
+    return bm;
+}
+
+void bitmap_destroy(BitMap *bm, bool tracked) {
+    if (!bm) return;
+    if (tracked && !ledger_remove("bitmap", bm)) {
+        misuse("FreeBitMap of a bitmap the host did not hand out");
+        return;
+    }
+    free(bm->Pixels);
+    delete bm;
+}
+
+IPTR get_tag(const TagItem *list, Tag tag, IPTR def) {
+    for (const TagItem *t = list; t && t->ti_Tag != TAG_DONE; ++t)
+        if (t->ti_Tag == tag) return t->ti_Data;
+    return def;
+}
+
+bool has_tag(const TagItem *list, Tag tag) {
+    for (const TagItem *t = list; t && t->ti_Tag != TAG_DONE; ++t)
+        if (t->ti_Tag == tag) return true;
+    return false;
+}
+
+void graphics_reset() {
+    log_on = false;
+    log_store().clear();
+}
+} // namespace host
+
+// Row stride in memory; BytesPerRow only holds it when it fits 16 bits.
+static size_t stride_of(const BitMap *bm) { return size_t(bm->Width) * bm->BytesPerPixel; }
+
+BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
+                       LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm) {
+    host::record(false, src, xSrc, ySrc, xSize, ySize, destRP, xDest, yDest, minterm);
+    if (!destRP || !host::usable(src) || !host::usable(destRP->BitMap)) return FALSE;
+    if (minterm != 0xC0) {
+        host::misuse("BltBitMapRastPort with a minterm other than 0xC0");
+        return FALSE;
+    }
+    BitMap *dst = destRP->BitMap;
+    if (src->BytesPerPixel != dst->BytesPerPixel) {
+        host::misuse("BltBitMapRastPort between bitmaps of different pixel forms");
+        return FALSE;
+    }
+    host::Clip c;
+    if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return TRUE;
+    const size_t bpp = src->BytesPerPixel, ss = stride_of(src), ds = stride_of(dst);
+    const UBYTE *s = src->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
+    UBYTE *d = dst->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
+    const size_t n = size_t(c.w) * bpp;
+    for (LONG y = 0; y < c.h; ++y, s += ss, d += ds) memmove(d, s, n);
+    return TRUE;
+}
+
+void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
+                           LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm,
+                           const UBYTE *bltMask) {
+    host::record(true, src, xSrc, ySrc, xSize, ySize, destRP, xDest, yDest, minterm);
+    if (!destRP || !bltMask || !host::usable(src) || !host::usable(destRP->BitMap)) return;
+    if (minterm != 0xE0) {
+        host::misuse("BltMaskBitMapRastPort with a minterm other than 0xE0");
+        return;
+    }
+    BitMap *dst = destRP->BitMap;
+    if (src->BytesPerPixel != dst->BytesPerPixel) {
+        host::misuse("BltMaskBitMapRastPort between bitmaps of different pixel forms");
+        return;
+    }
+    host::Clip c;
+    if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return;
+    const size_t mstride = size_t((src->Width + 15) / 16) * 2;
+    const size_t ss = stride_of(src), ds = stride_of(dst);
+    for (LONG y = 0; y < c.h; ++y) {
+        const UBYTE *mrow = bltMask + size_t(c.sy + y) * mstride;
+        const UBYTE *srow = src->Pixels + size_t(c.sy + y) * ss;
+        UBYTE *drow = dst->Pixels + size_t(c.dy + y) * ds;
+        if (src->BytesPerPixel == 1) {
+            for (LONG x = 0; x < c.w; ++x) {
+                LONG mx = c.sx + x;
+                if (mrow[mx >> 3] & (0x80 >> (mx & 7))) drow[c.dx + x] = srow[mx];
+            }
+        } else {
+            auto s32 = reinterpret_cast<const uint32_t *>(srow);
+            auto d32 = reinterpret_cast<uint32_t *>(drow);
+            for (LONG x = 0; x < c.w; ++x) {
+                LONG mx = c.sx + x;
+                if (mrow[mx >> 3] & (0x80 >> (mx & 7))) d32[c.dx + x] = s32[mx];
+            }
+        }
+    }
+}
+
+struct BitMap *AllocBitMap(ULONG sizex, ULONG sizey, ULONG depth, ULONG,
+                           const struct BitMap *friend_bitmap) {
+    if (host::fault_hit("AllocBitMap")) return nullptr;
+    if (sizex > 0xFFFF || sizey > 0xFFFF) return nullptr;
+    bool truecolor = depth > 8 || (friend_bitmap && friend_bitmap->BytesPerPixel == 4);
+    return host::bitmap_create(LONG(sizex), LONG(sizey), int(depth), truecolor, true);
+}
+
+void FreeBitMap(struct BitMap *bm) { host::bitmap_destroy(bm, true); }
+
+ULONG GetBitMapAttr(const struct BitMap *bm, ULONG attribute) {
+    if (!bm) return 0;
+    switch (attribute) {
+    case BMA_WIDTH: return ULONG(bm->Width);
+    case BMA_HEIGHT: return bm->Rows;
+    case BMA_DEPTH: return bm->Depth;
+    case BMA_FLAGS: return bm->Flags;
+    default: return 0;
+    }
+}
+
+void InitRastPort(struct RastPort *rp) {
+    if (!rp) return;
+    memset(rp, 0, sizeof *rp);
+    rp->FgPen = 1;
+    rp->DrawMode = JAM2;
+}
+
+void SetRGB32(struct ViewPort *vp, ULONG n, ULONG r, ULONG g, ULONG b) {
+    if (!vp || !vp->ColorMap || n > 255) return;
+    vp->ColorMap->Colors[n] = ((r >> 24) << 16) | ((g >> 24) << 8) | (b >> 24);
+}
+
+void SetRast(struct RastPort *rp, ULONG pen) {
+    if (!rp || !host::usable(rp->BitMap)) return;
+    BitMap *bm = rp->BitMap;
+    if (bm->BytesPerPixel == 1) {
+        memset(bm->Pixels, int(pen & 0xFF), stride_of(bm) * bm->Rows);
+        return;
+    }
+    uint32_t colour = host::pen_colour(rp, pen & 0xFF);
+    auto p = reinterpret_cast<uint32_t *>(bm->Pixels);
+    std::fill(p, p + size_t(bm->Width) * bm->Rows, colour);
+}
+
+// A true-colour pixel reads as the first pen holding exactly its colour, or
+// as pen 255 when no pen does.
+static UBYTE pen_of_colour(const ColorMap *cm, uint32_t colour) {
+    ColorMap defaults;
+    if (!cm) {
+        host::default_pens(&defaults);
+        cm = &defaults;
+    }
+    unsigned count = cm->Count ? cm->Count : 256;
+    for (unsigned i = 0; i < count && i < 256; ++i)
+        if ((cm->Colors[i] & 0xFFFFFF) == (colour & 0xFFFFFF)) return UBYTE(i);
+    return 255;
+}
+
+LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xstop, ULONG ystop,
+                     UBYTE *array, struct RastPort *) {
+    if (!rp || !array || !host::usable(rp->BitMap) || xstop < xstart || ystop < ystart) return 0;
+    if (xstop > 0xFFFF || ystop > 0xFFFF) return 0;
+    const BitMap *bm = rp->BitMap;
+    const size_t w = xstop - xstart + 1, h = ystop - ystart + 1;
+    const size_t padded = (w + 15) / 16 * 16;
+    for (size_t y = 0; y < h; ++y) {
+        UBYTE *out = array + y * padded;
+        size_t by = ystart + y;
+        for (size_t x = 0; x < w; ++x) {
+            size_t bx = xstart + x;
+            if (bx >= size_t(bm->Width) || by >= bm->Rows) {
+                out[x] = 0;
+                continue;
+            }
+            const UBYTE *row = bm->Pixels + by * stride_of(bm);
+            out[x] = bm->BytesPerPixel == 1
+                         ? row[bx]
+                         : pen_of_colour(bm->Colors ? bm->Colors : rp->host_Colors,
+                                         reinterpret_cast<const uint32_t *>(row)[bx]);
+        }
+    }
+    return LONG(w * h);
+}
+
+LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct TagItem *tags) {
+    if (!cm) return -1;
+    LONG precision = LONG(host::get_tag(tags, OBP_Precision, IPTR(PRECISION_IMAGE)));
+    const int R = int(r >> 24), G = int(g >> 24), B = int(b >> 24);
+    unsigned count = cm->Count ? std::min<unsigned>(cm->Count, 256) : 256;
+    LONG best = -1;
+    long best_d = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        ULONG c = cm->Colors[i];
+        int dr = int((c >> 16) & 0xFF) - R, dg = int((c >> 8) & 0xFF) - G, db = int(c & 0xFF) - B;
+        long d = long(dr) * dr + long(dg) * dg + long(db) * db;
+        if (d == 0) return LONG(i);
+        if (precision != PRECISION_EXACT && (best < 0 || d < best_d)) {
+            best = LONG(i);
+            best_d = d;
+        }
+    }
+    return best;
+}
+
+void ReleasePen(struct ColorMap *, ULONG) {}
+
+void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, LONG top) {
+    if (!rp || !host::usable(rp->BitMap)) return;
+    for (const IntuiText *t = itext; t; t = t->NextText) {
+        if (!t->IText) continue;
+        LONG x = left + t->LeftEdge, y = top + t->TopEdge;
+        for (const UBYTE *c = t->IText; *c; ++c, x += 8) {
+            const unsigned char *glyph = (*c >= 32 && *c < 128) ? host::rom_font[*c - 32] : nullptr;
+            for (int row = 0; row < 8; ++row)
+                for (int col = 0; col < 8; ++col) {
+                    bool set = glyph && (glyph[row] & (0x80 >> col));
+                    if (set)
+                        host::put_pen(rp, x + col, y + row, t->FrontPen);
+                    else if (t->DrawMode & JAM2)
+                        host::put_pen(rp, x + col, y + row, t->BackPen);
+                }
+        }
+    }
+}
+
+LONG IntuiTextLength(const struct IntuiText *itext) {
+    if (!itext || !itext->IText) return 0;
+    return LONG(strlen(reinterpret_cast<const char *>(itext->IText))) * 8;
+}

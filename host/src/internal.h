@@ -1,0 +1,27 @@
+// Links between the host's own modules; nothing of this is native.
+#pragma once
+
+#include "amiga/graphics.h"
+#include "amiga/intuition.h"
+
+namespace host {
+// Bitmaps of the host, in the ledger as "bitmap" when tracked is set.
+BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool tracked);
+void bitmap_destroy(BitMap *bm, bool tracked);
+
+// Colour of a pen in a colour map, 0x00RRGGBB.
+inline ULONG pen_rgb(const ColorMap *cm, unsigned pen) {
+    return cm && pen < 256 ? cm->Colors[pen] : 0;
+}
+// A classic desktop's pens: grey, black, white, blue.
+void default_pens(ColorMap *cm);
+
+// Blocks until the port has a message (the display fills it). Implemented
+// by the display module.
+void display_wait(MsgPort *port);
+// Queues one input message on a window's port.
+void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
+
+// Whether a library is open, for the misuse checks of its calls.
+bool library_open(const char *name);
+} // namespace host

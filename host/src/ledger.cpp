@@ -1,0 +1,95 @@
+// Resource ledger, faults on demand and misuse reports of the host.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "amiga/host.h"
+
+namespace host {
+namespace {
+struct Entry {
+    std::string kind;
+    const void *handle;
+};
+std::vector<Entry> &entries() {
+    static std::vector<Entry> e;
+    return e;
+}
+std::map<std::string, int> &pending_faults() {
+    static std::map<std::string, int> f;
+    return f;
+}
+std::map<std::string, int> &calls() {
+    static std::map<std::string, int> c;
+    return c;
+}
+int misuses = 0;
+} // namespace
+
+void ledger_add(const char *kind, const void *handle) { entries().push_back({kind, handle}); }
+
+bool ledger_remove(const char *kind, const void *handle) {
+    auto &e = entries();
+    for (auto it = e.begin(); it != e.end(); ++it)
+        if (it->handle == handle && it->kind == kind) {
+            e.erase(it);
+            return true;
+        }
+    return false;
+}
+
+size_t ledger_count(const char *kind) {
+    if (!kind) return entries().size();
+    size_t n = 0;
+    for (auto &x : entries()) n += x.kind == kind;
+    return n;
+}
+
+std::vector<std::string> ledger_open() {
+    std::vector<std::string> out;
+    for (auto &x : entries()) {
+        char buf[64];
+        snprintf(buf, sizeof buf, " %p", x.handle);
+        out.push_back(x.kind + buf);
+    }
+    return out;
+}
+
+void ledger_clear() { entries().clear(); }
+
+void fault_inject(const std::string &call, int nth) { pending_faults()[call] = nth < 1 ? 1 : nth; }
+
+bool fault_hit(const char *call) {
+    ++calls()[call];
+    auto &f = pending_faults();
+    auto it = f.find(call);
+    if (it == f.end()) return false;
+    if (--it->second > 0) return false;
+    f.erase(it);
+    return true;
+}
+
+int call_count(const std::string &call) {
+    auto it = calls().find(call);
+    return it == calls().end() ? 0 : it->second;
+}
+
+void faults_reset() {
+    pending_faults().clear();
+    calls().clear();
+}
+
+void misuse(const char *what) {
+    ++misuses;
+    fprintf(stderr, "host: misuse: %s\n", what);
+#ifndef NDEBUG
+    if (!getenv("KWADRON_MISUSE_CONTINUE")) abort();
+#endif
+}
+
+int misuse_count() { return misuses; }
+
+} // namespace host

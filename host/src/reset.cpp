@@ -1,0 +1,14 @@
+// Brings every module of the host back to its starting state between tests.
+#include "amiga/host.h"
+
+namespace host {
+void reset_all() {
+    display_reset();
+    icon_reset();
+    dos_reset();
+    graphics_reset();
+    exec_reset();
+    faults_reset();
+    ledger_clear();
+}
+} // namespace host
