@@ -1,0 +1,118 @@
+// The program's entry: settings, the start-up in its fixed order, the event
+// loop and the one way out.
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <cstdlib>
+
+#include "amiga/datatypes.h"
+#include "amiga/dos.h"
+#include "amiga/icon.h"
+#include "amiga/startup.h"
+#include "amiga/workbench.h"
+#include "app/app.h"
+#include "gfx/gfx.h"
+#include "platform/platform.h"
+#include "rules/rules.h"
+
+IPTR args[2] = {reinterpret_cast<IPTR>("progdir:grafika_aga"), 0};
+
+namespace {
+const char Szablon[] = "SKIN/K,SCREEN/S";
+
+// Puts the skin path into nazwa_skina; a path that does not fit is refused.
+bool Kopiuj_Nazwe(const char *sciezka) {
+    if (!sciezka) sciezka = "";
+    if (strlen(sciezka) >= sizeof nazwa_skina) {
+        puts("Za długa ścieżka pliku graficznego (najwyżej 99 znaków)\n");
+        return false;
+    }
+    snprintf(nazwa_skina, sizeof nazwa_skina, "%s", sciezka);
+    return true;
+}
+} // namespace
+
+LONG program::main(LONG argc, char **argv) {
+    struct RDArgs *rdargs = nullptr;
+    struct DiskObject *ikona = nullptr;
+    BPTR wyjscie = 0;
+    LONG kod = 0;
+
+    if (!Zasoby_Otworz()) goto koniec;
+
+    if (argc > 0) {
+        rdargs = ReadArgs(Szablon, args, nullptr);
+        if (!rdargs) {
+            PrintFault(IoErr(), argv[0]);
+            Zasoby_Zamknij();
+            return 10;
+        }
+        if (args[1]) args[1] = 1;
+        wyjscie = Output();
+    } else {
+        struct WBStartup *wb = reinterpret_cast<struct WBStartup *>(argv);
+        if (!wb || wb->sm_NumArgs < 1 || !wb->sm_ArgList) {
+            Zasoby_Zamknij();
+            return 10;
+        }
+        struct WBArg *arg = &wb->sm_ArgList[wb->sm_NumArgs - 1];
+        if (!arg->wa_Name || !arg->wa_Name[0]) {
+            Zasoby_Zamknij();
+            return 10;
+        }
+        BPTR stary = CurrentDir(arg->wa_Lock);
+        ikona = GetDiskObjectNew(reinterpret_cast<CONST_STRPTR>(arg->wa_Name));
+        if (ikona) {
+            STRPTR wartosc = FindToolType(ikona->do_ToolTypes, "SKIN");
+            if (wartosc) args[0] = reinterpret_cast<IPTR>(wartosc);
+            if (FindToolType(ikona->do_ToolTypes, "SCREEN")) args[1] = 1;
+        }
+        CurrentDir(stary);
+    }
+
+    if (argc == 0 || wyjscie) {
+        if (!Kopiuj_Nazwe(reinterpret_cast<const char *>(args[0]))) {
+            if (rdargs) FreeArgs(rdargs);
+            if (ikona) FreeDiskObject(ikona);
+            Zasoby_Zamknij();
+            return 10;
+        }
+    }
+    if (rdargs) FreeArgs(rdargs);
+    if (ikona) FreeDiskObject(ikona);
+
+    if (!Wczytaj_Grafike()) goto koniec;
+    if (!Otworz_Ekran(LONG(args[1]), tryb_ekran)) goto koniec;
+    if (!Otworz_Okno(LONG(args[1]), tryb_ekran)) goto koniec;
+    {
+        struct MsgPort *port = Okno->UserPort;
+
+        if (!CyberGfxBase && args[1] == 1)
+            SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, FALSE, TAG_DONE);
+        else
+            SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, TRUE, OBP_Precision,
+                       PRECISION_IMAGE, TAG_DONE);
+        DoDTMethod(grafika, nullptr, nullptr, DTM_PROCLAYOUT, nullptr, 2);
+        GetDTAttrs(grafika, PDTA_DestBitMap, &BM_Grafika, TAG_DONE);
+
+        if (!Generuj_Maske(BM_Grafika)) {
+            puts("Nie moge wygenerowac maski\n");
+            goto koniec;
+        }
+        Skaluj_Uklad();
+        srand(unsigned(time(nullptr)));
+        WczytajHighScore();
+        Gfx_Tlo();
+        Losuj_Cyfre();
+        Losuj_Cyfre();
+        OdswierzGad(0, 4, Okno);
+        Gfx_Start_Punkty();
+        Gfx_Start_Cyfr();
+
+        Petla_Zdarzen(port);
+    }
+
+koniec:
+    Zasoby_Zamknij();
+    return kod;
+}

@@ -1,0 +1,348 @@
+// The board: layout at both scales, cell drawing, the four moves with their
+// slide animation, spawning and the move check.
+#include <cstdlib>
+#include <random>
+
+#include "game_fixture.h"
+
+using testgame::GameTest;
+using testgame::skin_code;
+
+namespace {
+
+enum Dir { RIGHT, LEFT, UP, DOWN };
+const char *const dir_names[] = {"right", "left", "up", "down"};
+
+// Cell pk of line `line` in a direction, as board index.
+int cell_of(Dir d, int line, int k) {
+    switch (d) {
+    case RIGHT: return line * 4 + (3 - k);
+    case LEFT: return line * 4 + k;
+    case UP: return k * 4 + line;
+    default: return (3 - k) * 4 + line;
+    }
+}
+
+LONG move_line(Dir d, LONG line) {
+    switch (d) {
+    case RIGHT: return Ruch_Prawo(line);
+    case LEFT: return Ruch_Lewo(line);
+    case UP: return Ruch_Gora(line);
+    default: return Ruch_Dol(line);
+    }
+}
+
+struct Drawn {
+    int cell;     // board index
+    int exponent; // what the copy shows: 0 for the background
+    bool operator==(const Drawn &o) const { return cell == o.cell && exponent == o.exponent; }
+};
+
+class BoardTest : public GameTest {
+  protected:
+    // Decodes the record of copies into the cells drawn and what each showed.
+    std::vector<Drawn> drawn() {
+        std::vector<Drawn> out;
+        const LONG s = tryb_ekran, W = Kafle[0].szer, H = Kafle[0].wys;
+        for (const auto &b : host::blit_log()) {
+            EXPECT_FALSE(b.masked);
+            EXPECT_EQ(b.minterm, 0xC0u);
+            EXPECT_EQ(b.w, W);
+            EXPECT_EQ(b.h, H);
+            const LONG X = b.dx - bl - (131 << s), Y = b.dy - bt - (48 << s);
+            EXPECT_EQ(X % W, 0);
+            EXPECT_EQ(Y % H, 0);
+            const int cell = int(Y / H) * 4 + int(X / W);
+            int e = -1;
+            if (b.sx == b.dx - bl && b.sy == b.dy - bt) e = 0;
+            for (int i = 0; i < 16; ++i)
+                if (b.sx == Kafle[i].x && b.sy == Kafle[i].y) e = i + 1;
+            EXPECT_NE(e, -1) << "copy from " << b.sx << "," << b.sy;
+            out.push_back({cell, e});
+        }
+        return out;
+    }
+
+    // What cell (r, c) of the window shows now, read back from its pixels.
+    int shown(int r, int c) {
+        const LONG s = tryb_ekran, W = Kafle[0].szer, H = Kafle[0].wys;
+        const LONG X = (131 << s) + c * W, Y = (48 << s) + r * H;
+        const ULONG p = pixel(bl + X, bt + Y);
+        if (p == skin_code(X, Y)) return 0;
+        for (int i = 0; i < 16; ++i)
+            if (p == skin_code(Kafle[i].x, Kafle[i].y)) return i + 1;
+        return -1;
+    }
+};
+
+struct LineCase {
+    int in[4];
+    int out[4];
+    LONG result;
+    LONG gain;
+    // Each redraw as (first k, what p_k..p3 show), flattened.
+    std::vector<std::pair<int, std::vector<int>>> redraws;
+};
+
+const LineCase line_cases[] = {
+    {{0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0, {}},
+    {{1, 2, 1, 2}, {1, 2, 1, 2}, 0, 0, {}},
+    {{1, 1, 1, 1}, {2, 2, 0, 0}, 1, 8, {{0, {2, 1, 1, 0}}, {1, {2, 0, 0}}}},
+    {{1, 1, 2, 2}, {2, 3, 0, 0}, 1, 12, {{0, {2, 2, 2, 0}}, {1, {3, 0, 0}}}},
+    {{1, 1, 2, 0}, {2, 2, 0, 0}, 1, 4, {{0, {2, 2, 0, 0}}}},
+    {{2, 1, 1, 0}, {2, 2, 0, 0}, 1, 4, {{1, {2, 0, 0}}}},
+    {{0, 1, 0, 1}, {2, 0, 0, 0}, 1, 4, {{0, {1, 0, 1, 0}}, {1, {1, 0, 0}}, {0, {2, 0, 0, 0}}}},
+    {{2, 0, 0, 2}, {3, 0, 0, 0}, 1, 8, {{1, {2, 0, 0}}, {0, {3, 0, 0, 0}}}},
+    {{0, 0, 0, 5}, {5, 0, 0, 0}, 1, 0, {{0, {5, 0, 0, 0}}}},
+};
+
+} // namespace
+
+TEST_F(BoardTest, LineCasesInEveryDirectionAtBothScales) {
+    for (LONG scale = 0; scale <= 1; ++scale) {
+        open(scale);
+        for (int d = 0; d < 4; ++d)
+            for (const auto &lc : line_cases) {
+                const int line = 2;
+                SCOPED_TRACE(::testing::Message() << "scale " << scale << " " << dir_names[d] << " "
+                                                  << lc.in[0] << lc.in[1] << lc.in[2] << lc.in[3]);
+                reset_state();
+                for (int k = 0; k < 4; ++k) Tab_PoleGry[cell_of(Dir(d), line, k)] = lc.in[k];
+                host::blit_log_clear();
+                EXPECT_EQ(move_line(Dir(d), line), lc.result);
+                for (int k = 0; k < 4; ++k) EXPECT_EQ(Tab_PoleGry[cell_of(Dir(d), line, k)], lc.out[k]);
+                EXPECT_EQ(Sub_Punkty, lc.gain);
+                std::vector<Drawn> expected;
+                for (const auto &[first, shows] : lc.redraws)
+                    for (size_t i = 0; i < shows.size(); ++i)
+                        expected.push_back({cell_of(Dir(d), line, first + int(i)), shows[i]});
+                EXPECT_EQ(drawn(), expected);
+            }
+    }
+}
+
+TEST_F(BoardTest, StoppedPlayMovesNothing) {
+    open(0);
+    for (UBYTE state : {UBYTE(0), UBYTE(2)})
+        for (int d = 0; d < 4; ++d) {
+            reset_state();
+            Gra_OK = state;
+            const int board[16] = {0, 1, 0, 1, 2, 2, 0, 0, 1, 0, 0, 1, 3, 3, 3, 3};
+            for (int i = 0; i < 16; ++i) Tab_PoleGry[i] = board[i];
+            host::blit_log_clear();
+            for (LONG line = 0; line < 4; ++line) EXPECT_EQ(move_line(Dir(d), line), 0);
+            for (int i = 0; i < 16; ++i) EXPECT_EQ(Tab_PoleGry[i], board[i]);
+            EXPECT_EQ(Sub_Punkty, 0);
+            EXPECT_TRUE(host::blit_log().empty());
+        }
+}
+
+namespace {
+// A line move written plainly: pack, then merge equal neighbours from the edge.
+struct Model {
+    int out[4] = {0, 0, 0, 0};
+    LONG gain = 0;
+    bool changed = false;
+};
+Model model_line(const int in[4]) {
+    Model m;
+    std::vector<int> tiles;
+    for (int k = 0; k < 4; ++k)
+        if (in[k]) tiles.push_back(in[k]);
+    int n = 0;
+    for (size_t i = 0; i < tiles.size(); ++n) {
+        if (i + 1 < tiles.size() && tiles[i] == tiles[i + 1]) {
+            m.out[n] = tiles[i] + 1;
+            m.gain += LONG(1) << m.out[n];
+            i += 2;
+        } else {
+            m.out[n] = tiles[i];
+            i += 1;
+        }
+    }
+    for (int k = 0; k < 4; ++k) m.changed = m.changed || m.out[k] != in[k];
+    return m;
+}
+} // namespace
+
+TEST_F(BoardTest, RandomMovesAgreeWithAPlainModelAndTheScreenFollows) {
+    std::mt19937 gen(20261206);
+    for (LONG scale = 0; scale <= 1; ++scale) {
+        open(scale);
+        for (int round = 0; round < 4000; ++round) {
+            reset_state();
+            for (auto &c : Tab_PoleGry) c = gen() % 5 == 0 ? 0 : LONG(gen() % 7);
+            Gfx_Start_Cyfr();
+            const Dir d = Dir(gen() % 4);
+            LONG expected_gain = 0;
+            Model models[4];
+            for (int line = 0; line < 4; ++line) {
+                int in[4];
+                for (int k = 0; k < 4; ++k) in[k] = Tab_PoleGry[cell_of(d, line, k)];
+                models[line] = model_line(in);
+                expected_gain += models[line].gain;
+            }
+            for (int line = 0; line < 4; ++line) {
+                host::blit_log_clear();
+                ASSERT_EQ(move_line(d, line), models[line].changed ? 1 : 0);
+                for (int k = 0; k < 4; ++k)
+                    ASSERT_EQ(Tab_PoleGry[cell_of(d, line, k)], models[line].out[k]);
+                // Runs of at most four cells, at most three of them, all on this line.
+                const auto runs = drawn();
+                ASSERT_LE(runs.size(), 12u);
+                for (const auto &r : runs) {
+                    bool on_line = false;
+                    for (int k = 0; k < 4; ++k) on_line = on_line || cell_of(d, line, k) == r.cell;
+                    ASSERT_TRUE(on_line);
+                }
+            }
+            ASSERT_EQ(Sub_Punkty, expected_gain);
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 4; ++c) ASSERT_EQ(shown(r, c), Tab_PoleGry[r * 4 + c]);
+        }
+    }
+}
+
+TEST_F(BoardTest, LayoutAtDoubleScaleWithBorders) {
+    open(1);
+    const Przycisk &nowa = Funk[1];
+    EXPECT_EQ(nowa.x, bl + 46);
+    EXPECT_EQ(nowa.y, bt + 298);
+    EXPECT_EQ(nowa.szer, 142);
+    EXPECT_EQ(nowa.wys, 30);
+    EXPECT_EQ(nowa.zrodlo_x, 320);
+    EXPECT_EQ(nowa.zrodlo_y, 482);
+    EXPECT_EQ(nowa.zrodlo_y + nowa.wys + (1 << tryb_ekran), 514);
+    EXPECT_EQ(Kafle[0].x, 0);
+    EXPECT_EQ(Kafle[0].y, 482);
+    EXPECT_EQ(Kafle[0].szer, 78);
+    EXPECT_EQ(Kafle[0].wys, 78);
+    EXPECT_EQ(Cyfry[9].x, 618);
+    EXPECT_EQ(Cyfry[9].y, 698);
+
+    Tab_PoleGry[15] = 1;
+    host::blit_log_clear();
+    Gfx_Pole(3, 3);
+    ASSERT_EQ(host::blit_log().size(), 1u);
+    const auto &b = host::blit_log()[0];
+    EXPECT_EQ(b.dx, bl + 496);
+    EXPECT_EQ(b.dy, bt + 330);
+    EXPECT_EQ(b.sx, 0);
+    EXPECT_EQ(b.sy, 482);
+    // The background reaches every pixel of the inner area and no border pixel.
+    Gfx_Tlo();
+    EXPECT_EQ(pixel(bl, bt), skin_code(0, 0));
+    EXPECT_EQ(pixel(bl + 639, bt + 479), skin_code(639, 479));
+    EXPECT_EQ(pixel(bl - 1, bt), testgame::UNTOUCHED);
+    EXPECT_EQ(pixel(bl + 640, bt + 480), testgame::UNTOUCHED);
+}
+
+TEST_F(BoardTest, LayoutAtNormalScaleKeepsTablesAndMovesButtons) {
+    open(0);
+    EXPECT_EQ(Funk[0].x, bl + 23);
+    EXPECT_EQ(Funk[0].y, bt + 169);
+    EXPECT_EQ(Funk[0].szer, 71);
+    EXPECT_EQ(Funk[2].aktywny, 0);
+    EXPECT_EQ(Kafle[15].x, 120);
+    EXPECT_EQ(Kafle[15].y, 361);
+}
+
+TEST_F(BoardTest, EmptyCellShowsTheBackgroundAfterATile) {
+    for (LONG scale = 0; scale <= 1; ++scale) {
+        open(scale);
+        Tab_PoleGry[1 * 4 + 2] = 7;
+        Gfx_Pole(1, 2);
+        Tab_PoleGry[1 * 4 + 2] = 0;
+        Gfx_Pole(1, 2);
+        const LONG W = Kafle[0].szer, X = (131 << scale) + 2 * W, Y = (48 << scale) + W;
+        for (LONG y = 0; y < W; ++y)
+            for (LONG x = 0; x < W; ++x) ASSERT_EQ(pixel(bl + X + x, bt + Y + y), skin_code(X + x, Y + y));
+    }
+}
+
+TEST_F(BoardTest, ExponentsAboveTheSkinShowTheLastTileImage) {
+    open(0);
+    for (LONG e : {16, 17, 40, 1 << 30}) {
+        Tab_PoleGry[0] = e;
+        host::blit_log_clear();
+        Gfx_Pole(0, 0);
+        ASSERT_EQ(host::blit_log().size(), 1u);
+        EXPECT_EQ(host::blit_log()[0].sx, Kafle[15].x);
+        EXPECT_EQ(host::blit_log()[0].sy, Kafle[15].y);
+    }
+}
+
+TEST_F(BoardTest, SpawnsFollowTheFourDrawRule) {
+    open(0);
+    for (unsigned seed : {1u, 7u, 12345u, 99999u}) {
+        reset_state();
+        // The model: position from the first two numbers, kind from the next
+        // two, all four drawn again while the cell is taken.
+        srand(seed);
+        LONG model[16] = {0};
+        for (int spawn = 0; spawn < 10; ++spawn) {
+            LONG pos, kind;
+            do {
+                LONG a = rand();
+                LONG b = rand();
+                pos = ((a % 33) ^ b) % 16;
+                LONG c = rand();
+                LONG d = rand();
+                kind = ((c % 33) ^ d) % 16;
+            } while (model[pos] != 0);
+            model[pos] = kind >= 13 ? 2 : 1;
+        }
+        srand(seed);
+        for (int spawn = 0; spawn < 10; ++spawn) Losuj_Cyfre();
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(Tab_PoleGry[i], model[i]) << "seed " << seed << " cell " << i;
+    }
+}
+
+TEST_F(BoardTest, SpawnsLandOnEmptyCellsOnly) {
+    open(0);
+    for (unsigned seed = 0; seed < 300; ++seed) {
+        srand(seed);
+        Nowa_Gra();
+        int tiles = 0;
+        for (LONG c : Tab_PoleGry) {
+            tiles += c != 0;
+            EXPECT_TRUE(c == 0 || c == 1 || c == 2);
+        }
+        EXPECT_EQ(tiles, 2);
+    }
+    for (int hole = 0; hole < 16; ++hole) {
+        for (int i = 0; i < 16; ++i) Tab_PoleGry[i] = 3 + (i % 2);
+        Tab_PoleGry[hole] = 0;
+        host::blit_log_clear();
+        Losuj_Cyfre();
+        EXPECT_TRUE(Tab_PoleGry[hole] == 1 || Tab_PoleGry[hole] == 2);
+        ASSERT_EQ(host::blit_log().size(), 1u);
+    }
+    // A full board is left alone rather than searched for ever.
+    host::blit_log_clear();
+    Losuj_Cyfre();
+    EXPECT_TRUE(host::blit_log().empty());
+}
+
+TEST_F(BoardTest, MoveCheck) {
+    open(0);
+    const LONG no_pair[16] = {1, 2, 1, 2, 2, 1, 2, 1, 1, 2, 1, 2, 2, 1, 2, 1};
+    memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
+    EXPECT_EQ(Sprawdz_Ruch(), 0);
+    for (int i = 0; i < 16; ++i) {
+        memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
+        Tab_PoleGry[i] = 0;
+        EXPECT_EQ(Sprawdz_Ruch(), 1);
+        // An equal pair with the right-hand or the lower neighbour.
+        memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
+        if (i % 4 < 3) {
+            Tab_PoleGry[i + 1] = Tab_PoleGry[i];
+            EXPECT_EQ(Sprawdz_Ruch(), 1) << "row pair at " << i;
+        }
+        memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
+        if (i < 12) {
+            Tab_PoleGry[i + 4] = Tab_PoleGry[i];
+            EXPECT_EQ(Sprawdz_Ruch(), 1) << "column pair at " << i;
+        }
+    }
+}

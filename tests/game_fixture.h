@@ -1,0 +1,131 @@
+// A game drawn into a plain framebuffer: a synthetic skin whose every pixel
+// tells where in the skin it lies, a window bitmap with borders, and the
+// record of copies. No display is involved.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "amiga/graphics.h"
+#include "amiga/host.h"
+#include "app/app.h"
+#include "gfx/gfx.h"
+#include "platform/platform.h"
+#include "rules/rules.h"
+
+namespace testgame {
+
+// Colour of skin pixel (x, y): its coordinates, so a window pixel names its source.
+inline ULONG skin_code(LONG x, LONG y) { return (ULONG(x) << 12) | ULONG(y); }
+constexpr ULONG UNTOUCHED = 0xFF000000u;
+
+struct Tables {
+    Prostokat kafle[16];
+    Prostokat cyfry[10];
+    Przycisk funk[4];
+};
+// The tables as the program starts with them.
+inline const Tables &initial_tables() {
+    static const Tables t = [] {
+        Tables x;
+        memcpy(x.kafle, Kafle, sizeof Kafle);
+        memcpy(x.cyfry, Cyfry, sizeof Cyfry);
+        memcpy(x.funk, Funk, sizeof Funk);
+        return x;
+    }();
+    return t;
+}
+inline const Tables &tables_at_load = initial_tables();
+
+class GameTest : public ::testing::Test {
+  protected:
+    struct BitMap *skin = nullptr;
+    struct BitMap *frame = nullptr;
+    struct RastPort rp {};
+    struct Window okno {};
+    UBYTE *mask_block = nullptr;
+    LONG bl = 4, bt = 11;
+
+    // Sets up the game's drawing context at a scale; the mask is opaque
+    // wherever the skin pixel's code is odd in x, for the overlay tests.
+    void open(LONG scale) {
+        close();
+        host::ledger_clear();
+        host::faults_reset();
+        memcpy(Kafle, tables_at_load.kafle, sizeof Kafle);
+        memcpy(Cyfry, tables_at_load.cyfry, sizeof Cyfry);
+        memcpy(Funk, tables_at_load.funk, sizeof Funk);
+        tryb_ekran = scale;
+        const LONG sw = 320 << scale, sh = 483 << scale;
+        skin = AllocBitMap(sw, sh, 24, 0, nullptr);
+        for (LONG y = 0; y < sh; ++y)
+            for (LONG x = 0; x < sw; ++x)
+                reinterpret_cast<ULONG *>(skin->Pixels)[y * sw + x] = skin_code(x, y);
+        const LONG fw = (320 << scale) + bl + 3, fh = (240 << scale) + bt + 2;
+        frame = AllocBitMap(fw, fh, 24, 0, nullptr);
+        fill_frame(UNTOUCHED);
+        InitRastPort(&rp);
+        rp.BitMap = frame;
+        okno = {};
+        okno.RPort = &rp;
+        okno.BorderLeft = BYTE(bl);
+        okno.BorderTop = BYTE(bt);
+        const size_t mrow = size_t((sw + 15) / 16) * 2;
+        mask_block = new UBYTE[mrow * size_t(sh + 1)]();
+        for (LONG y = 0; y < sh; ++y)
+            for (LONG x = 0; x < sw; ++x)
+                if (x & 1) mask_block[y * mrow + x / 8] |= UBYTE(0x80 >> (x & 7));
+        BM_Grafika = skin;
+        RastPort = &rp;
+        Okno = &okno;
+        maska = mask_block;
+        BorderLEFT = WORD(bl);
+        BorderTOP = WORD(bt);
+        Skaluj_Uklad();
+        reset_state();
+        host::blit_log_clear();
+        host::blit_log_enable(true);
+    }
+
+    void reset_state() {
+        memset(Tab_PoleGry, 0, sizeof Tab_PoleGry);
+        Punkty = Sub_Punkty = High_Punkty = 0;
+        Gra_OK = 1;
+        Gra_Won = 1;
+        Quit = 0;
+        Fun = 4;
+    }
+
+    void fill_frame(ULONG colour) {
+        auto p = reinterpret_cast<ULONG *>(frame->Pixels);
+        std::fill(p, p + size_t(frame->Width) * frame->Rows, colour);
+    }
+
+    ULONG pixel(LONG x, LONG y) const {
+        return reinterpret_cast<const ULONG *>(frame->Pixels)[size_t(y) * frame->Width + x];
+    }
+
+    // Window position of a layout point at the current scale.
+    LONG wx(LONG x) const { return bl + (x << tryb_ekran); }
+    LONG wy(LONG y) const { return bt + (y << tryb_ekran); }
+
+    void close() {
+        host::blit_log_enable(false);
+        host::blit_log_clear();
+        if (skin) FreeBitMap(skin);
+        if (frame) FreeBitMap(frame);
+        delete[] mask_block;
+        skin = frame = nullptr;
+        mask_block = nullptr;
+        BM_Grafika = nullptr;
+        RastPort = nullptr;
+        Okno = nullptr;
+        maska = nullptr;
+    }
+
+    void TearDown() override { close(); }
+};
+
+} // namespace testgame
