@@ -1,0 +1,59 @@
+// cybergraphics: true-colour display modes and reading pixels as colours.
+#include "amiga/cybergraphics.h"
+
+#include <algorithm>
+
+#include "amiga/host.h"
+#include "display.h"
+#include "internal.h"
+
+namespace {
+// The one mode id the host gives out: any size, shown scaled.
+constexpr ULONG HOST_MODE_ID = 0x50001000u;
+} // namespace
+
+// A mode for CYBRBIDTG_NominalWidth x NominalHeight (default 800 x 600) at
+// CYBRBIDTG_Depth (default 8): the host shows any size up to 16384 pixels a
+// side at depth 15 to 32 or a chunky 8. INVALID_ID without a display, for
+// other sizes or depths, or on a fault. The monitor tag is ignored.
+ULONG BestCModeIDTagList(const struct TagItem *tags) {
+    if (host::fault_hit("BestCModeIDTags")) return INVALID_ID;
+    if (host::display_active() == host::DisplayKind::None) return INVALID_ID;
+    IPTR w = host::get_tag(tags, CYBRBIDTG_NominalWidth, 800);
+    IPTR h = host::get_tag(tags, CYBRBIDTG_NominalHeight, 600);
+    IPTR d = host::get_tag(tags, CYBRBIDTG_Depth, 8);
+    if (w < 1 || h < 1 || w > 16384 || h > 16384) return INVALID_ID;
+    if (d != 8 && (d < 15 || d > 32)) return INVALID_ID;
+    return HOST_MODE_ID;
+}
+
+// Copies the rectangle, clipped to the bitmap, as RGB (3 bytes), RGBA or
+// ARGB (4 bytes, alpha 0) to dst at (dstX, dstY), dstMod bytes a row. Pens
+// are shown through the bitmap's colours, else the drawing context's.
+// Other formats read nothing. Returns the pixels read.
+ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct RastPort *rp, UWORD srcX,
+                     UWORD srcY, UWORD width, UWORD height, UBYTE format) {
+    if (!dst || !rp || !rp->BitMap || !rp->BitMap->Pixels) return 0;
+    int size = format == RECTFMT_RGB ? 3 : format == RECTFMT_RGBA || format == RECTFMT_ARGB ? 4 : 0;
+    if (!size) return 0;
+    const BitMap *bm = rp->BitMap;
+    const ColorMap *cm = bm->Colors ? bm->Colors : rp->host_Colors;
+    LONG w = std::min<LONG>(width, bm->Width - LONG(srcX));
+    LONG h = std::min<LONG>(height, LONG(bm->Rows) - LONG(srcY));
+    if (w <= 0 || h <= 0) return 0;
+    auto *out = static_cast<UBYTE *>(dst);
+    for (LONG y = 0; y < h; ++y) {
+        UBYTE *o = out + size_t(dstY + y) * dstMod + size_t(dstX) * size;
+        for (LONG x = 0; x < w; ++x, o += size) {
+            ULONG c = host::bitmap_rgb(bm, cm, srcX + x, srcY + y);
+            UBYTE r = UBYTE(c >> 16), g = UBYTE(c >> 8), b = UBYTE(c);
+            if (format == RECTFMT_ARGB) {
+                o[0] = 0, o[1] = r, o[2] = g, o[3] = b;
+            } else {
+                o[0] = r, o[1] = g, o[2] = b;
+                if (size == 4) o[3] = 0;
+            }
+        }
+    }
+    return ULONG(w * h);
+}

@@ -1,0 +1,470 @@
+// The SDL display: a window of its own for each window on the public screen,
+// a fullscreen display for each screen the program opens, and the input
+// events of both turned into input messages.
+//
+// Zoom: the public screen is the desktop divided by the largest whole number
+// z with 320z and 240z within 80 % of the desktop's width and height (a
+// 1920 x 1080 desktop gives 3 and a public screen of 640 x 360). A window
+// opens at the largest such zoom for its own inner size (at least 1), and
+// can then be resized; it always keeps whole-number, nearest-pixel scaling.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+
+#include "display.h"
+#include "internal.h"
+
+namespace host {
+struct SdlView {
+    SDL_Window *win = nullptr;
+    SDL_Renderer *ren = nullptr;
+    SDL_Texture *tex = nullptr;
+    int lw = 0, lh = 0;           // logical size: the picture shown
+    WindowRec *window = nullptr;  // a window on the public screen, or
+    ScreenRec *screen = nullptr;  // an own screen with its windows
+    bool fullscreen = false;
+    bool stale = false;           // to be presented again
+};
+
+namespace {
+bool started = false;
+bool failed = false;
+std::vector<SdlView *> views;
+bool swallowed[SDL_NUM_SCANCODES];
+
+// Positions of mouse events in game pixels, worked out before the renderer
+// rewrites the events (it truncates towards zero, so -0.5 would become 0).
+struct MousePos {
+    Uint32 type, window_id, timestamp;
+    int x, y;
+};
+std::deque<MousePos> positions;
+
+constexpr UWORD NOBUTTON = 0xFF;
+constexpr UWORD Q_LSHIFT = 0x1, Q_RSHIFT = 0x2, Q_CAPS = 0x4, Q_CTRL = 0x8, Q_LALT = 0x10,
+                Q_RALT = 0x20, Q_LCMD = 0x40, Q_RCMD = 0x80, Q_NUMPAD = 0x100, Q_MID = 0x1000,
+                Q_RBUT = 0x2000, Q_LBUT = 0x4000;
+
+SdlView *view_of(Uint32 window_id) {
+    SDL_Window *w = SDL_GetWindowFromID(window_id);
+    for (SdlView *v : views)
+        if (v->win == w) return v;
+    return nullptr;
+}
+
+// The window a view's input goes to: its own, or the front one on its screen.
+WindowRec *target(SdlView *v) {
+    if (!v) return nullptr;
+    if (v->window) return v->window;
+    return v->screen->windows.empty() ? nullptr : v->screen->windows.back();
+}
+
+int SDLCALL watch(void *, SDL_Event *e) {
+    int x, y;
+    Uint32 id;
+    if (e->type == SDL_MOUSEMOTION)
+        x = e->motion.x, y = e->motion.y, id = e->motion.windowID;
+    else if (e->type == SDL_MOUSEBUTTONDOWN || e->type == SDL_MOUSEBUTTONUP)
+        x = e->button.x, y = e->button.y, id = e->button.windowID;
+    else
+        return 1;
+    SdlView *v = view_of(id);
+    if (!v) return 1;
+    float lx, ly;
+    SDL_RenderWindowToLogical(v->ren, x, y, &lx, &ly);
+    if (positions.size() > 4096) positions.pop_front();
+    positions.push_back({e->type, id, e->common.timestamp, int(std::floor(lx)), int(std::floor(ly))});
+    return 1;
+}
+
+// The floored position recorded for the event; the event's own otherwise.
+void logical_pos(const SDL_Event &e, int x, int y, Uint32 id, int &lx, int &ly) {
+    while (!positions.empty()) {
+        MousePos p = positions.front();
+        positions.pop_front();
+        if (p.type == e.type && p.window_id == id && p.timestamp == e.common.timestamp) {
+            lx = p.x;
+            ly = p.y;
+            return;
+        }
+    }
+    lx = x;
+    ly = y;
+}
+
+UWORD raw_key(SDL_Scancode sc) {
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return UWORD(0x01 + (sc - SDL_SCANCODE_1));
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return UWORD(0x50 + (sc - SDL_SCANCODE_F1));
+    static const char rows[3][11] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    static const UWORD starts[3] = {0x10, 0x20, 0x31};
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
+        char c = char('A' + (sc - SDL_SCANCODE_A));
+        for (int r = 0; r < 3; ++r)
+            for (int i = 0; rows[r][i]; ++i)
+                if (rows[r][i] == c) return UWORD(starts[r] + i);
+    }
+    switch (sc) {
+    case SDL_SCANCODE_ESCAPE: return 0x45;
+    case SDL_SCANCODE_UP: return 0x4C;
+    case SDL_SCANCODE_DOWN: return 0x4D;
+    case SDL_SCANCODE_RIGHT: return 0x4E;
+    case SDL_SCANCODE_LEFT: return 0x4F;
+    case SDL_SCANCODE_SPACE: return 0x40;
+    case SDL_SCANCODE_BACKSPACE: return 0x41;
+    case SDL_SCANCODE_TAB: return 0x42;
+    case SDL_SCANCODE_KP_ENTER: return 0x43;
+    case SDL_SCANCODE_RETURN: return 0x44;
+    case SDL_SCANCODE_DELETE: return 0x46;
+    case SDL_SCANCODE_HELP: return 0x5F;
+    case SDL_SCANCODE_GRAVE: return 0x00;
+    case SDL_SCANCODE_MINUS: return 0x0B;
+    case SDL_SCANCODE_EQUALS: return 0x0C;
+    case SDL_SCANCODE_BACKSLASH: return 0x0D;
+    case SDL_SCANCODE_LEFTBRACKET: return 0x1A;
+    case SDL_SCANCODE_RIGHTBRACKET: return 0x1B;
+    case SDL_SCANCODE_SEMICOLON: return 0x29;
+    case SDL_SCANCODE_APOSTROPHE: return 0x2A;
+    case SDL_SCANCODE_NONUSBACKSLASH: return 0x30;
+    case SDL_SCANCODE_COMMA: return 0x38;
+    case SDL_SCANCODE_PERIOD: return 0x39;
+    case SDL_SCANCODE_SLASH: return 0x3A;
+    case SDL_SCANCODE_KP_0: return 0x0F;
+    case SDL_SCANCODE_KP_1: return 0x1D;
+    case SDL_SCANCODE_KP_2: return 0x1E;
+    case SDL_SCANCODE_KP_3: return 0x1F;
+    case SDL_SCANCODE_KP_4: return 0x2D;
+    case SDL_SCANCODE_KP_5: return 0x2E;
+    case SDL_SCANCODE_KP_6: return 0x2F;
+    case SDL_SCANCODE_KP_7: return 0x3D;
+    case SDL_SCANCODE_KP_8: return 0x3E;
+    case SDL_SCANCODE_KP_9: return 0x3F;
+    case SDL_SCANCODE_KP_PERIOD: return 0x3C;
+    case SDL_SCANCODE_KP_MINUS: return 0x4A;
+    case SDL_SCANCODE_KP_PLUS: return 0x5E;
+    case SDL_SCANCODE_KP_DIVIDE: return 0x5C;
+    case SDL_SCANCODE_KP_MULTIPLY: return 0x5D;
+    case SDL_SCANCODE_LSHIFT: return 0x60;
+    case SDL_SCANCODE_RSHIFT: return 0x61;
+    case SDL_SCANCODE_CAPSLOCK: return 0x62;
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: return 0x63;
+    case SDL_SCANCODE_LALT: return 0x64;
+    case SDL_SCANCODE_RALT: return 0x65;
+    case SDL_SCANCODE_LGUI: return 0x66;
+    case SDL_SCANCODE_RGUI: return 0x67;
+    default: return 0xFFFF;
+    }
+}
+
+UWORD qualifier(Uint16 mod) {
+    UWORD q = 0;
+    if (mod & KMOD_LSHIFT) q |= Q_LSHIFT;
+    if (mod & KMOD_RSHIFT) q |= Q_RSHIFT;
+    if (mod & KMOD_CAPS) q |= Q_CAPS;
+    if (mod & KMOD_CTRL) q |= Q_CTRL;
+    if (mod & KMOD_LALT) q |= Q_LALT;
+    if (mod & KMOD_RALT) q |= Q_RALT;
+    if (mod & KMOD_LGUI) q |= Q_LCMD;
+    if (mod & KMOD_RGUI) q |= Q_RCMD;
+    Uint32 b = SDL_GetMouseState(nullptr, nullptr);
+    if (b & SDL_BUTTON_LMASK) q |= Q_LBUT;
+    if (b & SDL_BUTTON_RMASK) q |= Q_RBUT;
+    if (b & SDL_BUTTON_MMASK) q |= Q_MID;
+    return q;
+}
+
+// Copies a framebuffer into the texture's pixels at (dx, dy), clipped.
+void draw(uint8_t *pixels, int pitch, int tw, int th, const BitMap *bm, const ColorMap *cm, int dx,
+          int dy) {
+    if (!bm || !bm->Pixels) return;
+    uint32_t lut[256];
+    if (bm->BytesPerPixel == 1)
+        for (int i = 0; i < 256; ++i) lut[i] = 0xFF000000u | pen_rgb(cm, unsigned(i));
+    int x0 = std::max(0, -dx), x1 = std::min<int>(bm->Width, tw - dx);
+    int y0 = std::max(0, -dy), y1 = std::min<int>(bm->Rows, th - dy);
+    size_t stride = size_t(bm->Width) * bm->BytesPerPixel;
+    for (int y = y0; y < y1; ++y) {
+        auto *out = reinterpret_cast<uint32_t *>(pixels + size_t(y + dy) * pitch) + dx;
+        const UBYTE *in = bm->Pixels + size_t(y) * stride;
+        if (bm->BytesPerPixel == 4) {
+            auto *src = reinterpret_cast<const uint32_t *>(in);
+            for (int x = x0; x < x1; ++x) out[x] = 0xFF000000u | src[x];
+        } else {
+            for (int x = x0; x < x1; ++x) out[x] = lut[in[x]];
+        }
+    }
+}
+
+// The whole frame, composed afresh: a window's framebuffer, or a screen's
+// picture with each of its windows over it at its place.
+void present(SdlView *v) {
+    v->stale = false;
+    void *px;
+    int pitch;
+    if (v->tex && SDL_LockTexture(v->tex, nullptr, &px, &pitch) == 0) {
+        auto *p = static_cast<uint8_t *>(px);
+        if (v->window) {
+            draw(p, pitch, v->lw, v->lh, v->window->host_RastPort.BitMap,
+                 &v->window->screen->host_ColorMap, 0, 0);
+        } else {
+            ScreenRec *s = v->screen;
+            draw(p, pitch, v->lw, v->lh, s->host_BitMap, &s->host_ColorMap, 0, 0);
+            for (WindowRec *w : s->windows)
+                draw(p, pitch, v->lw, v->lh, w->host_RastPort.BitMap, &s->host_ColorMap, w->LeftEdge,
+                     w->TopEdge);
+        }
+        SDL_UnlockTexture(v->tex);
+    }
+    SDL_SetRenderDrawColor(v->ren, 0, 0, 0, 255);
+    SDL_RenderClear(v->ren);
+    if (v->tex) SDL_RenderCopy(v->ren, v->tex, nullptr, nullptr);
+    SDL_RenderPresent(v->ren);
+}
+
+bool make_texture(SdlView *v) {
+    v->tex = SDL_CreateTexture(v->ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, v->lw, v->lh);
+    if (!v->tex) return false;
+    SDL_SetTextureScaleMode(v->tex, SDL_ScaleModeNearest);
+    return true;
+}
+
+SdlView *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 flags) {
+    auto *v = new SdlView{};
+    v->lw = lw;
+    v->lh = lh;
+    v->win = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh, flags);
+    if (v->win) v->ren = SDL_CreateRenderer(v->win, -1, 0);
+    if (!v->ren || SDL_RenderSetLogicalSize(v->ren, lw, lh) != 0 ||
+        SDL_RenderSetIntegerScale(v->ren, SDL_TRUE) != 0 || !make_texture(v)) {
+        fprintf(stderr, "host: cannot open a display window: %s\n", SDL_GetError());
+        if (v->ren) SDL_DestroyRenderer(v->ren);
+        if (v->win) SDL_DestroyWindow(v->win);
+        delete v;
+        return nullptr;
+    }
+    v->fullscreen = flags & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    views.push_back(v);
+    return v;
+}
+
+void toggle_fullscreen(SdlView *v) {
+    v->fullscreen = !v->fullscreen;
+    SDL_SetWindowFullscreen(v->win, v->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    v->stale = true;
+}
+
+void close_message(WindowRec *w) {
+    if (w) post_input(w, IDCMP_CLOSEWINDOW, 0, w->MouseX, w->MouseY, 0);
+}
+
+void on_key(const SDL_KeyboardEvent &k) {
+    SdlView *v = view_of(k.windowID);
+    SDL_Scancode sc = k.keysym.scancode;
+    if (sc < 0 || sc >= SDL_NUM_SCANCODES) return;
+    bool down = k.type == SDL_KEYDOWN;
+    // F11 and Alt+Enter switch the view between window and fullscreen.
+    if (down && (sc == SDL_SCANCODE_F11 ||
+                 (sc == SDL_SCANCODE_RETURN && (k.keysym.mod & KMOD_ALT)))) {
+        swallowed[sc] = true;
+        if (v && !k.repeat) toggle_fullscreen(v);
+        return;
+    }
+    if (!down && swallowed[sc]) {
+        swallowed[sc] = false;
+        return;
+    }
+    WindowRec *w = target(v);
+    UWORD code = raw_key(sc);
+    if (!w || code == 0xFFFF) return;
+    UWORD q = qualifier(k.keysym.mod);
+    if (sc >= SDL_SCANCODE_KP_DIVIDE && sc <= SDL_SCANCODE_KP_PERIOD) q |= Q_NUMPAD;
+    if (k.repeat) q |= IEQUALIFIER_REPEAT;
+    post_input(w, IDCMP_RAWKEY, down ? code : UWORD(code | IECODE_UP_PREFIX), w->MouseX, w->MouseY, q);
+}
+
+void on_mouse(const SDL_Event &e) {
+    bool motion = e.type == SDL_MOUSEMOTION;
+    Uint32 id = motion ? e.motion.windowID : e.button.windowID;
+    SdlView *v = view_of(id);
+    WindowRec *w = target(v);
+    if (!w) return;
+    int lx, ly;
+    logical_pos(e, motion ? e.motion.x : e.button.x, motion ? e.motion.y : e.button.y, id, lx, ly);
+    if (v->screen) {
+        lx -= w->LeftEdge;
+        ly -= w->TopEdge;
+    }
+    bool inside = lx >= 0 && ly >= 0 && lx < w->Width && ly < w->Height;
+    UWORD q = qualifier(SDL_GetModState());
+    if (motion) {
+        if (inside) post_input(w, IDCMP_MOUSEMOVE, NOBUTTON, WORD(lx), WORD(ly), q);
+        return;
+    }
+    bool down = e.type == SDL_MOUSEBUTTONDOWN;
+    UWORD code;
+    switch (e.button.button) {
+    case SDL_BUTTON_LEFT: code = down ? SELECTDOWN : SELECTUP; break;
+    case SDL_BUTTON_MIDDLE: code = down ? MIDDLEDOWN : MIDDLEUP; break;
+    case SDL_BUTTON_RIGHT:
+        // Without RMBTrap the right button belongs to the menus.
+        if (!(w->Flags & WFLG_RMBTRAP)) return;
+        code = down ? MENUDOWN : MENUUP;
+        break;
+    default: return;
+    }
+    // A press outside the picture keeps its out-of-range position.
+    lx = std::clamp(lx, -32768, 32767);
+    ly = std::clamp(ly, -32768, 32767);
+    post_input(w, IDCMP_MOUSEBUTTONS, code, WORD(lx), WORD(ly), q);
+}
+
+void handle(const SDL_Event &e) {
+    switch (e.type) {
+    case SDL_QUIT:
+        for (WindowRec *w : open_windows()) close_message(w);
+        break;
+    case SDL_WINDOWEVENT: {
+        SdlView *v = view_of(e.window.windowID);
+        if (!v) break;
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: close_message(target(v)); break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED: v->stale = true; break;
+        default: break;
+        }
+        break;
+    }
+    case SDL_RENDER_DEVICE_RESET:
+        for (SdlView *v : views) {
+            if (v->tex) SDL_DestroyTexture(v->tex);
+            v->tex = nullptr;
+            make_texture(v);
+            v->stale = true;
+        }
+        break;
+    case SDL_RENDER_TARGETS_RESET:
+        for (SdlView *v : views) v->stale = true;
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: on_key(e.key); break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: on_mouse(e); break;
+    default: break;
+    }
+}
+} // namespace
+
+// Video only: with other subsystems up SDL_WaitEvent would poll. The hints
+// keep the screensaver and the desktop's compositing as they are, and keep
+// closing a window from also raising SDL_QUIT (which would close it twice).
+bool sdl_start() {
+    if (started) return true;
+    if (failed) return false;
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "host: no display: %s\n", SDL_GetError());
+        failed = true;
+        return false;
+    }
+    // Added before any renderer, so that it sees mouse events first.
+    SDL_AddEventWatch(watch, nullptr);
+    started = true;
+    return true;
+}
+
+bool sdl_desktop_size(int &w, int &h) {
+    SDL_DisplayMode m;
+    if (!started || SDL_GetDesktopDisplayMode(0, &m) != 0 || m.w <= 0 || m.h <= 0) return false;
+    w = m.w;
+    h = m.h;
+    return true;
+}
+
+int sdl_zoom_for(int w, int h) {
+    int dw, dh;
+    if (w <= 0 || h <= 0 || !sdl_desktop_size(dw, dh)) return 1;
+    return std::max(1, std::min(dw * 4 / 5 / w, dh * 4 / 5 / h));
+}
+
+// A resizable window of the inner size times the zoom, never smaller than
+// the inner size; the window manager draws its frame, title and close box.
+bool sdl_open_window_view(WindowRec *w) {
+    if (!sdl_start()) return false;
+    int z = sdl_zoom_for(w->Width, w->Height);
+    SdlView *v = make_view(w->title.c_str(), w->Width, w->Height, w->Width * z, w->Height * z,
+                           SDL_WINDOW_RESIZABLE);
+    if (!v) return false;
+    SDL_SetWindowMinimumSize(v->win, w->Width, w->Height);
+    v->window = w;
+    w->view = v;
+    return true;
+}
+
+// A fullscreen view of exactly the screen's size, scaled to the desktop.
+bool sdl_open_screen_view(ScreenRec *s) {
+    if (!sdl_start()) return false;
+    int z = sdl_zoom_for(s->Width, s->Height);
+    SdlView *v = make_view("", s->Width, s->Height, s->Width * z, s->Height * z,
+                           SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!v) return false;
+    SDL_SetWindowMinimumSize(v->win, s->Width, s->Height);
+    v->screen = s;
+    s->view = v;
+    return true;
+}
+
+void sdl_close_view(SdlView *v) {
+    if (!v) return;
+    views.erase(std::remove(views.begin(), views.end(), v), views.end());
+    if (v->window) v->window->view = nullptr;
+    if (v->screen) v->screen->view = nullptr;
+    if (v->tex) SDL_DestroyTexture(v->tex);
+    SDL_DestroyRenderer(v->ren);
+    SDL_DestroyWindow(v->win);
+    delete v;
+}
+
+void sdl_present_all() {
+    for (SdlView *v : views) present(v);
+}
+
+// Shows what was drawn, then sleeps in SDL_WaitEvent (no timer, no polling)
+// until an event puts a message on the port. Events already queued are
+// taken together before the views that asked for it are presented again.
+void sdl_wait(MsgPort *port) {
+    sdl_present_all();
+    while (!port->mp_Head) {
+        SDL_Event e;
+        if (!SDL_WaitEvent(&e)) {
+            fprintf(stderr, "host: waiting for input failed: %s\n", SDL_GetError());
+            IntuiMessage *m = new IntuiMessage{};
+            m->Class = IDCMP_CLOSEWINDOW;
+            m->IDCMPWindow = static_cast<Window *>(port->mp_Owner);
+            PutMsg(port, &m->ExecMessage);
+            return;
+        }
+        do handle(e);
+        while (SDL_PollEvent(&e));
+        for (SdlView *v : views)
+            if (v->stale) present(v);
+    }
+}
+
+void sdl_shutdown() {
+    while (!views.empty()) sdl_close_view(views.back());
+    if (!started) return;
+    SDL_DelEventWatch(watch, nullptr);
+    positions.clear();
+    SDL_Quit();
+    started = false;
+}
+} // namespace host

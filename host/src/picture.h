@@ -1,0 +1,44 @@
+// Picture decoding and layout for the datatypes module; nothing of this is
+// native.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "amiga/graphics.h"
+
+namespace host {
+
+// Largest picture taken: each side and the whole, in pixels.
+constexpr long picture_max_side = 16384;
+constexpr long picture_max_pixels = 64L << 20;
+
+struct Picture {
+    int width = 0, height = 0;
+    int depth = 0;                // 1..8 for a palette picture, 24 for true colour
+    int colours = 0;              // colours the file declares (palette pictures)
+    std::vector<uint32_t> palette; // 0x00RRGGBB, as the decoder gives them
+    std::vector<uint8_t> indices;  // palette pictures: one colour index a pixel
+    std::vector<uint32_t> rgb;     // true colour: 0x00RRGGBB a pixel
+    bool has_palette() const { return depth <= 8; }
+};
+
+// Decodes a picture held in memory, recognising its format by content.
+// False, with the reason in *why, for anything it cannot or will not take.
+bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
+
+// What a picture is laid out for: a true-colour form, or pens of a colour map
+// of 'pens' entries in a bitmap of 'depth' planes.
+struct LayoutTarget {
+    bool truecolor = true;
+    int depth = 24;
+    ColorMap *colours = nullptr; // the pens' colours (palette targets)
+    bool remap = true;           // map colours to the nearest pens
+};
+// A new untracked bitmap of the picture in the target's form, or null.
+BitMap *picture_layout(const Picture &p, const LayoutTarget &t);
+
+bool picture_fuzz_one(const uint8_t *data, size_t size);
+
+} // namespace host

@@ -1,0 +1,326 @@
+// intuition: screens and windows. A window draws into a framebuffer of its
+// screen's pixel form; the display shows it (SDL) or only keeps it (headless).
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "amiga/host.h"
+#include "amiga/intuition.h"
+#include "display.h"
+#include "internal.h"
+
+namespace host {
+namespace {
+ScreenRec *pub = nullptr;
+std::vector<ScreenRec *> &own_screens() {
+    static std::vector<ScreenRec *> v;
+    return v;
+}
+std::vector<WindowRec *> &windows() {
+    static std::vector<WindowRec *> v;
+    return v;
+}
+
+constexpr int max_side = 16384;
+
+// Native window flag bits that the boolean tags stand for.
+constexpr ULONG WFLG_DEPTHGADGET = 0x4, WFLG_CLOSEGADGET = 0x8, WFLG_BACKDROP = 0x100,
+                WFLG_ACTIVATE = 0x1000, WFLG_NOCAREREFRESH = 0x20000;
+// WA_BackFill value that leaves the window unfilled.
+constexpr IPTR LAYERS_NOBACKFILL = 1;
+
+// Fills in the native record of a screen around a new bitmap of its own.
+bool screen_init(ScreenRec *s, int w, int h, int depth) {
+    bool truecolor = depth > 8;
+    s->Width = WORD(w);
+    s->Height = WORD(h);
+    s->host_BitMap = bitmap_create(w, h, truecolor ? 24 : depth, truecolor, false);
+    if (!s->host_BitMap) return false;
+    if (truecolor) {
+        default_pens(&s->host_ColorMap);
+    } else {
+        memset(&s->host_ColorMap, 0, sizeof s->host_ColorMap);
+        s->host_ColorMap.Count = UWORD(1u << depth);
+        s->host_BitMap->Colors = &s->host_ColorMap;
+    }
+    s->ViewPort.ColorMap = &s->host_ColorMap;
+    InitRastPort(&s->RastPort);
+    s->RastPort.BitMap = s->host_BitMap;
+    s->RastPort.host_Colors = &s->host_ColorMap;
+    return true;
+}
+
+void screen_free(ScreenRec *s) {
+    if (!s) return;
+    if (s->view) sdl_close_view(s->view);
+    bitmap_destroy(s->host_BitMap, false);
+    delete s;
+}
+
+// The default public screen, made on first use: the desktop seen through the
+// zoom on SDL, the configured size headless, a nominal 640 x 480 without a
+// display (on which nothing can open).
+ScreenRec *public_screen() {
+    if (pub) return pub;
+    int w = 640, h = 480;
+    switch (display_active()) {
+    case DisplayKind::Headless:
+        w = headless_config().pub_width;
+        h = headless_config().pub_height;
+        break;
+    case DisplayKind::Sdl: {
+        int dw, dh;
+        if (sdl_start() && sdl_desktop_size(dw, dh)) {
+            int z = sdl_zoom_for(320, 240);
+            w = std::max(1, dw / z);
+            h = std::max(1, dh / z);
+        }
+        break;
+    }
+    case DisplayKind::None:
+        break;
+    }
+    w = std::clamp(w, 1, max_side);
+    h = std::clamp(h, 1, max_side);
+    ScreenRec *s = new ScreenRec{};
+    if (!screen_init(s, w, h, 24)) {
+        delete s;
+        return nullptr;
+    }
+    s->host_Public = TRUE;
+    pub = s;
+    return pub;
+}
+
+void window_close(WindowRec *w, bool final_snapshot) {
+    if (final_snapshot) {
+        const char *path = getenv("KWADRON_SNAPSHOT");
+        if (path && *path && !window_snapshot(w, path))
+            fprintf(stderr, "host: cannot write snapshot %s\n", path);
+    }
+    // Messages not taken are given back here, as the system does.
+    while (Message *m = GetMsg(&w->host_Port)) delete reinterpret_cast<IntuiMessage *>(m);
+    if (w->view) sdl_close_view(w->view);
+    auto &sw = w->screen->windows;
+    sw.erase(std::remove(sw.begin(), sw.end(), w), sw.end());
+    auto &all = windows();
+    all.erase(std::remove(all.begin(), all.end(), w), all.end());
+    ledger_remove("window", w);
+    bitmap_destroy(w->host_RastPort.BitMap, false);
+    delete w;
+}
+} // namespace
+
+ScreenRec *screen_rec(const Screen *s) {
+    if (!s) return nullptr;
+    if (s == pub) return pub;
+    for (ScreenRec *r : own_screens())
+        if (r == s) return r;
+    return nullptr;
+}
+
+WindowRec *window_rec(const Window *w) {
+    if (!w) return nullptr;
+    for (WindowRec *r : windows())
+        if (r == w) return r;
+    return nullptr;
+}
+
+const std::vector<WindowRec *> &open_windows() { return windows(); }
+
+void screens_close_all() {
+    while (!windows().empty()) window_close(windows().back(), false);
+    while (!own_screens().empty()) {
+        ScreenRec *s = own_screens().back();
+        own_screens().pop_back();
+        ledger_remove("screen", s);
+        screen_free(s);
+    }
+    if (pub) {
+        while (ledger_remove("publock", pub)) {
+        }
+        screen_free(pub);
+        pub = nullptr;
+    }
+}
+} // namespace host
+
+using host::ScreenRec;
+using host::WindowRec;
+
+// Opens a screen of the program's own: SA_Width, SA_Height (default 640 x
+// 480), SA_Depth (1..8 a palette screen whose pens start black, deeper true
+// colour with the desktop's first pens; default 8), SA_DisplayID (kept;
+// INVALID_ID refused), SA_Quiet (kept; there is no title bar to draw). Other
+// tags are ignored. Shown fullscreen on SDL; null without a display.
+struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem *tags) {
+    if (host::fault_hit("OpenScreenTags")) return nullptr;
+    if (host::display_active() == host::DisplayKind::None) return nullptr;
+    LONG w = LONG(host::get_tag(tags, SA_Width, 640));
+    LONG h = LONG(host::get_tag(tags, SA_Height, 480));
+    LONG depth = LONG(host::get_tag(tags, SA_Depth, 8));
+    ULONG id = ULONG(host::get_tag(tags, SA_DisplayID, 0));
+    if (w <= 0 || h <= 0 || w > host::max_side || h > host::max_side || depth < 1 || depth > 32 ||
+        id == INVALID_ID)
+        return nullptr;
+    auto *s = new ScreenRec{};
+    if (!host::screen_init(s, w, h, depth)) {
+        delete s;
+        return nullptr;
+    }
+    s->host_Quiet = host::get_tag(tags, SA_Quiet, FALSE) ? TRUE : FALSE;
+    s->host_DisplayID = id;
+    if (host::display_active() == host::DisplayKind::Sdl && !host::sdl_open_screen_view(s)) {
+        host::screen_free(s);
+        return nullptr;
+    }
+    host::own_screens().push_back(s);
+    host::ledger_add("screen", s);
+    return s;
+}
+
+// Closes an own screen. Windows still open on it are a programming error:
+// reported, and the screen stays open.
+void CloseScreen(struct Screen *screen) {
+    if (!screen) return;
+    ScreenRec *s = host::screen_rec(screen);
+    if (!s || s->host_Public) {
+        host::misuse("CloseScreen of a screen the program did not open");
+        return;
+    }
+    if (!s->windows.empty()) {
+        host::misuse("CloseScreen with windows still open on it");
+        return;
+    }
+    auto &v = host::own_screens();
+    v.erase(std::remove(v.begin(), v.end(), s), v.end());
+    host::ledger_remove("screen", s);
+    host::screen_free(s);
+}
+
+// The default public screen (NULL or "Workbench"); other names are not
+// known: null. Each lock is recorded until UnlockPubScreen.
+struct Screen *LockPubScreen(CONST_STRPTR name) {
+    if (name && strcasecmp(name, "Workbench") != 0) return nullptr;
+    ScreenRec *s = host::public_screen();
+    if (!s) return nullptr;
+    ++s->locks;
+    host::ledger_add("publock", s);
+    return s;
+}
+
+void UnlockPubScreen(CONST_STRPTR, struct Screen *screen) {
+    if (!screen) return;
+    ScreenRec *s = host::screen_rec(screen);
+    if (!s || !s->host_Public || s->locks <= 0 || !host::ledger_remove("publock", s)) {
+        host::misuse("UnlockPubScreen without a lock");
+        return;
+    }
+    --s->locks;
+}
+
+// Opens a window on WA_CustomScreen, WA_PubScreen or else the public screen.
+// Size: WA_InnerWidth/WA_InnerHeight, or WA_Width/WA_Height as outer size,
+// else the screen's; place WA_Left/WA_Top as given (not moved onto the
+// screen). Borders: none on SDL (the window manager draws the frame), the
+// configured ones headless. The framebuffer is filled with pen 0's colour
+// unless WA_BackFill is LAYERS_NOBACKFILL. WA_Title, WA_IDCMP, WA_Flags and
+// the gadget and activation switches are recorded; there are no gadgets to
+// draw, and the close gadget is the window manager's. Null without a
+// display, on a fault, or for a bad screen.
+struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem *tags) {
+    using namespace host;
+    if (fault_hit("OpenWindowTags")) return nullptr;
+    DisplayKind kind = display_active();
+    if (kind == DisplayKind::None) return nullptr;
+    Screen *given = reinterpret_cast<Screen *>(get_tag(tags, WA_CustomScreen, 0));
+    if (!given) given = reinterpret_cast<Screen *>(get_tag(tags, WA_PubScreen, 0));
+    ScreenRec *s = given ? screen_rec(given) : public_screen();
+    if (!s) {
+        if (given) misuse("OpenWindowTags on a screen that is not open");
+        return nullptr;
+    }
+    int bl = 0, bt = 0, br = 0, bb = 0;
+    if (kind == DisplayKind::Headless) {
+        const HeadlessConfig &c = headless_config();
+        bl = c.border_left, bt = c.border_top, br = c.border_right, bb = c.border_bottom;
+    }
+    LONG iw = has_tag(tags, WA_InnerWidth) ? LONG(get_tag(tags, WA_InnerWidth, 0))
+              : has_tag(tags, WA_Width)    ? LONG(get_tag(tags, WA_Width, 0)) - bl - br
+                                           : s->Width - bl - br;
+    LONG ih = has_tag(tags, WA_InnerHeight) ? LONG(get_tag(tags, WA_InnerHeight, 0))
+              : has_tag(tags, WA_Height)    ? LONG(get_tag(tags, WA_Height, 0)) - bt - bb
+                                            : s->Height - bt - bb;
+    if (iw <= 0 || ih <= 0 || iw > max_side || ih > max_side) return nullptr;
+    LONG ow = iw + bl + br, oh = ih + bt + bb;
+    bool truecolor = s->host_BitMap->BytesPerPixel == 4;
+    BitMap *fb = bitmap_create(ow, oh, s->host_BitMap->Depth, truecolor, false);
+    if (!fb) return nullptr;
+    if (get_tag(tags, WA_BackFill, 0) != LAYERS_NOBACKFILL) {
+        if (truecolor) {
+            ULONG c = pen_rgb(&s->host_ColorMap, 0);
+            auto *px = reinterpret_cast<uint32_t *>(fb->Pixels);
+            std::fill(px, px + size_t(ow) * size_t(oh), c);
+        } // a pen framebuffer starts at pen 0 already
+    }
+    if (!truecolor) fb->Colors = &s->host_ColorMap;
+
+    auto *w = new WindowRec{};
+    w->screen = s;
+    w->WScreen = s;
+    w->LeftEdge = WORD(get_tag(tags, WA_Left, 0));
+    w->TopEdge = WORD(get_tag(tags, WA_Top, 0));
+    w->Width = WORD(ow);
+    w->Height = WORD(oh);
+    w->BorderLeft = BYTE(bl), w->BorderTop = BYTE(bt), w->BorderRight = BYTE(br),
+    w->BorderBottom = BYTE(bb);
+    w->host_InnerWidth = WORD(iw);
+    w->host_InnerHeight = WORD(ih);
+    InitRastPort(&w->host_RastPort);
+    w->host_RastPort.BitMap = fb;
+    w->host_RastPort.host_Colors = &s->host_ColorMap;
+    w->RPort = &w->host_RastPort;
+    w->host_Port.mp_Owner = static_cast<Window *>(w);
+    w->UserPort = &w->host_Port;
+    w->IDCMPFlags = ULONG(get_tag(tags, WA_IDCMP, 0));
+    if (const char *t = reinterpret_cast<const char *>(get_tag(tags, WA_Title, 0))) {
+        w->title = t;
+        w->Title = w->title.data();
+    }
+    auto flag = [&](Tag tag, ULONG bit) -> BOOL {
+        bool on = get_tag(tags, tag, 0) != 0;
+        if (on) w->Flags |= bit;
+        return on ? TRUE : FALSE;
+    };
+    w->Flags = ULONG(get_tag(tags, WA_Flags, 0));
+    w->host_Activate = flag(WA_Activate, WFLG_ACTIVATE);
+    w->host_Backdrop = flag(WA_Backdrop, WFLG_BACKDROP);
+    w->host_DepthGadget = flag(WA_DepthGadget, WFLG_DEPTHGADGET);
+    w->host_CloseGadget = flag(WA_CloseGadget, WFLG_CLOSEGADGET);
+    w->host_RMBTrap = flag(WA_RMBTrap, WFLG_RMBTRAP);
+    w->host_NoCareRefresh = flag(WA_NoCareRefresh, WFLG_NOCAREREFRESH);
+    w->host_BackFill = get_tag(tags, WA_BackFill, 0);
+
+    s->windows.push_back(w);
+    windows().push_back(w);
+    if (kind == DisplayKind::Sdl && s->host_Public && !sdl_open_window_view(w)) {
+        window_close(w, false);
+        return nullptr;
+    }
+    ledger_add("window", w);
+    return w;
+}
+
+// Closes the window, freeing its framebuffer and any messages not taken.
+// With KWADRON_SNAPSHOT set, the inner area is first written there as a PNG.
+void CloseWindow(struct Window *window) {
+    if (!window) return;
+    WindowRec *w = host::window_rec(window);
+    if (!w) {
+        host::misuse("CloseWindow of a window that is not open");
+        return;
+    }
+    host::window_close(w, true);
+}
