@@ -177,7 +177,7 @@ void draw_tile(Pen p, int x, int y, int e)
         st = {19, 3.6, 0.74, 0};
         break;
     default:
-        st = {18, 3.3, 0.66, 0};
+        st = {17, 3.2, 0.6, 0};
         break;
     }
     double w = stroke_text_width(v, st);
