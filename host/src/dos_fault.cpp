@@ -1,0 +1,71 @@
+// dos.library: the fault texts of the error codes.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "amiga/dos.h"
+
+namespace {
+const char *fault_text(LONG code) {
+    switch (code) {
+    case ERROR_NO_FREE_STORE: return "not enough memory available";
+    case ERROR_TASK_TABLE_FULL: return "process table full";
+    case ERROR_BAD_TEMPLATE: return "bad template";
+    case ERROR_BAD_NUMBER: return "bad number";
+    case ERROR_REQUIRED_ARG_MISSING: return "required argument missing";
+    case ERROR_KEY_NEEDS_ARG: return "value after keyword missing";
+    case ERROR_TOO_MANY_ARGS: return "wrong number of arguments";
+    case ERROR_UNMATCHED_QUOTES: return "unmatched quotes";
+    case ERROR_LINE_TOO_LONG: return "argument line invalid or too long";
+    case ERROR_FILE_NOT_OBJECT: return "file is not executable";
+    case ERROR_OBJECT_IN_USE: return "object is in use";
+    case ERROR_OBJECT_EXISTS: return "object already exists";
+    case ERROR_DIR_NOT_FOUND: return "directory not found";
+    case ERROR_OBJECT_NOT_FOUND: return "object not found";
+    case ERROR_OBJECT_WRONG_TYPE: return "object is not of required type";
+    case ERROR_DISK_FULL: return "disk is full";
+    case ERROR_WRITE_PROTECTED: return "file is write protected";
+    case ERROR_READ_PROTECTED: return "file is read protected";
+    case ERROR_BREAK: return "***Break";
+    default: return nullptr;
+    }
+}
+
+// "header: text", or the text alone without a header; "" for code 0.
+std::string fault_line(LONG code, CONST_STRPTR header) {
+    if (code == 0) return {};
+    std::string text;
+    if (const char *t = fault_text(code)) {
+        text = t;
+    } else {
+        char buf[32];
+        snprintf(buf, sizeof buf, "Error code %ld", static_cast<long>(code));
+        text = buf;
+    }
+    return header ? std::string(header) + ": " + text : text;
+}
+} // namespace
+
+// The fault text of code, after "header: " when a header is given, into
+// buffer, cut to len-1 bytes and NUL-terminated. Returns the length written;
+// 0 (and an empty text) for code 0. Codes without a text here read
+// "Error code <n>"; there are no localised texts.
+LONG Fault(LONG code, CONST_STRPTR header, STRPTR buffer, LONG len) {
+    if (!buffer || len <= 0) return 0;
+    std::string s = fault_line(code, header);
+    size_t n = std::min(s.size(), static_cast<size_t>(len) - 1);
+    memcpy(buffer, s.data(), n);
+    buffer[n] = '\0';
+    return static_cast<LONG>(n);
+}
+
+// Writes "header: text\n" (the text alone without a header) to Output() and
+// sets IoErr to code. Code 0 prints nothing and gives DOSFALSE.
+LONG PrintFault(LONG code, CONST_STRPTR header) {
+    SetIoErr(code);
+    if (code == 0) return DOSFALSE;
+    std::string s = fault_line(code, header) + "\n";
+    Write(Output(), s.data(), static_cast<LONG>(s.size()));
+    return DOSTRUE;
+}

@@ -1,0 +1,529 @@
+// dos.library: files, the console streams, locks and the current directory.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "amiga/dos.h"
+#include "amiga/host.h"
+#include "dos_internal.h"
+
+namespace {
+
+LONG io_err = 0;
+
+enum class Kind { ReadOnly, NewFile, InPlace, ConsoleOut, ConsoleIn };
+
+struct FileHandle {
+    Kind kind;
+    int fd = -1;
+    std::string target; // MODE_NEWFILE: the file replaced at Close
+    std::string temp;   // MODE_NEWFILE: where the new content is written
+    bool failed = false; // a write went wrong: Close keeps the old file
+    char buf[4096];      // read-ahead for FGets and Read
+    size_t pos = 0, len = 0;
+};
+
+FileHandle console_out{Kind::ConsoleOut, 1, {}, {}, false, {}, 0, 0};
+FileHandle console_in{Kind::ConsoleIn, 0, {}, {}, false, {}, 0, 0};
+
+std::map<BPTR, std::unique_ptr<FileHandle>> &files() {
+    static std::map<BPTR, std::unique_ptr<FileHandle>> f;
+    return f;
+}
+
+// A file written aside and never closed is removed when the process ends, so
+// no stray temporary stays beside the target.
+struct TempSweeper {
+    TempSweeper() { files(); } // the map must outlive the sweeper
+    ~TempSweeper() {
+        for (auto &[h, f] : files())
+            if (f->kind == Kind::NewFile) unlink(f->temp.c_str());
+    }
+} sweeper;
+
+BPTR handle_of(const void *p) { return reinterpret_cast<BPTR>(p); }
+
+FileHandle *file_of(BPTR fh, const char *call) {
+    if (fh == handle_of(&console_out)) return &console_out;
+    if (fh == handle_of(&console_in)) return &console_in;
+    auto it = files().find(fh);
+    if (it != files().end()) return it->second.get();
+    std::string what = std::string(call) + ": not an open file handle";
+    host::misuse(what.c_str());
+    return nullptr;
+}
+
+// The dos error code for a C library error; fallback for the unusual ones.
+LONG code_of(int e, bool writing, LONG fallback) {
+    switch (e) {
+    case ENOENT: return writing ? ERROR_DIR_NOT_FOUND : ERROR_OBJECT_NOT_FOUND;
+    case ENOTDIR:
+    case EISDIR: return ERROR_OBJECT_WRONG_TYPE;
+    case EACCES:
+    case EPERM:
+    case EROFS: return writing ? ERROR_WRITE_PROTECTED : ERROR_READ_PROTECTED;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return ERROR_DISK_FULL;
+    case ENOMEM: return ERROR_NO_FREE_STORE;
+    case EBUSY:
+    case ETXTBSY: return ERROR_OBJECT_IN_USE;
+    case EEXIST: return ERROR_OBJECT_EXISTS;
+    default: return fallback;
+    }
+}
+
+std::string dir_of(const std::string &path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Creates a new, unique file beside target (O_EXCL); its descriptor or -1.
+int create_temp(const std::string &target, std::string &temp) {
+    std::string dir = dir_of(target);
+    std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+    if (base.size() > 200) base.resize(200); // room for the suffix within NAME_MAX
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Not rand(): the program's own random sequence must stay its own.
+        struct timespec ts;
+        clock_gettime(CLOCK_REALTIME, &ts);
+        char suffix[64];
+        snprintf(suffix, sizeof suffix, ".%ld.%u.%ld", static_cast<long>(getpid()), ++counter,
+                 static_cast<long>(ts.tv_nsec));
+        temp = dir + "/." + base + suffix + ".tmp";
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Reads more into the read-ahead; false at end of file or on error (IoErr
+// then says which: 0 at the end). The console is read a byte at a time so
+// that nothing beyond the line asked for is taken from standard input.
+bool fill(FileHandle &f) {
+    size_t want = f.kind == Kind::ConsoleIn ? 1 : sizeof f.buf;
+    for (;;) {
+        ssize_t n = read(f.fd, f.buf, want);
+        if (n > 0) {
+            f.pos = 0;
+            f.len = static_cast<size_t>(n);
+            return true;
+        }
+        if (n == 0) {
+            io_err = 0;
+            return false;
+        }
+        if (errno != EINTR) {
+            io_err = code_of(errno, false, ERROR_READ_PROTECTED);
+            return false;
+        }
+    }
+}
+
+bool readable(const FileHandle &f) {
+    return f.kind == Kind::ReadOnly || f.kind == Kind::InPlace || f.kind == Kind::ConsoleIn;
+}
+
+// Writes all of it to a descriptor; false (IoErr set) when that fails.
+bool write_all(int fd, const char *p, size_t n) {
+    while (n > 0) {
+        ssize_t w = write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            io_err = code_of(errno, true, ERROR_DISK_FULL);
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+// ---- Locks -------------------------------------------------------------------
+struct LockObj {
+    std::string path; // absolute host path
+};
+
+// The directory the process started in; stands for the lock 0 as well.
+LockObj &process_dir() {
+    static LockObj d = [] {
+        char *cwd = getcwd(nullptr, 0);
+        LockObj l{cwd ? cwd : "."};
+        free(cwd);
+        return l;
+    }();
+    return d;
+}
+
+std::map<BPTR, std::unique_ptr<LockObj>> &locks() {
+    static std::map<BPTR, std::unique_ptr<LockObj>> l;
+    return l;
+}
+
+BPTR current_dir = 0; // 0 until the first CurrentDir: the process's own lock
+[[maybe_unused]] const LockObj &start_dir = process_dir(); // taken at load
+
+} // namespace
+
+namespace host {
+// Closes every file (written-aside files are discarded), frees every lock
+// and argument handle, returns to the start directory and clears IoErr.
+void dos_reset() {
+    for (auto &[h, f] : files()) {
+        close(f->fd);
+        if (f->kind == Kind::NewFile) unlink(f->temp.c_str());
+        ledger_remove("file", reinterpret_cast<const void *>(h));
+    }
+    files().clear();
+    for (auto &[h, l] : locks()) ledger_remove("lock", reinterpret_cast<const void *>(h));
+    locks().clear();
+    if (current_dir != 0 && chdir(process_dir().path.c_str()) != 0) {
+        // The start directory is gone; stay where we are.
+    }
+    current_dir = 0;
+    dos::args_reset();
+    console_in.pos = console_in.len = 0;
+    io_err = 0;
+}
+} // namespace host
+
+// Opens a file by dos name. MODE_OLDFILE: an existing file, for reading only
+// (writing through it is left out); a directory gives 212. MODE_NEWFILE: the
+// content goes to a new file beside the target, made durable and renamed over
+// the target at Close, so the old content stays whole until then; a target
+// that is not a regular file (a device, a pipe) is written in place. A
+// read-only target gives 223. Reading a MODE_NEWFILE handle is left out.
+// MODE_READWRITE: opens or creates the file, reads and writes in place.
+// No record locking between handles.
+BPTR Open(CONST_STRPTR name, LONG accessMode) {
+    if (host::fault_hit("Open")) {
+        io_err = ERROR_OBJECT_NOT_FOUND;
+        return 0;
+    }
+    if (!name) {
+        io_err = ERROR_OBJECT_NOT_FOUND;
+        return 0;
+    }
+    auto f = std::make_unique<FileHandle>();
+    std::string path = host::resolve_path(name);
+    struct stat st;
+    switch (accessMode) {
+    case MODE_OLDFILE: {
+        // O_NONBLOCK keeps a pipe without a writer from blocking the open.
+        f->kind = Kind::ReadOnly;
+        f->fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (f->fd < 0) {
+            io_err = code_of(errno, false, ERROR_OBJECT_NOT_FOUND);
+            return 0;
+        }
+        if (fstat(f->fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            close(f->fd);
+            io_err = ERROR_OBJECT_WRONG_TYPE;
+            return 0;
+        }
+        fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
+        break;
+    }
+    case MODE_NEWFILE: {
+        // Through a symbolic link the file it names is replaced, not the link.
+        if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            if (char *real = realpath(path.c_str(), nullptr)) {
+                path = real;
+                free(real);
+            }
+        }
+        bool exists = stat(path.c_str(), &st) == 0;
+        if (!path.empty() && path.back() == '/') {
+            io_err = ERROR_OBJECT_WRONG_TYPE;
+            return 0;
+        }
+        if (exists && S_ISDIR(st.st_mode)) {
+            io_err = ERROR_OBJECT_WRONG_TYPE;
+            return 0;
+        }
+        if (exists && access(path.c_str(), W_OK) != 0) {
+            io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
+            return 0;
+        }
+        if (exists && !S_ISREG(st.st_mode)) {
+            f->kind = Kind::InPlace;
+            f->fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (f->fd < 0) {
+                io_err = code_of(errno, true, ERROR_OBJECT_NOT_FOUND);
+                return 0;
+            }
+            fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
+            break;
+        }
+        f->kind = Kind::NewFile;
+        f->target = path;
+        f->fd = create_temp(path, f->temp);
+        if (f->fd < 0) {
+            io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
+            return 0;
+        }
+        if (exists) fchmod(f->fd, st.st_mode & 07777);
+        break;
+    }
+    case MODE_READWRITE: {
+        f->kind = Kind::InPlace;
+        f->fd = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (f->fd < 0) {
+            io_err = code_of(errno, true, ERROR_OBJECT_NOT_FOUND);
+            return 0;
+        }
+        fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
+        break;
+    }
+    default:
+        host::misuse("Open: unknown access mode");
+        io_err = ERROR_OBJECT_WRONG_TYPE;
+        return 0;
+    }
+    BPTR h = handle_of(f.get());
+    files()[h] = std::move(f);
+    host::ledger_add("file", reinterpret_cast<const void *>(h));
+    return h;
+}
+
+// Closes a file. A MODE_NEWFILE file is flushed to the disk and renamed over
+// its target; if any write failed (or this step does), the new file is
+// removed, the target keeps its old content and the result is DOSFALSE.
+// Close(0) and closing the console streams do nothing.
+LONG Close(BPTR file) {
+    if (!file || file == handle_of(&console_out) || file == handle_of(&console_in)) return DOSTRUE;
+    FileHandle *f = file_of(file, "Close");
+    if (!f) return DOSFALSE;
+    bool ok = !f->failed;
+    if (host::fault_hit("Close")) {
+        io_err = ERROR_DISK_FULL;
+        ok = false;
+    }
+    if (f->kind == Kind::NewFile) {
+        if (ok && fsync(f->fd) != 0) {
+            io_err = code_of(errno, true, ERROR_DISK_FULL);
+            ok = false;
+        }
+        if (close(f->fd) != 0 && ok) {
+            io_err = code_of(errno, true, ERROR_DISK_FULL);
+            ok = false;
+        }
+        if (ok && rename(f->temp.c_str(), f->target.c_str()) != 0) {
+            io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
+            ok = false;
+        }
+        if (!ok) {
+            unlink(f->temp.c_str());
+        } else {
+            // Makes the rename itself durable.
+            int dfd = open(dir_of(f->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (dfd >= 0) {
+                fsync(dfd);
+                close(dfd);
+            }
+        }
+    } else {
+        close(f->fd);
+    }
+    host::ledger_remove("file", reinterpret_cast<const void *>(file));
+    files().erase(file);
+    return ok ? DOSTRUE : DOSFALSE;
+}
+
+// Reads up to length bytes; 0 at the end of the file, -1 on an error or on a
+// handle not open for reading (IoErr 212).
+LONG Read(BPTR file, APTR buffer, LONG length) {
+    if (host::fault_hit("Read")) {
+        io_err = ERROR_READ_PROTECTED;
+        return -1;
+    }
+    FileHandle *f = file_of(file, "Read");
+    if (!f) return -1;
+    if (!readable(*f)) {
+        io_err = ERROR_OBJECT_WRONG_TYPE;
+        return -1;
+    }
+    if (length <= 0) return 0;
+    if (!buffer) {
+        host::misuse("Read: no buffer");
+        return -1;
+    }
+    char *out = static_cast<char *>(buffer);
+    size_t want = static_cast<size_t>(length), got = 0;
+    while (got < want) {
+        if (f->pos == f->len && !fill(*f)) {
+            if (io_err != 0 && got == 0) return -1;
+            break;
+        }
+        size_t n = std::min(want - got, f->len - f->pos);
+        memcpy(out + got, f->buf + f->pos, n);
+        f->pos += n;
+        got += n;
+        if (f->kind == Kind::ConsoleIn) break; // what the console has now
+    }
+    return static_cast<LONG>(got);
+}
+
+// Writes length bytes; the count, or -1 on an error (IoErr 221 for a full
+// disk). A failed write to a MODE_NEWFILE file spoils it: Close then keeps
+// the old file. Writes to Output() go through the C library's stdout, so
+// they stay in order with puts.
+LONG Write(BPTR file, const void *buffer, LONG length) {
+    FileHandle *f = file_of(file, "Write");
+    if (!f) return -1;
+    if (host::fault_hit("Write")) {
+        io_err = ERROR_DISK_FULL;
+        f->failed = true;
+        return -1;
+    }
+    if (length <= 0) return 0;
+    if (!buffer) {
+        host::misuse("Write: no buffer");
+        return -1;
+    }
+    const char *p = static_cast<const char *>(buffer);
+    size_t n = static_cast<size_t>(length);
+    switch (f->kind) {
+    case Kind::ConsoleOut:
+        if (fwrite(p, 1, n, stdout) != n) {
+            io_err = ERROR_DISK_FULL;
+            return -1;
+        }
+        return length;
+    case Kind::ReadOnly:
+    case Kind::ConsoleIn:
+        io_err = ERROR_WRITE_PROTECTED;
+        return -1;
+    case Kind::InPlace:
+        // Unread read-ahead would otherwise be skipped: step back over it.
+        if (f->pos < f->len) lseek(f->fd, -static_cast<off_t>(f->len - f->pos), SEEK_CUR);
+        f->pos = f->len = 0;
+        break;
+    case Kind::NewFile: break;
+    }
+    if (!write_all(f->fd, p, n)) {
+        f->failed = true;
+        return -1;
+    }
+    return length;
+}
+
+// Reads one line: at most len-1 bytes, up to and including a newline, then
+// a NUL. The rest of a longer line is returned by the next call. NULL when
+// the end of the file comes first (IoErr 0) or on an error. NUL bytes in the
+// file are copied like any other.
+STRPTR FGets(BPTR file, STRPTR buf, ULONG len) {
+    if (host::fault_hit("FGets")) {
+        io_err = ERROR_READ_PROTECTED;
+        return nullptr;
+    }
+    FileHandle *f = file_of(file, "FGets");
+    if (!f) return nullptr;
+    if (!buf || len == 0) {
+        host::misuse("FGets: no buffer");
+        return nullptr;
+    }
+    if (!readable(*f)) {
+        io_err = ERROR_OBJECT_WRONG_TYPE;
+        return nullptr;
+    }
+    if (f->pos == f->len && !fill(*f)) return nullptr;
+    size_t n = 0, max = len - 1;
+    while (n < max) {
+        if (f->pos == f->len && !fill(*f)) break;
+        char c = f->buf[f->pos++];
+        buf[n++] = c;
+        if (c == '\n') break;
+    }
+    buf[n] = '\0';
+    return buf;
+}
+
+// Standard output and standard input of the process. They belong to the
+// process: they are not in the ledger and Close leaves them open.
+BPTR Output() { return handle_of(&console_out); }
+BPTR Input() { return handle_of(&console_in); }
+
+LONG IoErr() { return io_err; }
+
+LONG SetIoErr(LONG code) {
+    LONG old = io_err;
+    io_err = code;
+    return old;
+}
+
+// A lock names an existing file or directory by its absolute path. Shared
+// and exclusive locks are alike here: no access is refused to others.
+BPTR Lock(CONST_STRPTR name, LONG type) {
+    (void)type;
+    if (host::fault_hit("Lock")) {
+        io_err = ERROR_OBJECT_NOT_FOUND;
+        return 0;
+    }
+    if (!name) {
+        io_err = ERROR_OBJECT_NOT_FOUND;
+        return 0;
+    }
+    std::string path = host::resolve_path(name);
+    char *real = realpath(path.empty() ? "." : path.c_str(), nullptr);
+    if (!real) {
+        io_err = code_of(errno, false, ERROR_OBJECT_NOT_FOUND);
+        return 0;
+    }
+    auto l = std::make_unique<LockObj>(LockObj{real});
+    free(real);
+    BPTR h = handle_of(l.get());
+    locks()[h] = std::move(l);
+    host::ledger_add("lock", reinterpret_cast<const void *>(h));
+    return h;
+}
+
+// UnLock(0) and unlocking the process's own directory do nothing.
+void UnLock(BPTR lock) {
+    if (!lock || lock == handle_of(&process_dir())) return;
+    if (!locks().erase(lock)) {
+        host::misuse("UnLock: not a lock");
+        return;
+    }
+    host::ledger_remove("lock", reinterpret_cast<const void *>(lock));
+}
+
+// Changes the process's working directory to the lock's directory (a lock on
+// a file changes nothing on the disk side) and returns the previous lock; the
+// first call returns the process's own lock for its start directory, which
+// UnLock leaves alone. Lock 0 also stands for the start directory (natively
+// the boot volume, which has no counterpart here).
+BPTR CurrentDir(BPTR lock) {
+    BPTR prev = current_dir ? current_dir : handle_of(&process_dir());
+    const LockObj *target = nullptr;
+    if (!lock || lock == handle_of(&process_dir())) {
+        target = &process_dir();
+    } else {
+        auto it = locks().find(lock);
+        if (it == locks().end()) {
+            host::misuse("CurrentDir: not a lock");
+            return prev;
+        }
+        target = it->second.get();
+    }
+    struct stat st;
+    if (stat(target->path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && chdir(target->path.c_str()) != 0) {
+        // A directory that cannot be entered leaves the old one current.
+    }
+    current_dir = lock ? lock : handle_of(&process_dir());
+    return prev;
+}

@@ -1,0 +1,507 @@
+// dos.library stand-in: the argument parser, fault texts, files and locks.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "amiga/dos.h"
+#include "amiga/host.h"
+#include "amiga/startup.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const IPTR kTrue = static_cast<IPTR>(static_cast<intptr_t>(DOSTRUE));
+
+class DosTest : public testing::Test {
+protected:
+    void SetUp() override {
+        host::dos_reset();
+        host::ledger_clear();
+        host::faults_reset();
+        char tmpl[] = "/tmp/kwadron-dos-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        old_progdir = host::progdir();
+    }
+    void TearDown() override {
+        EXPECT_EQ(host::ledger_count(), 0u) << "handles left open";
+        host::dos_reset();
+        host::set_progdir(old_progdir);
+        host::set_command_line(std::vector<std::string>{});
+        fs::remove_all(dir);
+    }
+    static std::string slurp(const std::string &path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static void spit(const std::string &path, const std::string &text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
+
+    std::string dir, old_progdir;
+};
+
+// Parses a native line (as a shell would hand it over) against tmpl, the
+// slots starting from init; err is IoErr on failure, 0 on success. The
+// values stay valid as long as the result (which frees them).
+struct Parsed {
+    LONG err = 0;
+    std::vector<IPTR> slots;
+    std::shared_ptr<RDArgs> rda;
+    std::string str(size_t i) const { return slots[i] ? reinterpret_cast<const char *>(slots[i]) : "(null)"; }
+    LONG num(size_t i) const { return *reinterpret_cast<const LONG *>(slots[i]); }
+};
+
+Parsed parse_line(const char *tmpl, std::string line, std::vector<IPTR> init, LONG flags = RDAF_NOPROMPT) {
+    Parsed p;
+    auto *rda = new RDArgs{};
+    rda->RDA_Source = {line.data(), static_cast<LONG>(line.size()), 0};
+    rda->RDA_Flags = flags;
+    p.slots = init;
+    p.slots.push_back(0xDEADBEEF); // guard past the last slot
+    RDArgs *r = ReadArgs(tmpl, p.slots.data(), rda);
+    EXPECT_EQ(p.slots.back(), 0xDEADBEEFu) << "wrote past the template's slots";
+    p.slots.pop_back();
+    p.rda.reset(rda, [](RDArgs *a) {
+        FreeArgs(a); // also after a failure, as callers with their own RDArgs do
+        delete a;
+    });
+    if (!r) {
+        p.err = IoErr();
+        EXPECT_NE(p.err, 0);
+        EXPECT_EQ(p.slots, init) << "a failed parse changed the slots";
+    } else {
+        EXPECT_EQ(r, rda);
+    }
+    return p;
+}
+
+const IPTR kDefault = reinterpret_cast<IPTR>("progdir:grafika_aga");
+
+TEST_F(DosTest, GameTemplateAcceptsKeywordsInAnyForm) {
+    struct Case {
+        const char *line;
+        const char *skin;
+        IPTR screen;
+    } cases[] = {
+        {"\n", "progdir:grafika_aga", 0},
+        {"", "progdir:grafika_aga", 0},
+        {"SCREEN\n", "progdir:grafika_aga", kTrue},
+        {"screen skin=foo\n", "foo", kTrue},
+        {"Skin foo\n", "foo", 0},
+        {"SKIN = foo\n", "foo", 0},
+        {"SKIN= foo\n", "foo", 0},
+        {"SKIN \"my skins/x\" ScReEn\n", "my skins/x", kTrue},
+        {"SKIN=\"a=b c\"\n", "a=b c", 0},
+        {"SKIN SCREEN\n", "SCREEN", 0}, // a keyword's value is never a keyword
+        {"SKIN=x ; SCREEN\n", "x", 0},
+        {"  \t SKIN=x\t\n", "x", 0},
+        {"SKIN=a SC\xC3\x93REEN\n", nullptr, 0}, // non-ASCII: an unknown word
+    };
+    for (auto &c : cases) {
+        Parsed p = parse_line("SKIN/K,SCREEN/S", c.line, {kDefault, 0});
+        if (!c.skin) {
+            EXPECT_EQ(p.err, ERROR_TOO_MANY_ARGS) << c.line;
+            continue;
+        }
+        EXPECT_EQ(p.err, 0) << c.line;
+        EXPECT_EQ(p.str(0), c.skin) << c.line;
+        EXPECT_EQ(p.slots[1], c.screen) << c.line;
+    }
+}
+
+TEST_F(DosTest, GameTemplateRejectsBadLinesWithTheirCodes) {
+    struct Case {
+        const char *line;
+        LONG code;
+    } cases[] = {
+        {"SKIN\n", ERROR_KEY_NEEDS_ARG},
+        {"SKIN=\n", ERROR_KEY_NEEDS_ARG},
+        {"SCREEN SKIN =\n", ERROR_KEY_NEEDS_ARG},
+        {"SKIN=a SKIN=b\n", ERROR_TOO_MANY_ARGS},
+        {"SCREEN SCREEN\n", ERROR_TOO_MANY_ARGS},
+        {"foo\n", ERROR_TOO_MANY_ARGS},
+        {"\"SKIN\" x\n", ERROR_TOO_MANY_ARGS}, // a quoted word is never a keyword
+        {"WIDTH=3\n", ERROR_TOO_MANY_ARGS},
+        {"SKIN \"abc\n", ERROR_UNMATCHED_QUOTES},
+        {"SKIN \"abc*\"\n", ERROR_UNMATCHED_QUOTES},
+        {"= x\n", ERROR_BAD_TEMPLATE},
+        {"SKIN == x\n", ERROR_BAD_TEMPLATE},
+    };
+    for (auto &c : cases) {
+        Parsed p = parse_line("SKIN/K,SCREEN/S", c.line, {kDefault, 0});
+        EXPECT_EQ(p.err, c.code) << c.line;
+    }
+}
+
+TEST_F(DosTest, TokenisingFollowsTheQuoteAndCommentRules) {
+    const char *t = "AKEY/K,WORD,MORE";
+    Parsed p = parse_line(t, "\"akey\" AKEY=v\n", {0, 0, 0});
+    EXPECT_EQ(p.str(0), "v");
+    EXPECT_EQ(p.str(1), "akey");
+    p = parse_line(t, "\"a**b*\"c*Nd*ee*x\" word\"hello\n", {0, 0, 0});
+    EXPECT_EQ(p.str(1), "a*b\"c\nd\x1B" "ex");
+    EXPECT_EQ(p.str(2), "word\"hello");
+    p = parse_line(t, "x ;y z\n", {0, 0, 0});
+    EXPECT_EQ(p.str(1), "x");
+    EXPECT_EQ(p.slots[2], 0u);
+    p = parse_line(t, "\"\" \"a b\"\n", {0, 0, 0});
+    EXPECT_EQ(p.str(1), "");
+    EXPECT_EQ(p.str(2), "a b");
+    p = parse_line(t, "x\ny\n", {0, 0, 0}); // the line ends at the newline
+    EXPECT_EQ(p.str(1), "x");
+    EXPECT_EQ(p.slots[2], 0u);
+}
+
+TEST_F(DosTest, RicherTemplates) {
+    // Aliases, switches and toggles.
+    Parsed p = parse_line("Q=QUICK/S,T/T", "quick t\n", {0, kTrue});
+    EXPECT_EQ(p.slots, (std::vector<IPTR>{kTrue, 0}));
+    p = parse_line("Q=QUICK/S,T/T", "Q=x\n", {0, 0}); // a switch takes no value
+    EXPECT_EQ(p.err, ERROR_BAD_TEMPLATE);
+
+    // Numbers.
+    for (auto [line, value] : {std::pair{"42\n", 42}, {"-7\n", -7}, {"N=+2147483647\n", INT32_MAX}}) {
+        p = parse_line("N/N", line, {0});
+        ASSERT_EQ(p.err, 0) << line;
+        EXPECT_EQ(p.num(0), value) << line;
+    }
+    for (const char *bad : {"4x\n", "\"\"\n", "-\n", "99999999999\n", "2147483648\n"})
+        EXPECT_EQ(parse_line("N/N", bad, {0}).err, ERROR_BAD_NUMBER) << bad;
+
+    // Multiple words, with required items taking words from the list's end.
+    RDArgs rda{};
+    std::string line = "a b c\n";
+    rda.RDA_Source = {line.data(), static_cast<LONG>(line.size()), 0};
+    IPTR s[2] = {0, 0};
+    ASSERT_NE(ReadArgs("FROM/A/M,TO/A", s, &rda), nullptr);
+    auto from = reinterpret_cast<STRPTR *>(s[0]);
+    EXPECT_STREQ(from[0], "a");
+    EXPECT_STREQ(from[1], "b");
+    EXPECT_EQ(from[2], nullptr);
+    EXPECT_STREQ(reinterpret_cast<char *>(s[1]), "c");
+    FreeArgs(&rda);
+    EXPECT_EQ(parse_line("FROM/A/M,TO/A", "a\n", {0, 0}).err, ERROR_REQUIRED_ARG_MISSING);
+    EXPECT_EQ(parse_line("FILE/A", "\n", {0}).err, ERROR_REQUIRED_ARG_MISSING);
+    EXPECT_EQ(parse_line("FILE/K/A", "x\n", {0}).err, ERROR_TOO_MANY_ARGS);
+    EXPECT_EQ(parse_line("FILES/M", "\n", {kTrue}).slots[0], 0u); // no words: NULL
+
+    // The rest of the line, literally.
+    p = parse_line("CMD,ARGS/F", "run echo \"a b\" x=y SCREEN  \n", {0, 0});
+    EXPECT_EQ(p.str(1), "echo \"a b\" x=y SCREEN");
+
+    // Malformed templates.
+    for (const char *bad : {"A,,B", "A/Q", "A/M,B/M", "/K", "A=/S", "A/", "A/KS"})
+        EXPECT_EQ(parse_line(bad, "\n", {0, 0, 0}).err, ERROR_BAD_TEMPLATE) << bad;
+}
+
+TEST_F(DosTest, ArgvWordsStayWholeValues) {
+    struct Case {
+        std::vector<std::string> words;
+        const char *skin;
+    } cases[] = {
+        {{"SKIN=my skins/x", "SCREEN"}, "my skins/x"},
+        {{"skin", "a \"q\" *b;c"}, "a \"q\" *b;c"},
+        {{"SKIN=za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"}, "za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87"},
+        {{"SKIN=a=b"}, "a=b"},
+        {{"SKIN", ""}, ""},
+        {{"SKIN", ";x"}, ";x"},
+        {{"SKIN=line\nbreak\x01\x7f\xff"}, "line\nbreak\x01\x7f\xff"},
+        {{"SKIN", "\"quoted\""}, "\"quoted\""},
+    };
+    for (auto &c : cases) {
+        host::set_command_line(c.words);
+        IPTR slots[2] = {kDefault, 0};
+        RDArgs *r = ReadArgs("SKIN/K,SCREEN/S", slots, nullptr);
+        ASSERT_NE(r, nullptr) << host::command_line();
+        EXPECT_STREQ(reinterpret_cast<char *>(slots[0]), c.skin) << host::command_line();
+        FreeArgs(r);
+    }
+    // A positional word is still refused, whatever it contains.
+    for (auto w : {"x", "x y", "=x", "SKIN x"}) {
+        host::set_command_line(std::vector<std::string>{w});
+        IPTR slots[2] = {kDefault, 0};
+        EXPECT_EQ(ReadArgs("SKIN/K,SCREEN/S", slots, nullptr), nullptr) << w;
+        EXPECT_EQ(IoErr(), ERROR_TOO_MANY_ARGS) << w;
+    }
+    // Long words: a big one is fine, one past the limit is refused cleanly.
+    for (auto [size, ok] : {std::pair{size_t(100000), true}, {size_t(3) << 20, false}}) {
+        host::set_command_line({"SKIN", std::string(size, 'x')});
+        IPTR slots[2] = {0, 0};
+        RDArgs *r = ReadArgs("SKIN/K,SCREEN/S", slots, nullptr);
+        EXPECT_EQ(r != nullptr, ok);
+        if (r) EXPECT_EQ(strlen(reinterpret_cast<char *>(slots[0])), size);
+        else EXPECT_EQ(IoErr(), ERROR_LINE_TOO_LONG);
+        FreeArgs(r);
+    }
+    // argv[0] is the program, not an argument.
+    char prog[] = "kwadron", scr[] = "screen";
+    char *argv[] = {prog, scr, nullptr};
+    host::set_command_line(2, argv);
+    EXPECT_EQ(host::command_line(), "screen\n");
+}
+
+// Runs ReadArgs on a lone "?" with stdin fed from text; returns the output.
+std::string prompt_with(const std::string &input, IPTR *slots, RDArgs **result) {
+    int pipefd[2];
+    EXPECT_EQ(pipe(pipefd), 0);
+    EXPECT_EQ(write(pipefd[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    close(pipefd[1]);
+    int saved = dup(0);
+    dup2(pipefd[0], 0);
+    close(pipefd[0]);
+    host::set_command_line(std::vector<std::string>{"?"});
+    testing::internal::CaptureStdout();
+    *result = ReadArgs("SKIN/K,SCREEN/S", slots, nullptr);
+    std::string out = testing::internal::GetCapturedStdout();
+    dup2(saved, 0);
+    close(saved);
+    return out;
+}
+
+TEST_F(DosTest, LoneQuestionMarkPromptsAndParsesTheAnswer) {
+    IPTR slots[2] = {kDefault, 0};
+    RDArgs *r;
+    EXPECT_EQ(prompt_with("SKIN=\"a b\" screen\nSCREEN\n", slots, &r), "SKIN/K,SCREEN/S: ");
+    ASSERT_NE(r, nullptr);
+    EXPECT_STREQ(reinterpret_cast<char *>(slots[0]), "a b");
+    EXPECT_EQ(slots[1], kTrue);
+    FreeArgs(r);
+
+    // End of input at once is an empty answer; only the first line counts,
+    // and a last line without a newline is still a line.
+    IPTR fresh[2] = {kDefault, 0};
+    prompt_with("", fresh, &r);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(fresh[0], kDefault);
+    FreeArgs(r);
+    prompt_with("SCREEN", fresh, &r);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(fresh[1], kTrue);
+    FreeArgs(r);
+    prompt_with("bogus\n", fresh, &r);
+    EXPECT_EQ(r, nullptr);
+    EXPECT_EQ(IoErr(), ERROR_TOO_MANY_ARGS);
+
+    // With prompting switched off the "?" is an ordinary word.
+    EXPECT_EQ(parse_line("SKIN/K,SCREEN/S", " ? \n", {0, 0}, RDAF_NOPROMPT).err, ERROR_TOO_MANY_ARGS);
+}
+
+TEST_F(DosTest, FaultTexts) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(PrintFault(ERROR_TOO_MANY_ARGS, "kwadron"), DOSTRUE);
+    EXPECT_EQ(IoErr(), ERROR_TOO_MANY_ARGS);
+    PrintFault(ERROR_KEY_NEEDS_ARG, nullptr);
+    PrintFault(0, "kwadron");
+    PrintFault(999, "x");
+    PrintFault(ERROR_NO_FREE_STORE, "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "kwadron: wrong number of arguments\nvalue after keyword missing\nx: Error code 999\n"
+              ": not enough memory available\n");
+
+    char buf[64];
+    EXPECT_EQ(Fault(ERROR_OBJECT_NOT_FOUND, "f", buf, sizeof buf), 19);
+    EXPECT_STREQ(buf, "f: object not found");
+    EXPECT_EQ(Fault(ERROR_UNMATCHED_QUOTES, nullptr, buf, 8), 7);
+    EXPECT_STREQ(buf, "unmatch");
+    EXPECT_EQ(Fault(0, "h", buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(Fault(ERROR_BAD_TEMPLATE, "h", buf, 0), 0);
+}
+
+TEST_F(DosTest, FGetsKeepsToTheBufferAndTheLine) {
+    spit(dir + "/f", "123456789012\nab\n\nlast");
+    spit(dir + "/empty", "");
+    BPTR fh = Open((dir + "/f").c_str(), MODE_OLDFILE);
+    ASSERT_NE(fh, 0);
+    char buf[10 + 1];
+    buf[10] = '#';
+    std::vector<std::string> lines;
+    while (FGets(fh, buf, 10)) lines.push_back(buf);
+    EXPECT_EQ(buf[10], '#');
+    EXPECT_EQ(lines, (std::vector<std::string>{"123456789", "012\n", "ab\n", "\n", "last"}));
+    EXPECT_EQ(IoErr(), 0);
+    EXPECT_EQ(FGets(fh, buf, 10), nullptr);
+    EXPECT_EQ(Close(fh), DOSTRUE);
+
+    fh = Open((dir + "/empty").c_str(), MODE_OLDFILE);
+    ASSERT_NE(fh, 0);
+    EXPECT_EQ(FGets(fh, buf, 10), nullptr);
+    EXPECT_EQ(Read(fh, buf, 10), 0);
+    Close(fh);
+
+    // FGets and Read share the read-ahead.
+    fh = Open((dir + "/f").c_str(), MODE_OLDFILE);
+    FGets(fh, buf, 4);
+    EXPECT_STREQ(buf, "123");
+    EXPECT_EQ(Read(fh, buf, 3), 3);
+    EXPECT_EQ(std::string(buf, 3), "456");
+    Close(fh);
+}
+
+TEST_F(DosTest, OpenRefusesWhatIsNotAFile) {
+    EXPECT_EQ(Open((dir + "/missing").c_str(), MODE_OLDFILE), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_NOT_FOUND);
+    EXPECT_EQ(Open(dir.c_str(), MODE_OLDFILE), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_WRONG_TYPE);
+    EXPECT_EQ(Open(nullptr, MODE_OLDFILE), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_NOT_FOUND);
+    host::fault_inject("Open");
+    spit(dir + "/f", "x");
+    EXPECT_EQ(Open((dir + "/f").c_str(), MODE_OLDFILE), 0);
+    EXPECT_EQ(Close(0), DOSTRUE);
+}
+
+TEST_F(DosTest, NewFileReplacesTheOldContentOnlyAtClose) {
+    std::string score = dir + "/score";
+    spit(score, "1234\n");
+    BPTR fh = Open(score.c_str(), MODE_NEWFILE);
+    ASSERT_NE(fh, 0);
+    EXPECT_EQ(Write(fh, "56\n", 3), 3);
+    EXPECT_EQ(slurp(score), "1234\n");
+    EXPECT_EQ(Close(fh), DOSTRUE);
+    EXPECT_EQ(slurp(score), "56\n");
+    EXPECT_EQ(entries(), 1u) << "temporary file left behind";
+
+    // A failed write, or a failing close, keeps the old file whole.
+    for (const char *call : {"Write", "Close"}) {
+        fh = Open(score.c_str(), MODE_NEWFILE);
+        host::fault_inject(call);
+        Write(fh, "789\n", 4);
+        EXPECT_EQ(Close(fh), DOSFALSE) << call;
+        EXPECT_EQ(slurp(score), "56\n") << call;
+        EXPECT_EQ(entries(), 1u) << call;
+    }
+
+    // A new file is created; the old one's permissions are kept.
+    chmod(score.c_str(), 0640);
+    fh = Open(score.c_str(), MODE_NEWFILE);
+    Close(fh);
+    EXPECT_EQ(slurp(score), "");
+    struct stat st;
+    stat(score.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    fh = Open((dir + "/fresh").c_str(), MODE_NEWFILE);
+    ASSERT_NE(fh, 0);
+    Close(fh);
+    EXPECT_TRUE(fs::exists(dir + "/fresh"));
+}
+
+TEST_F(DosTest, NewFileFailsCleanlyWhereItCannotWrite) {
+    spit(dir + "/plain", "keep");
+    fs::create_directory(dir + "/sub");
+    struct Case {
+        std::string name;
+        LONG code;
+    } cases[] = {
+        {dir + "/plain/score", ERROR_OBJECT_WRONG_TYPE}, // parent is a file
+        {dir + "/nodir/score", ERROR_DIR_NOT_FOUND},
+        {dir + "/sub", ERROR_OBJECT_WRONG_TYPE},
+        {dir + "/sub/", ERROR_OBJECT_WRONG_TYPE},
+    };
+    for (auto &c : cases) {
+        EXPECT_EQ(Open(c.name.c_str(), MODE_NEWFILE), 0) << c.name;
+        EXPECT_EQ(IoErr(), c.code) << c.name;
+    }
+    EXPECT_EQ(slurp(dir + "/plain"), "keep");
+    EXPECT_TRUE(fs::is_directory(dir + "/sub"));
+    EXPECT_EQ(entries(), 2u);
+}
+
+TEST_F(DosTest, NewFileThroughLinksAndDevices) {
+    // A link stays a link; the file it names gets the content.
+    spit(dir + "/real", "old");
+    fs::create_symlink(dir + "/real", dir + "/link");
+    BPTR fh = Open((dir + "/link").c_str(), MODE_NEWFILE);
+    Write(fh, "new", 3);
+    EXPECT_EQ(Close(fh), DOSTRUE);
+    EXPECT_TRUE(fs::is_symlink(dir + "/link"));
+    EXPECT_EQ(slurp(dir + "/real"), "new");
+    // A device is written in place, never replaced by a file.
+    fh = Open("/dev/null", MODE_NEWFILE);
+    ASSERT_NE(fh, 0);
+    EXPECT_EQ(Write(fh, "x", 1), 1);
+    EXPECT_EQ(Close(fh), DOSTRUE);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(DosTest, ReadWriteWorksInPlace) {
+    std::string f = dir + "/rw";
+    BPTR fh = Open(f.c_str(), MODE_READWRITE);
+    ASSERT_NE(fh, 0);
+    Write(fh, "hello\nworld\n", 12);
+    Close(fh);
+    fh = Open(f.c_str(), MODE_READWRITE);
+    char buf[16];
+    FGets(fh, buf, sizeof buf);
+    EXPECT_STREQ(buf, "hello\n");
+    Write(fh, "W", 1); // right after the line read, not after the read-ahead
+    Close(fh);
+    EXPECT_EQ(slurp(f), "hello\nWorld\n");
+    // A read-only handle refuses writes and a write-only one reads.
+    fh = Open(f.c_str(), MODE_OLDFILE);
+    EXPECT_EQ(Write(fh, "x", 1), -1);
+    Close(fh);
+    fh = Open(f.c_str(), MODE_NEWFILE);
+    EXPECT_EQ(FGets(fh, buf, sizeof buf), nullptr);
+    EXPECT_EQ(Read(fh, buf, 1), -1);
+    Close(fh);
+}
+
+TEST_F(DosTest, ProgdirIsTheProgramsDirectoryInAnyCase) {
+    host::set_progdir(dir);
+    BPTR fh = Open("progdir:score", MODE_NEWFILE);
+    ASSERT_NE(fh, 0);
+    Write(fh, "7\n", 2);
+    Close(fh);
+    EXPECT_EQ(slurp(dir + "/score"), "7\n");
+    for (const char *name : {"PROGDIR:score", "ProgDir:score"}) {
+        fh = Open(name, MODE_OLDFILE);
+        ASSERT_NE(fh, 0) << name;
+        char buf[10];
+        EXPECT_STREQ(FGets(fh, buf, sizeof buf), "7\n");
+        Close(fh);
+    }
+    EXPECT_EQ(Open("PROGDIRscore", MODE_OLDFILE), 0);
+    BPTR lock = Lock("PROGDIR:", ACCESS_READ);
+    ASSERT_NE(lock, 0);
+    UnLock(lock);
+}
+
+TEST_F(DosTest, CurrentDirFollowsLocks) {
+    std::string start = fs::current_path();
+    spit(dir + "/here", "x");
+    BPTR lock = Lock(dir.c_str(), ACCESS_READ);
+    ASSERT_NE(lock, 0);
+    EXPECT_EQ(host::ledger_count("lock"), 1u);
+    BPTR old = CurrentDir(lock);
+    EXPECT_NE(old, 0);
+    EXPECT_EQ(fs::current_path(), fs::canonical(dir));
+    BPTR fh = Open("here", MODE_OLDFILE);
+    EXPECT_NE(fh, 0);
+    Close(fh);
+    EXPECT_EQ(CurrentDir(old), lock);
+    EXPECT_EQ(fs::current_path(), start);
+    UnLock(old); // the process's own lock: left alone
+    UnLock(lock);
+    UnLock(0);
+    CurrentDir(0);
+    EXPECT_EQ(fs::current_path(), start);
+    EXPECT_EQ(Lock((dir + "/missing").c_str(), ACCESS_READ), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_NOT_FOUND);
+}
+
+} // namespace
