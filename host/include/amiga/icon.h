@@ -1,0 +1,30 @@
+// icon.library: the tool types of a file's icon.
+#pragma once
+
+#include "amiga/types.h"
+
+constexpr UWORD WB_DISKMAGIC = 0xE310;
+constexpr UWORD WB_DISKVERSION = 1;
+
+constexpr UBYTE WBDISK = 1;
+constexpr UBYTE WBDRAWER = 2;
+constexpr UBYTE WBTOOL = 3;
+constexpr UBYTE WBPROJECT = 4;
+
+// An icon here is a text file "<name>.info" beside the file, one tool type
+// per line; only the record fields below exist.
+struct DiskObject {
+    UWORD do_Magic;
+    UWORD do_Version;
+    UBYTE do_Type;
+    STRPTR do_DefaultTool;
+    STRPTR *do_ToolTypes; // NULL-terminated, or NULL when there are none
+};
+
+// The icon of name (name + ".info"), or a default icon without tool types
+// when there is no such file. NULL only when memory runs out.
+struct DiskObject *GetDiskObjectNew(CONST_STRPTR name);
+void FreeDiskObject(struct DiskObject *diskobj);
+// The value of tool type typeName (the text after '=', "" for a bare name),
+// or NULL when no entry has that name.
+STRPTR FindToolType(STRPTR *toolTypeArray, CONST_STRPTR typeName);

@@ -1,0 +1,146 @@
+// icon.library stand-in: icon files and tool type matching.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "amiga/dos.h"
+#include "amiga/host.h"
+#include "amiga/icon.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IconTest : public testing::Test {
+protected:
+    void SetUp() override {
+        host::dos_reset();
+        host::icon_reset();
+        host::ledger_clear();
+        host::faults_reset();
+        char tmpl[] = "/tmp/kwadron-icon-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        old_progdir = host::progdir();
+    }
+    void TearDown() override {
+        EXPECT_EQ(host::ledger_count(), 0u) << "handles left open";
+        host::icon_reset();
+        host::set_progdir(old_progdir);
+        fs::remove_all(dir);
+    }
+    void spit(const std::string &name, const std::string &text) {
+        std::ofstream(dir + "/" + name, std::ios::binary) << text;
+    }
+    static std::vector<std::string> tool_types(const DiskObject *d) {
+        std::vector<std::string> out;
+        for (STRPTR *t = d->do_ToolTypes; t && *t; ++t) out.emplace_back(*t);
+        return out;
+    }
+    std::string dir, old_progdir;
+};
+
+TEST_F(IconTest, FindToolTypeMatchesNamesNotValues) {
+    char e0[] = "SKIN=progdir:grafika_aga2x", e1[] = "screen", e2[] = "(TOOL=off)", e3[] = "WIDTH = 640",
+         e4[] = "FILETYPE=text|ascii", e5[] = "SKINNY=1", e6[] = "MODE =", e7[] = "zażółć=tak";
+    STRPTR tt[] = {e0, e1, e2, e3, e4, e5, e6, e7, nullptr};
+
+    EXPECT_EQ(FindToolType(tt, "skin"), e0 + 5); // a pointer into the entry
+    EXPECT_EQ(FindToolType(tt, "SCREEN"), e1 + 6); // bare name: ""
+    EXPECT_STREQ(FindToolType(tt, "WIDTH"), "640");
+    EXPECT_STREQ(FindToolType(tt, "filetype"), "text|ascii");
+    EXPECT_STREQ(FindToolType(tt, "SKINNY"), "1");
+    EXPECT_STREQ(FindToolType(tt, "mode"), "");
+    EXPECT_STREQ(FindToolType(tt, "zażółć"), "tak");
+    for (const char *absent : {"TOOL", "text", "SKI", "SKINNYX", "SCREENS", ""})
+        EXPECT_EQ(FindToolType(tt, absent), nullptr) << absent;
+    EXPECT_EQ(FindToolType(nullptr, "SKIN"), nullptr);
+    STRPTR none[] = {nullptr};
+    EXPECT_EQ(FindToolType(none, "SKIN"), nullptr);
+}
+
+TEST_F(IconTest, MissingIconGivesADefaultOne) {
+    for (std::string name : {dir + "/kwadron", dir, std::string()}) {
+        DiskObject *d = GetDiskObjectNew(name.empty() ? nullptr : name.c_str());
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->do_Magic, WB_DISKMAGIC);
+        EXPECT_EQ(d->do_ToolTypes, nullptr);
+        EXPECT_EQ(FindToolType(d->do_ToolTypes, "SKIN"), nullptr);
+        EXPECT_EQ(host::ledger_count("diskobject"), 1u);
+        FreeDiskObject(d);
+    }
+    fs::create_directory(dir + "/drawer.info"); // not a file: no tool types
+    DiskObject *d = GetDiskObjectNew((dir + "/drawer").c_str());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->do_ToolTypes, nullptr);
+    FreeDiskObject(d);
+    FreeDiskObject(nullptr);
+
+    host::fault_inject("GetDiskObjectNew");
+    EXPECT_EQ(GetDiskObjectNew((dir + "/kwadron").c_str()), nullptr);
+    EXPECT_EQ(IoErr(), ERROR_NO_FREE_STORE);
+}
+
+TEST_F(IconTest, IconFileHoldsOneToolTypePerLine) {
+    spit("kwadron.info", "# settings\n"
+                         "SKIN=progdir:grafika_aga2x\r\n"
+                         "\n"
+                         "   \t\n"
+                         "  SCREEN  \n"
+                         "(CX_POPUP=NO)\n"
+                         "TITLE=Łódź \xFF\n"
+                         "LAST");
+    host::set_progdir(dir);
+    DiskObject *d = GetDiskObjectNew("progdir:kwadron");
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(tool_types(d), (std::vector<std::string>{"SKIN=progdir:grafika_aga2x", "SCREEN", "(CX_POPUP=NO)",
+                                                       "TITLE=Łódź \xFF", "LAST"}));
+    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "SKIN"), "progdir:grafika_aga2x");
+    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "SCREEN"), "");
+    EXPECT_EQ(FindToolType(d->do_ToolTypes, "CX_POPUP"), nullptr);
+    EXPECT_EQ(host::ledger_count("file"), 0u); // the file is closed again
+    FreeDiskObject(d);
+
+    // Relative names start from the current directory.
+    BPTR lock = Lock(dir.c_str(), ACCESS_READ);
+    BPTR old = CurrentDir(lock);
+    d = GetDiskObjectNew("kwadron");
+    CurrentDir(old);
+    UnLock(lock);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(tool_types(d).size(), 5u);
+    FreeDiskObject(d);
+}
+
+TEST_F(IconTest, OddIconFilesAreReadSafely) {
+    // Only comments: an empty list. NUL bytes end an entry early. A huge file
+    // is read up to a limit.
+    spit("comments.info", "#a\n#b\n");
+    spit("nul.info", std::string("SKIN=a\0b\nSCREEN\n", 16));
+    std::string huge;
+    for (int i = 0; i < 200000; ++i) huge += "ENTRY" + std::to_string(i) + "=x\n";
+    spit("huge.info", huge);
+
+    DiskObject *d = GetDiskObjectNew((dir + "/comments").c_str());
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(tool_types(d).empty());
+    FreeDiskObject(d);
+    d = GetDiskObjectNew((dir + "/nul").c_str());
+    ASSERT_NE(d, nullptr);
+    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "SKIN"), "a");
+    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "SCREEN"), "");
+    FreeDiskObject(d);
+    d = GetDiskObjectNew((dir + "/huge").c_str());
+    ASSERT_NE(d, nullptr);
+    size_t n = tool_types(d).size();
+    EXPECT_GT(n, 1000u);
+    EXPECT_LT(n, 200000u);
+    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "ENTRY0"), "x");
+    FreeDiskObject(d);
+}
+
+} // namespace
