@@ -1,0 +1,117 @@
+// The process entry: what the native start-up code does before and after the
+// program's own main. Linked only into the executable.
+//
+// KWADRON_WBSTART=1        start as from the desktop: main gets argc 0 and a
+//                          WBStartup; the argument words are the files passed
+// KWADRON_LEDGER_REPORT=1  after main, list every handle still open on stderr
+//                          and exit with 3 when there is any
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "amiga/dos.h"
+#include "amiga/host.h"
+#include "amiga/startup.h"
+#include "amiga/workbench.h"
+
+namespace {
+
+bool env_on(const char *name) {
+    const char *v = getenv(name);
+    return v && strcmp(v, "1") == 0;
+}
+
+// The executable's own path; argv[0] when /proc is not there.
+std::string exe_path(const char *argv0) {
+    std::vector<char> buf(PATH_MAX);
+    for (;;) {
+        ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return argv0 ? argv0 : "";
+        if (static_cast<size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<size_t>(n));
+        buf.resize(buf.size() * 2);
+    }
+}
+
+// Directory and file name of a path ("a/b/" counts as "a/b").
+void split_path(std::string path, std::string &dir, std::string &name) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        dir = ".";
+        name = path;
+    } else {
+        dir = slash == 0 ? "/" : path.substr(0, slash);
+        name = path.substr(slash + 1);
+    }
+}
+
+// The desktop's start-up message: the program, then each file passed to it,
+// each as a lock on its directory and its name there. A file whose directory
+// cannot be locked is left out with a note on stderr.
+struct DesktopStart {
+    WBStartup msg{};
+    std::vector<WBArg> args;
+    std::vector<std::string> names;
+
+    DesktopStart(const std::string &exe, int argc, char **argv) {
+        std::vector<std::pair<std::string, std::string>> entries;
+        std::string dir, name;
+        split_path(exe, dir, name);
+        entries.emplace_back(host::progdir(), name);
+        for (int i = 1; i < argc; ++i) {
+            split_path(argv[i], dir, name);
+            entries.emplace_back(dir, name);
+        }
+        names.reserve(entries.size());
+        for (auto &[d, n] : entries) {
+            BPTR lock = Lock(d.c_str(), ACCESS_READ);
+            if (!lock) {
+                fprintf(stderr, "%s: cannot enter %s\n", argv[0] ? argv[0] : "kwadron", d.c_str());
+                continue;
+            }
+            names.push_back(n);
+            args.push_back({lock, nullptr});
+        }
+        for (size_t i = 0; i < args.size(); ++i) args[i].wa_Name = reinterpret_cast<BYTE *>(names[i].data());
+        msg.sm_NumArgs = static_cast<LONG>(args.size());
+        msg.sm_ArgList = args.data();
+    }
+    ~DesktopStart() {
+        for (auto &a : args) UnLock(a.wa_Lock);
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    std::string exe = exe_path(argc > 0 ? argv[0] : nullptr);
+    std::string dir, name;
+    split_path(exe, dir, name);
+    host::set_progdir(exe.find('/') == std::string::npos ? "." : dir);
+    host::set_command_line(argc, argv);
+
+    LONG rc;
+    if (env_on("KWADRON_WBSTART")) {
+        DesktopStart wb(exe, argc, argv);
+        rc = program::main(0, reinterpret_cast<char **>(&wb.msg));
+    } else {
+        rc = program::main(argc, argv);
+    }
+    fflush(stdout);
+
+    // The report comes before the display's shutdown, which closes whatever
+    // the program left open and would hide it.
+    int code = static_cast<int>(rc);
+    if (env_on("KWADRON_LEDGER_REPORT")) {
+        std::vector<std::string> open = host::ledger_open();
+        for (auto &entry : open) fprintf(stderr, "still open: %s\n", entry.c_str());
+        if (!open.empty()) code = 3;
+    }
+    host::display_shutdown();
+    return code;
+}
