@@ -1,0 +1,342 @@
+// Screens, windows and input of the headless display.
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "amiga/cybergraphics.h"
+#include "amiga/gadtools.h"
+#include "amiga/host.h"
+#include "amiga/intuition.h"
+
+namespace {
+
+constexpr ULONG GAME_IDCMP = IDCMP_MOUSEBUTTONS | IDCMP_MOUSEMOVE | IDCMP_CLOSEWINDOW | IDCMP_RAWKEY;
+
+class DisplayTest : public ::testing::Test {
+  protected:
+    std::string dir;
+
+    void SetUp() override {
+        host::reset_all();
+        host::display_select(host::DisplayKind::Headless);
+        char tmpl[] = "/tmp/kwadron_display_XXXXXX";
+        ASSERT_TRUE(mkdtemp(tmpl));
+        dir = tmpl;
+    }
+    void TearDown() override {
+        host::reset_all();
+        std::string cmd = "rm -rf '" + dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+    void borders(int l, int t, int r, int b) {
+        host::HeadlessConfig c;
+        c.border_left = l, c.border_top = t, c.border_right = r, c.border_bottom = b;
+        host::headless_configure(c);
+    }
+    Window *game_window(Screen *s, LONG left = 0, LONG top = 0, ULONG idcmp = GAME_IDCMP) {
+        return OpenWindowTags(nullptr, WA_Left, left, WA_Top, top, WA_InnerWidth, 320, WA_InnerHeight,
+                              240, WA_RMBTrap, TRUE, WA_NoCareRefresh, TRUE, WA_BackFill, 5,
+                              WA_PubScreen, s, WA_Title, "Kwadron", WA_Activate, FALSE,
+                              WA_DepthGadget, TRUE, WA_Backdrop, TRUE, WA_CloseGadget, TRUE,
+                              WA_Flags, WFLG_RMBTRAP, WA_IDCMP, idcmp, TAG_DONE);
+    }
+    std::string write(const std::string &name, const std::string &text) {
+        std::string p = dir + "/" + name;
+        std::ofstream(p) << text;
+        return p;
+    }
+    // The next message the program would get, taken and given back.
+    IntuiMessage take(Window *w) {
+        WaitPort(w->UserPort);
+        IntuiMessage *m = GT_GetIMsg(w->UserPort);
+        IntuiMessage copy = *m;
+        GT_ReplyIMsg(m);
+        return copy;
+    }
+};
+
+TEST_F(DisplayTest, WindowOnThePublicScreenHasItsPlaceSizeBordersAndBackground) {
+    borders(4, 11, 5, 2);
+    Screen *pub = LockPubScreen(nullptr);
+    ASSERT_NE(pub, nullptr);
+    EXPECT_EQ(pub->Width, 1024);
+    EXPECT_EQ(pub->Height, 768);
+    EXPECT_EQ(GetBitMapAttr(pub->RastPort.BitMap, BMA_DEPTH), 24u);
+    EXPECT_EQ(pub->ViewPort.ColorMap->Colors[1], 0x000000u);
+    EXPECT_EQ(pub->ViewPort.ColorMap->Colors[2], 0xFFFFFFu);
+    EXPECT_EQ(host::ledger_count("publock"), 1u);
+
+    Window *w = game_window(pub, 352, 264);
+    UnlockPubScreen(nullptr, pub);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(host::ledger_count("publock"), 0u);
+    EXPECT_EQ(host::current_window(), w);
+    EXPECT_EQ(w->LeftEdge, 352);
+    EXPECT_EQ(w->TopEdge, 264);
+    EXPECT_EQ(w->Width, 320 + 4 + 5);
+    EXPECT_EQ(w->Height, 240 + 11 + 2);
+    EXPECT_EQ(w->BorderLeft, 4);
+    EXPECT_EQ(w->BorderTop, 11);
+    EXPECT_EQ(w->BorderRight, 5);
+    EXPECT_EQ(w->BorderBottom, 2);
+    EXPECT_EQ(w->WScreen, pub);
+    EXPECT_STREQ(w->Title, "Kwadron");
+    EXPECT_EQ(w->IDCMPFlags, GAME_IDCMP);
+    EXPECT_TRUE(w->Flags & WFLG_RMBTRAP);
+    EXPECT_TRUE(w->host_CloseGadget && w->host_Backdrop && w->host_DepthGadget);
+    EXPECT_FALSE(w->host_Activate);
+    EXPECT_EQ(w->UserPort->mp_Owner, w);
+    ASSERT_NE(w->RPort, nullptr);
+    EXPECT_EQ(GetBitMapAttr(w->RPort->BitMap, BMA_WIDTH), 329u);
+    EXPECT_EQ(GetBitMapAttr(w->RPort->BitMap, BMA_HEIGHT), 253u);
+    // Filled with pen 0, borders and all.
+    EXPECT_EQ(host::window_pixel(w, 0, 0), 0xAAAAAAu);
+    EXPECT_EQ(host::window_pixel(w, 328, 252), 0xAAAAAAu);
+    EXPECT_EQ(host::window_pixel(w, 329, 0), 0u);
+    EXPECT_EQ(host::ledger_count("window"), 1u);
+
+    CloseWindow(w);
+    EXPECT_EQ(host::current_window(), nullptr);
+    EXPECT_EQ(host::ledger_count(), 0u);
+}
+
+TEST_F(DisplayTest, OwnPaletteScreenShowsItsPensThroughSetRGB32) {
+    Screen *s = OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, 5, SA_DisplayID,
+                               PAL_MONITOR_ID | LORES_KEY, SA_Quiet, TRUE, TAG_DONE);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Width, 320);
+    EXPECT_EQ(s->Height, 256);
+    EXPECT_EQ(GetBitMapAttr(s->RastPort.BitMap, BMA_DEPTH), 5u);
+    EXPECT_EQ(s->host_DisplayID, 0x21000u);
+    EXPECT_TRUE(s->host_Quiet);
+    EXPECT_EQ(s->ViewPort.ColorMap->Count, 32);
+    EXPECT_EQ(s->ViewPort.ColorMap->Colors[1], 0u);
+
+    SetRGB32(&s->ViewPort, 0, 0x10101010, 0x20202020, 0x30303030);
+    SetRGB32(&s->ViewPort, 31, 0xFFFFFFFF, 0x80000000, 0);
+    SetRast(&s->RastPort, 0);
+    Window *w = game_window(s, 0, 8);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->RPort->BitMap->BytesPerPixel, 1);
+    EXPECT_EQ(host::window_pixel(w, 5, 5), 0x102030u);
+    SetRast(w->RPort, 31);
+    EXPECT_EQ(host::window_pixel(w, 5, 5), 0xFF8000u);
+    // A later change of a pen shows at once: pens are looked up, not copied.
+    SetRGB32(&s->ViewPort, 31, 0, 0, 0xFFFFFFFF);
+    EXPECT_EQ(host::window_pixel(w, 319, 239), 0x0000FFu);
+    EXPECT_EQ(host::ledger_count("screen"), 1u);
+
+    CloseWindow(w);
+    CloseScreen(s);
+    EXPECT_EQ(host::ledger_count(), 0u);
+}
+
+TEST_F(DisplayTest, OwnTrueColourScreenAndFaults) {
+    ULONG id = BestCModeIDTags(CYBRBIDTG_NominalWidth, 640, CYBRBIDTG_NominalHeight, 480,
+                               CYBRBIDTG_Depth, 24, TAG_DONE);
+    EXPECT_NE(id, INVALID_ID);
+    Screen *s = OpenScreenTags(nullptr, SA_Width, 640, SA_Height, 480, SA_Depth, 24, SA_DisplayID, id,
+                               SA_Quiet, TRUE, TAG_DONE);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(GetBitMapAttr(s->RastPort.BitMap, BMA_DEPTH), 24u);
+    Window *w = OpenWindowTags(nullptr, WA_InnerWidth, 640, WA_InnerHeight, 480, WA_PubScreen, s,
+                               WA_IDCMP, GAME_IDCMP, TAG_DONE);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->RPort->BitMap->BytesPerPixel, 4);
+    EXPECT_EQ(w->Title, nullptr);
+    CloseWindow(w);
+    CloseScreen(s);
+
+    host::fault_inject("BestCModeIDTags");
+    EXPECT_EQ(BestCModeIDTags(CYBRBIDTG_NominalWidth, 320, CYBRBIDTG_NominalHeight, 240,
+                              CYBRBIDTG_Depth, 24, TAG_DONE),
+              INVALID_ID);
+    host::fault_inject("OpenScreenTags");
+    EXPECT_EQ(OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 240, SA_Depth, 24, TAG_DONE), nullptr);
+    Screen *pub = LockPubScreen(nullptr);
+    host::fault_inject("OpenWindowTags");
+    EXPECT_EQ(game_window(pub), nullptr);
+    UnlockPubScreen(nullptr, pub);
+    EXPECT_EQ(host::ledger_count(), 0u);
+}
+
+TEST_F(DisplayTest, WithoutADisplayOnlyThePublicScreenLookupSucceeds) {
+    host::display_select(host::DisplayKind::None);
+    Screen *pub = LockPubScreen(nullptr);
+    ASSERT_NE(pub, nullptr);
+    EXPECT_EQ(pub->Width, 640);
+    EXPECT_EQ(pub->Height, 480);
+    EXPECT_EQ(game_window(pub), nullptr);
+    UnlockPubScreen(nullptr, pub);
+    EXPECT_EQ(OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, 5, TAG_DONE), nullptr);
+    EXPECT_EQ(BestCModeIDTags(CYBRBIDTG_NominalWidth, 320, CYBRBIDTG_NominalHeight, 240,
+                              CYBRBIDTG_Depth, 24, TAG_DONE),
+              INVALID_ID);
+    EXPECT_EQ(host::ledger_count(), 0u);
+}
+
+TEST_F(DisplayTest, QueuedInputReachesThePortAndAnEmptyQueueCloses) {
+    borders(4, 11, 4, 2);
+    Screen *pub = LockPubScreen(nullptr);
+    Window *w = game_window(pub);
+    UnlockPubScreen(nullptr, pub);
+    ASSERT_NE(w, nullptr);
+    host::input_push(IDCMP_NEWSIZE, 0);              // not asked for: dropped
+    host::input_push(IDCMP_RAWKEY, 0x4C, 0, 0, IEQUALIFIER_REPEAT);
+    host::input_push(IDCMP_MOUSEBUTTONS, SELECTDOWN, 50, 60);
+    EXPECT_EQ(host::input_pending(), 3u);
+
+    IntuiMessage m = take(w);
+    EXPECT_EQ(m.Class, IDCMP_RAWKEY);
+    EXPECT_EQ(m.Code, 0x4C);
+    EXPECT_EQ(m.Qualifier, IEQUALIFIER_REPEAT);
+    EXPECT_EQ(m.IDCMPWindow, w);
+    m = take(w);
+    EXPECT_EQ(m.Class, IDCMP_MOUSEBUTTONS);
+    EXPECT_EQ(m.Code, SELECTDOWN);
+    EXPECT_EQ(m.MouseX, 50); // input_push gives window coordinates as they are
+    EXPECT_EQ(m.MouseY, 60);
+    EXPECT_EQ(w->MouseX, 50);
+    EXPECT_EQ(take(w).Class, IDCMP_CLOSEWINDOW);
+    EXPECT_EQ(take(w).Class, IDCMP_CLOSEWINDOW);
+
+    // Closed even when the window does not ask for it; messages left on the
+    // port go with the window.
+    Window *quiet = OpenWindowTags(nullptr, WA_InnerWidth, 10, WA_InnerHeight, 10, WA_IDCMP, 0, TAG_DONE);
+    ASSERT_NE(quiet, nullptr);
+    WaitPort(quiet->UserPort);
+    EXPECT_EQ(reinterpret_cast<IntuiMessage *>(quiet->UserPort->mp_Head)->Class, IDCMP_CLOSEWINDOW);
+    CloseWindow(quiet);
+    CloseWindow(w);
+    EXPECT_EQ(host::ledger_count(), 0u);
+}
+
+TEST_F(DisplayTest, ScriptBecomesMessagesWithBordersAdded) {
+    borders(4, 11, 4, 2);
+    std::string path = write("play.txt", "# a game\n"
+                                         "key left\n"
+                                         "  click 10 20   # the new game button\n"
+                                         "\n"
+                                         "key 0x45\n"
+                                         "move -1 3\n"
+                                         "press 1 2\n"
+                                         "release 3 4\n"
+                                         "rightclick 5 6\n"
+                                         "close\n");
+    std::string why;
+    ASSERT_TRUE(host::input_script_load(path, &why)) << why;
+    Screen *pub = LockPubScreen(nullptr);
+    Window *w = game_window(pub);
+    UnlockPubScreen(nullptr, pub);
+    ASSERT_NE(w, nullptr);
+    struct Expect {
+        ULONG cls;
+        UWORD code;
+        WORD x, y;
+    } expected[] = {
+        {IDCMP_RAWKEY, 0x4F, 0, 0},         {IDCMP_RAWKEY, 0xCF, 0, 0},
+        {IDCMP_MOUSEBUTTONS, SELECTDOWN, 14, 31}, {IDCMP_MOUSEBUTTONS, SELECTUP, 14, 31},
+        {IDCMP_RAWKEY, 0x45, 0, 0},         {IDCMP_RAWKEY, 0xC5, 0, 0},
+        {IDCMP_MOUSEMOVE, 0xFF, 3, 14},     {IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 13},
+        {IDCMP_MOUSEBUTTONS, SELECTUP, 7, 15}, {IDCMP_MOUSEBUTTONS, MENUDOWN, 9, 17},
+        {IDCMP_MOUSEBUTTONS, MENUUP, 9, 17}, {IDCMP_CLOSEWINDOW, 0, 0, 0},
+    };
+    for (const Expect &e : expected) {
+        IntuiMessage m = take(w);
+        EXPECT_EQ(m.Class, e.cls);
+        EXPECT_EQ(m.Code, e.code);
+        if (e.cls == IDCMP_MOUSEBUTTONS || e.cls == IDCMP_MOUSEMOVE) {
+            EXPECT_EQ(m.MouseX, e.x);
+            EXPECT_EQ(m.MouseY, e.y);
+        }
+    }
+    EXPECT_EQ(host::input_pending(), 0u);
+    CloseWindow(w);
+}
+
+TEST_F(DisplayTest, BadScriptsAreRefusedWithTheLineAndQueueNothing) {
+    const char *bad[] = {"key left\nkey sideways\n", "click 1\n", "click 1 2 3\n", "move a b\n",
+                         "jump 1 2\n", "key 0x80\n", "snapshot\n", "press 99999 1\n", "close now\n"};
+    for (const char *text : bad) {
+        std::string why;
+        EXPECT_FALSE(host::input_script_load(write("bad.txt", text), &why)) << text;
+        EXPECT_NE(why.find("bad.txt:"), std::string::npos) << why;
+        EXPECT_EQ(host::input_pending(), 0u) << text;
+    }
+    std::string why;
+    EXPECT_FALSE(host::input_script_load(dir + "/missing.txt", &why));
+    EXPECT_NE(why.find("missing.txt"), std::string::npos);
+    EXPECT_FALSE(host::input_script_load(dir, &why));
+    EXPECT_TRUE(host::input_script_load(write("empty.txt", ""), &why));
+}
+
+TEST_F(DisplayTest, SnapshotsHoldTheInnerAreaWhenTheScriptReachesThem) {
+    borders(3, 7, 3, 3);
+    std::string early = dir + "/early.png", late = dir + "/late.png";
+    ASSERT_TRUE(host::input_script_load(
+        write("s.txt", "snapshot " + early + "\nkey up\nsnapshot " + late + "\n"), nullptr));
+    Screen *pub = LockPubScreen(nullptr);
+    Window *w = game_window(pub);
+    UnlockPubScreen(nullptr, pub);
+    ASSERT_NE(w, nullptr);
+    SetRast(w->RPort, 3); // blue everywhere
+    EXPECT_EQ(take(w).Code, 0x4C);
+    // The program draws after the key; the second snapshot must show it.
+    SetRast(w->RPort, 2);
+    EXPECT_EQ(take(w).Code, 0xCC);
+    EXPECT_EQ(take(w).Class, IDCMP_CLOSEWINDOW);
+    CloseWindow(w);
+
+    SDL_Surface *a = IMG_Load(early.c_str());
+    SDL_Surface *b = IMG_Load(late.c_str());
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->w, 320);
+    EXPECT_EQ(a->h, 240);
+    SDL_Surface *ac = SDL_ConvertSurfaceFormat(a, SDL_PIXELFORMAT_XRGB8888, 0);
+    SDL_Surface *bc = SDL_ConvertSurfaceFormat(b, SDL_PIXELFORMAT_XRGB8888, 0);
+    EXPECT_EQ(static_cast<uint32_t *>(ac->pixels)[0] & 0xFFFFFF, 0x6688BBu);
+    EXPECT_EQ(static_cast<uint32_t *>(bc->pixels)[0] & 0xFFFFFF, 0xFFFFFFu);
+    for (SDL_Surface *s : {a, b, ac, bc}) SDL_FreeSurface(s);
+}
+
+TEST_F(DisplayTest, ReadPixelArrayClipsAndShowsPensThroughTheirColours) {
+    Screen *pub = LockPubScreen(nullptr);
+    Window *w = OpenWindowTags(nullptr, WA_InnerWidth, 4, WA_InnerHeight, 2, WA_PubScreen, pub, TAG_DONE);
+    UnlockPubScreen(nullptr, pub);
+    ASSERT_NE(w, nullptr);
+    reinterpret_cast<uint32_t *>(w->RPort->BitMap->Pixels)[3] = 0x123456;
+    UBYTE buf[2][5 * 4];
+    memset(buf, 0xEE, sizeof buf);
+    // Asked for 5 x 3 from (2, 0): only 2 x 2 lie inside.
+    EXPECT_EQ(ReadPixelArray(buf, 0, 0, 5 * 4, w->RPort, 2, 0, 5, 3, RECTFMT_RGBA), 4u);
+    const UBYTE grey_then_mine[8] = {0xAA, 0xAA, 0xAA, 0, 0x12, 0x34, 0x56, 0};
+    EXPECT_EQ(memcmp(buf[0], grey_then_mine, 8), 0);
+    EXPECT_EQ(buf[0][8], 0xEE); // nothing beyond the bitmap written
+    UBYTE argb[4];
+    EXPECT_EQ(ReadPixelArray(argb, 0, 0, 4, w->RPort, 3, 0, 1, 1, RECTFMT_ARGB), 1u);
+    const UBYTE want_argb[4] = {0, 0x12, 0x34, 0x56};
+    EXPECT_EQ(memcmp(argb, want_argb, 4), 0);
+    CloseWindow(w);
+
+    BitMap *pens = AllocBitMap(2, 1, 8, BMF_CLEAR, nullptr);
+    ASSERT_NE(pens, nullptr);
+    pens->Pixels[1] = 3;
+    RastPort rp;
+    InitRastPort(&rp);
+    rp.BitMap = pens;
+    ColorMap cm{};
+    cm.Colors[3] = 0xABCDEF;
+    rp.host_Colors = &cm;
+    UBYTE rgb[6];
+    EXPECT_EQ(ReadPixelArray(rgb, 0, 0, 6, &rp, 0, 0, 2, 1, RECTFMT_RGB), 2u);
+    const UBYTE want_rgb[6] = {0, 0, 0, 0xAB, 0xCD, 0xEF};
+    EXPECT_EQ(memcmp(rgb, want_rgb, 6), 0);
+    FreeBitMap(pens);
+}
+
+} // namespace
