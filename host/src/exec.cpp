@@ -73,13 +73,16 @@ struct Pool {
 struct Library *OpenLibrary(CONST_STRPTR name, ULONG version) {
     read_environment();
     HostLibrary *l = find(name);
-    if (!l || l->present_version < 0 || static_cast<ULONG>(l->present_version) < version) return nullptr;
-    if (host::fault_hit("OpenLibrary")) return nullptr;
+    if (host::fault_hit("OpenLibrary") || !l || l->present_version < 0 ||
+        static_cast<ULONG>(l->present_version) < version) {
+        host::trace("OpenLibrary %s %u failed", name ? name : "(null)", unsigned(version));
+        return nullptr;
+    }
     l->base.lib_Version = static_cast<UWORD>(l->present_version);
     l->base.lib_Node.ln_Name = const_cast<char *>(l->name);
     ++l->opens;
     l->base.lib_OpenCnt = static_cast<UWORD>(l->opens);
-    host::ledger_add("library", &l->base);
+    host::ledger_add("library", &l->base, l->name);
     return &l->base;
 }
 
@@ -122,6 +125,7 @@ APTR CreatePool(ULONG, ULONG puddleSize, ULONG threshSize) {
     if (host::fault_hit("CreatePool")) return nullptr;
     Pool *p = new (std::nothrow) Pool;
     if (p) host::ledger_add("pool", p);
+    host::trace("CreatePool");
     return p;
 }
 

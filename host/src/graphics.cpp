@@ -226,11 +226,13 @@ void InitRastPort(struct RastPort *rp) {
 
 void SetRGB32(struct ViewPort *vp, ULONG n, ULONG r, ULONG g, ULONG b) {
     if (!vp || !vp->ColorMap || n > 255) return;
+    host::trace("SetRGB32 %u", unsigned(n));
     vp->ColorMap->Colors[n] = ((r >> 24) << 16) | ((g >> 24) << 8) | (b >> 24);
 }
 
 void SetRast(struct RastPort *rp, ULONG pen) {
     if (!rp || !host::usable(rp->BitMap)) return;
+    host::trace("SetRast %u", unsigned(pen));
     BitMap *bm = rp->BitMap;
     if (bm->BytesPerPixel == 1) {
         memset(bm->Pixels, int(pen & 0xFF), stride_of(bm) * bm->Rows);
@@ -259,6 +261,7 @@ LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xsto
                      UBYTE *array, struct RastPort *) {
     if (!rp || !array || !host::usable(rp->BitMap) || xstop < xstart || ystop < ystart) return 0;
     if (xstop > 0xFFFF || ystop > 0xFFFF) return 0;
+    host::trace("ReadPixelArray8");
     const BitMap *bm = rp->BitMap;
     const size_t w = xstop - xstart + 1, h = ystop - ystart + 1;
     const size_t padded = (w + 15) / 16 * 16;
@@ -284,6 +287,7 @@ LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xsto
 LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct TagItem *tags) {
     if (!cm) return -1;
     LONG precision = LONG(host::get_tag(tags, OBP_Precision, IPTR(PRECISION_IMAGE)));
+    host::trace("ObtainBestPen");
     const int R = int(r >> 24), G = int(g >> 24), B = int(b >> 24);
     unsigned count = cm->Count ? std::min<unsigned>(cm->Count, 256) : 256;
     LONG best = -1;

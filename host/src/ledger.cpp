@@ -1,4 +1,5 @@
 // Resource ledger, faults on demand and misuse reports of the host.
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@ namespace {
 struct Entry {
     std::string kind;
     const void *handle;
+    std::string label;
 };
 std::vector<Entry> &entries() {
     static std::vector<Entry> e;
@@ -27,14 +29,39 @@ std::map<std::string, int> &calls() {
     return c;
 }
 int misuses = 0;
+bool tracing = getenv("KWADRON_CALL_TRACE") != nullptr;
+std::vector<std::string> &trace_store() {
+    static std::vector<std::string> t;
+    return t;
+}
 } // namespace
 
-void ledger_add(const char *kind, const void *handle) { entries().push_back({kind, handle}); }
+void trace_enable(bool on) { tracing = on; }
+bool trace_on() { return tracing; }
+void trace(const char *fmt, ...) {
+    if (!tracing) return;
+    char buf[256];
+    va_list ap;
+    va_start(ap, fmt);
+    vsnprintf(buf, sizeof buf, fmt, ap);
+    va_end(ap);
+    trace_store().push_back(buf);
+}
+const std::vector<std::string> &trace_log() { return trace_store(); }
+void trace_clear() { trace_store().clear(); }
+
+void ledger_add(const char *kind, const void *handle, const char *label) {
+    entries().push_back({kind, handle, label ? label : ""});
+}
 
 bool ledger_remove(const char *kind, const void *handle) {
     auto &e = entries();
     for (auto it = e.begin(); it != e.end(); ++it)
         if (it->handle == handle && it->kind == kind) {
+            if (it->label.empty())
+                trace("release %s", kind);
+            else
+                trace("release %s %s", kind, it->label.c_str());
             e.erase(it);
             return true;
         }
@@ -53,7 +80,7 @@ std::vector<std::string> ledger_open() {
     for (auto &x : entries()) {
         char buf[64];
         snprintf(buf, sizeof buf, " %p", x.handle);
-        out.push_back(x.kind + buf);
+        out.push_back(x.kind + buf + (x.label.empty() ? "" : " " + x.label));
     }
     return out;
 }

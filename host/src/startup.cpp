@@ -5,6 +5,7 @@
 //                          WBStartup; the argument words are the files passed
 // KWADRON_LEDGER_REPORT=1  after main, list every handle still open on stderr
 //                          and exit with 3 when there is any
+// KWADRON_CALL_TRACE=path  write the host's call trace to path at exit
 #include <unistd.h>
 
 #include <climits>
@@ -42,10 +43,10 @@ void split_path(std::string path, std::string &dir, std::string &name) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
-        dir = ".";
+        dir.assign(1, '.');
         name = path;
     } else {
-        dir = slash == 0 ? "/" : path.substr(0, slash);
+        dir = path.substr(0, slash == 0 ? 1 : slash);
         name = path.substr(slash + 1);
     }
 }
@@ -103,6 +104,13 @@ int main(int argc, char **argv) {
         rc = program::main(argc, argv);
     }
     fflush(stdout);
+
+    if (const char *path = getenv("KWADRON_CALL_TRACE")) {
+        if (FILE *f = fopen(path, "w")) {
+            for (auto &line : host::trace_log()) fprintf(f, "%s\n", line.c_str());
+            fclose(f);
+        }
+    }
 
     // The report comes before the display's shutdown, which closes whatever
     // the program left open and would hide it.

@@ -13,7 +13,7 @@ namespace host {
 // Every handle the host gives out is recorded under its kind until it is
 // given back: "library", "screen", "publock", "window", "dtobject", "pool",
 // "bitmap", "file", "rdargs", "diskobject", "lock".
-void ledger_add(const char *kind, const void *handle);
+void ledger_add(const char *kind, const void *handle, const char *label = "");
 // Removes a handle; false when it was not recorded (a double release).
 bool ledger_remove(const char *kind, const void *handle);
 size_t ledger_count(const char *kind = nullptr);
@@ -35,6 +35,17 @@ void faults_reset();
 // Aborts in debug and test builds, is counted otherwise.
 void misuse(const char *what);
 int misuse_count();
+
+// ---- Call trace -------------------------------------------------------------
+// When on, the host notes the calls a test or a whole-program run wants to
+// follow, one line each ("SetRGB32 3", "release window", "release library
+// icon.library", ...). KWADRON_CALL_TRACE=path turns it on for a whole run
+// and writes the lines to that file at exit.
+void trace_enable(bool on);
+bool trace_on();
+void trace(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+const std::vector<std::string> &trace_log();
+void trace_clear();
 
 // Resets every piece of host state between tests: ledger, faults, libraries,
 // input queues, the recorded copies and the headless display.
