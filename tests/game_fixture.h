@@ -39,6 +39,37 @@ inline const Tables &initial_tables() {
 }
 inline const Tables &tables_at_load = initial_tables();
 
+// Everything the game keeps at module level, back to how a run starts.
+inline void reset_program_state() {
+    memcpy(Kafle, tables_at_load.kafle, sizeof Kafle);
+    memcpy(Cyfry, tables_at_load.cyfry, sizeof Cyfry);
+    memcpy(Funk, tables_at_load.funk, sizeof Funk);
+    memset(Tab_PoleGry, 0, sizeof Tab_PoleGry);
+    Punkty = Sub_Punkty = High_Punkty = 0;
+    Gra_OK = 1;
+    Gra_Won = 1;
+    Quit = 0;
+    Fun = 0;
+    tryb_ekran = 0;
+    kolor = 0;
+    args[0] = reinterpret_cast<IPTR>("progdir:grafika_aga");
+    args[1] = 0;
+    memset(nazwa_skina, 0, sizeof nazwa_skina);
+    IntuitionBase = GfxBase = GadToolsBase = DataTypesBase = IconBase = CyberGfxBase = nullptr;
+    grafika = nullptr;
+    BM_Header = nullptr;
+    BM_Grafika = nullptr;
+    mem_pool = nullptr;
+    maska = nullptr;
+    Ekran = nullptr;
+    EkranP = 0;
+    Okno = nullptr;
+    RastPort = nullptr;
+    BorderLEFT = BorderTOP = 0;
+    Plik = 0;
+    Tekst.FrontPen = 1;
+}
+
 class GameTest : public ::testing::Test {
   protected:
     struct BitMap *skin = nullptr;
