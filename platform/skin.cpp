@@ -32,7 +32,15 @@ LONG Wczytaj_Grafike() {
         return 0;
     }
     GetDTAttrs(grafika, PDTA_BitMapHeader, &BM_Header, TAG_DONE);
-    if (!BM_Header || !Wymiary_Dobre(BM_Header)) {
+    if (!BM_Header) {
+        puts("Nie mogę otworzyć pliku graficznego\n");
+        DisposeDTObject(grafika);
+        grafika = nullptr;
+        return 0;
+    }
+    kolor = BM_Header->bmh_Depth;
+    if (BM_Header->bmh_Width > 320) tryb_ekran = 1;
+    if (!Wymiary_Dobre(BM_Header)) {
         // Refused before anything reads outside the picture.
         puts("Plik graficzny ma złe wymiary (potrzeba 320 x 483 albo 640 x 966)\n");
         DisposeDTObject(grafika);
@@ -40,8 +48,6 @@ LONG Wczytaj_Grafike() {
         BM_Header = nullptr;
         return 0;
     }
-    kolor = BM_Header->bmh_Depth;
-    if (BM_Header->bmh_Width > 320) tryb_ekran = 1;
     return 1;
 }
 
