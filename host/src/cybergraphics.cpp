@@ -36,6 +36,7 @@ ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct Rast
     if (!dst || !rp || !rp->BitMap || !rp->BitMap->Pixels) return 0;
     int size = format == RECTFMT_RGB ? 3 : format == RECTFMT_RGBA || format == RECTFMT_ARGB ? 4 : 0;
     if (!size) return 0;
+    host::trace("ReadPixelArray");
     const BitMap *bm = rp->BitMap;
     const ColorMap *cm = bm->Colors ? bm->Colors : rp->host_Colors;
     LONG w = std::min<LONG>(width, bm->Width - LONG(srcX));

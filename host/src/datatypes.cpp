@@ -140,6 +140,7 @@ Object *NewDTObjectA(APTR name, const struct TagItem *tags) {
     apply(o, tags);
     objects().insert(o);
     host::ledger_add("dtobject", o);
+    host::trace("NewDTObject %s", static_cast<const char *>(name));
     return o;
 }
 
@@ -175,6 +176,7 @@ ULONG SetDTAttrsA(Object *obj, struct Window *, struct Requester *, const struct
     DTObject *o = live(obj, "SetDTAttrs on an object that does not exist");
     if (!o) return 0;
     apply(o, tags);
+    host::trace("SetDTAttrs remap=%d", o->remap ? 1 : 0);
     ULONG n = 0;
     for (const TagItem *t = tags; t && t->ti_Tag != TAG_DONE; ++t)
         n += t->ti_Tag == PDTA_Screen || t->ti_Tag == PDTA_Remap || t->ti_Tag == OBP_Precision;

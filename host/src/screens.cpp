@@ -178,6 +178,7 @@ struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem 
     }
     host::own_screens().push_back(s);
     host::ledger_add("screen", s);
+    host::trace("OpenScreenTags %dx%dx%d", int(s->Width), int(s->Height), int(s->host_BitMap->Depth));
     return s;
 }
 
@@ -310,6 +311,8 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
         return nullptr;
     }
     ledger_add("window", w);
+    trace("OpenWindowTags %d,%d %dx%d %s%s", int(w->LeftEdge), int(w->TopEdge), int(w->host_InnerWidth),
+          int(w->host_InnerHeight), s->host_Public ? "public" : "own", w->Title ? " titled" : "");
     return w;
 }
 
