@@ -2,14 +2,16 @@
 // screen. The format is found from the file's content; its declared size is
 // checked before the decoder sees it, so that a hostile header cannot ask
 // for gigabytes. Formats: PNG, GIF, JPEG, BMP, IFF ILBM/PBM, PCX, WebP, QOI,
-// PNM and, tried last as it has no magic number, TGA. Others (TIFF, XCF,
-// XPM, SVG, ...) are refused: their size cannot be checked beforehand.
+// PNM and, tried last as it has no magic number, TGA. GIF and IFF are
+// decoded by the host itself (picture_gif.cpp, picture_ilbm.cpp). Others
+// (TIFF, XCF, XPM, SVG ...) are refused: their size cannot be checked first.
 #include "picture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <unordered_map>
 
@@ -118,12 +120,17 @@ void ilbm(const Bytes &b, Header &h) {
     }
 }
 
+// SDL2_image's PCX loader trusts the header's line length: only sane
+// headers are handed to it.
 void pcx(const Bytes &b, Header &h) {
-    h.type = "PCX";
     h.width = long(b.le16(8)) - long(b.le16(4)) + 1;
     h.height = long(b.le16(10)) - long(b.le16(6)) + 1;
-    unsigned bits = b.u8(3) * b.u8(65);
-    if (bits >= 1 && bits <= 8) h.depth = int(bits);
+    unsigned bpp = b.u8(3), planes = b.u8(65), line = b.le16(66);
+    bool form_ok = (bpp == 1 && planes >= 1 && planes <= 4) || (bpp == 8 && (planes == 1 || planes == 3));
+    if (!form_ok || h.width < 1 || line < (unsigned(h.width) * bpp + 7) / 8 || line > 0x7FFF) return;
+    h.type = "PCX";
+    unsigned bits = bpp * planes;
+    if (bits <= 8) h.depth = int(bits);
 }
 
 void jpeg(const Bytes &b, Header &h) {
@@ -293,6 +300,8 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
     if (h.width != -1 && !size_ok(h.width, h.height))
         return fail(why, "picture size " + std::to_string(h.width) + " x " + std::to_string(h.height) +
                              " refused");
+    if (!strcmp(h.type, "GIF")) return gif_decode(data, size, out, why);
+    if (!strcmp(h.type, "LBM")) return ilbm_decode(data, size, out, why);
     SDL_RWops *rw = SDL_RWFromConstMem(data, int(size));
     if (!rw) return fail(why, SDL_GetError());
     SDL_Surface *s = IMG_LoadTyped_RW(rw, 1, h.type);

@@ -28,6 +28,12 @@ struct Picture {
 // False, with the reason in *why, for anything it cannot or will not take.
 bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
 
+// The first image of a GIF file.
+bool gif_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
+
+// An IFF ILBM or PBM picture.
+bool ilbm_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
+
 // What a picture is laid out for: a true-colour form, or pens of a colour map
 // of 'pens' entries in a bitmap of 'depth' planes.
 struct LayoutTarget {

@@ -1,0 +1,357 @@
+// Picture objects: decoding by content, depth and colour table, layout for
+// true-colour and palette screens, refusal of anything that is no picture.
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "amiga/datatypes.h"
+#include "amiga/dos.h"
+#include "amiga/host.h"
+#include "host/src/picture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Colour i of the test palettes: all different, none of them black.
+uint32_t colour(int i) { return uint32_t(0x10 + i * 7) << 16 | uint32_t(0xF0 - i * 5) << 8 | uint32_t(i * 3 + 1); }
+// Colour index of pixel (x, y) in the test pictures.
+int index_at(int x, int y, int colours) { return (x + 3 * y) % colours; }
+
+SDL_Surface *palette_surface(int w, int h, int colours) {
+    SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 8, SDL_PIXELFORMAT_INDEX8);
+    SDL_Color c[256] = {};
+    for (int i = 0; i < colours; ++i)
+        c[i] = {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i)), 255};
+    s->format->palette->ncolors = colours;
+    SDL_SetPaletteColors(s->format->palette, c, 0, colours);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            static_cast<Uint8 *>(s->pixels)[y * s->pitch + x] = Uint8(index_at(x, y, colours));
+    return s;
+}
+
+void put16be(Bytes &b, unsigned v) { b.push_back(Uint8(v >> 8)), b.push_back(Uint8(v)); }
+void put32be(Bytes &b, uint32_t v) { put16be(b, v >> 16), put16be(b, v & 0xFFFF); }
+void put16le(Bytes &b, unsigned v) { b.push_back(Uint8(v)), b.push_back(Uint8(v >> 8)); }
+
+// An uncompressed IFF ILBM of 'planes' bit planes.
+Bytes ilbm(int w, int h, int planes) {
+    int colours = 1 << planes, rowbytes = (w + 15) / 16 * 2;
+    Bytes body;
+    body.insert(body.end(), {'B', 'M', 'H', 'D'});
+    put32be(body, 20);
+    put16be(body, w), put16be(body, h), put32be(body, 0);
+    body.insert(body.end(), {Uint8(planes), 0, 0, 0, 0, 0, 1, 1});
+    put16be(body, w), put16be(body, h);
+    body.insert(body.end(), {'C', 'M', 'A', 'P'});
+    put32be(body, 3 * colours);
+    for (int i = 0; i < colours; ++i)
+        body.insert(body.end(), {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i))});
+    body.insert(body.end(), {'B', 'O', 'D', 'Y'});
+    put32be(body, uint32_t(rowbytes * planes * h));
+    for (int y = 0; y < h; ++y)
+        for (int p = 0; p < planes; ++p)
+            for (int xb = 0; xb < rowbytes; ++xb) {
+                Uint8 v = 0;
+                for (int bit = 0; bit < 8; ++bit) {
+                    int x = xb * 8 + bit;
+                    if (x < w && (index_at(x, y, colours) >> p & 1)) v |= Uint8(0x80 >> bit);
+                }
+                body.push_back(v);
+            }
+    Bytes f = {'F', 'O', 'R', 'M'};
+    put32be(f, uint32_t(body.size() + 4));
+    f.insert(f.end(), {'I', 'L', 'B', 'M'});
+    f.insert(f.end(), body.begin(), body.end());
+    return f;
+}
+
+// A GIF with a global table of 2^bits colours. Its LZW stream never lets the
+// code table grow: a clear code comes before it would.
+Bytes gif(int w, int h, int bits) {
+    int colours = 1 << bits;
+    Bytes f = {'G', 'I', 'F', '8', '9', 'a'};
+    put16le(f, w), put16le(f, h);
+    f.insert(f.end(), {Uint8(0xF0 | (bits - 1)), 0, 0});
+    for (int i = 0; i < colours; ++i)
+        f.insert(f.end(), {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i))});
+    f.push_back(0x2C);
+    put16le(f, 0), put16le(f, 0), put16le(f, w), put16le(f, h);
+    f.push_back(0);
+    int min_code = std::max(bits, 2), width = min_code + 1, clear = 1 << min_code;
+    f.push_back(Uint8(min_code));
+    Bytes data;
+    uint32_t acc = 0;
+    int nacc = 0;
+    auto emit = [&](int code) {
+        acc |= uint32_t(code) << nacc;
+        nacc += width;
+        while (nacc >= 8) data.push_back(Uint8(acc)), acc >>= 8, nacc -= 8;
+    };
+    int run = 0;
+    emit(clear);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (++run == clear - 3) emit(clear), run = 1;
+            emit(index_at(x, y, colours));
+        }
+    emit(clear + 1);
+    if (nacc) data.push_back(Uint8(acc));
+    for (size_t i = 0; i < data.size(); i += 255) {
+        size_t n = std::min<size_t>(255, data.size() - i);
+        f.push_back(Uint8(n));
+        f.insert(f.end(), data.begin() + long(i), data.begin() + long(i + n));
+    }
+    f.insert(f.end(), {0, 0x3B});
+    return f;
+}
+
+class DatatypesTest : public ::testing::Test {
+  protected:
+    std::string dir;
+    Screen *pub = nullptr;
+
+    void SetUp() override {
+        host::reset_all();
+        host::display_select(host::DisplayKind::Headless);
+        char tmpl[] = "/tmp/kwadron_dt_XXXXXX";
+        ASSERT_TRUE(mkdtemp(tmpl));
+        dir = tmpl;
+        pub = LockPubScreen(nullptr);
+    }
+    void TearDown() override {
+        UnlockPubScreen(nullptr, pub);
+        EXPECT_EQ(host::ledger_count(), 0u) << "left open";
+        host::reset_all();
+        std::string cmd = "rm -rf '" + dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+    std::string path(const std::string &name) { return dir + "/" + name; }
+    std::string save(const std::string &name, const Bytes &b) {
+        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char *>(b.data()), long(b.size()));
+        return path(name);
+    }
+    std::string save_png(const std::string &name, SDL_Surface *s) {
+        EXPECT_EQ(IMG_SavePNG(s, path(name).c_str()), 0);
+        SDL_FreeSurface(s);
+        return path(name);
+    }
+    Bytes load(const std::string &p) {
+        std::ifstream f(p, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(f), {});
+    }
+    Object *open(const std::string &p) {
+        return NewDTObject(const_cast<char *>(p.c_str()), DTA_GroupID, GID_PICTURE, PDTA_DestMode,
+                           PMODE_V43, TAG_DONE);
+    }
+    BitMap *layout(Object *o, Screen *s, bool remap) {
+        SetDTAttrs(o, nullptr, nullptr, PDTA_Screen, s, PDTA_Remap, remap, OBP_Precision,
+                   PRECISION_IMAGE, TAG_DONE);
+        DoDTMethod(o, nullptr, nullptr, DTM_PROCLAYOUT, nullptr, 1);
+        BitMap *bm = nullptr;
+        GetDTAttrs(o, PDTA_DestBitMap, &bm, TAG_DONE);
+        return bm;
+    }
+    Screen *palette_screen(int depth) {
+        return OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, depth, SA_DisplayID,
+                              0x21000, SA_Quiet, TRUE, TAG_DONE);
+    }
+    static ULONG rgb_at(const BitMap *bm, int x, int y) {
+        return reinterpret_cast<const uint32_t *>(bm->Pixels)[size_t(y) * bm->Width + x];
+    }
+    static UBYTE pen_at(const BitMap *bm, int x, int y) { return bm->Pixels[size_t(y) * bm->Width + x]; }
+};
+
+TEST_F(DatatypesTest, PalettePicturesReportTheirOwnDepthAndColourTable) {
+    struct Case {
+        std::string file;
+        int w, h, depth, colours;
+    } cases[] = {
+        {save_png("p32.png", palette_surface(37, 9, 32)), 37, 9, 5, 32},
+        {save("p32.gif", gif(21, 13, 5)), 21, 13, 5, 32},
+        {save("p32.iff", ilbm(19, 5, 5)), 19, 5, 5, 32},
+        {save("p4.iff", ilbm(16, 3, 2)), 16, 3, 2, 4},
+        {save_png("p20.png", palette_surface(8, 8, 20)), 8, 8, 5, 20},
+        {save_png("p2.png", palette_surface(8, 8, 2)), 8, 8, 1, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        Object *o = open(c.file);
+        ASSERT_NE(o, nullptr);
+        BitMapHeader *bmh = nullptr;
+        ULONG *cregs = nullptr, n = 0;
+        BitMap *dest = reinterpret_cast<BitMap *>(1);
+        EXPECT_EQ(GetDTAttrs(o, PDTA_BitMapHeader, &bmh, PDTA_CRegs, &cregs, PDTA_NumColors, &n,
+                             PDTA_DestBitMap, &dest, TAG_DONE),
+                  4u);
+        ASSERT_TRUE(bmh && cregs);
+        EXPECT_EQ(bmh->bmh_Width, c.w);
+        EXPECT_EQ(bmh->bmh_Height, c.h);
+        EXPECT_EQ(bmh->bmh_Depth, c.depth);
+        EXPECT_EQ(n, ULONG(c.colours));
+        EXPECT_EQ(dest, nullptr); // nothing laid out yet
+        for (int i = 0; i < c.colours; ++i) {
+            EXPECT_EQ(cregs[3 * i], (colour(i) >> 16 & 0xFF) * 0x01010101u) << i;
+            EXPECT_EQ(cregs[3 * i + 1], (colour(i) >> 8 & 0xFF) * 0x01010101u) << i;
+            EXPECT_EQ(cregs[3 * i + 2], (colour(i) & 0xFF) * 0x01010101u) << i;
+        }
+        // Read as far as the depth reaches: padded with zeros.
+        for (int i = c.colours; i < (1 << c.depth); ++i) EXPECT_EQ(cregs[3 * i] | cregs[3 * i + 2], 0u);
+        DisposeDTObject(o);
+    }
+}
+
+TEST_F(DatatypesTest, BmpTrueColourAndProgdirNames) {
+    SDL_Surface *p = palette_surface(10, 4, 16);
+    ASSERT_EQ(SDL_SaveBMP(p, path("p.bmp").c_str()), 0);
+    SDL_FreeSurface(p);
+    SDL_Surface *t = SDL_CreateRGBSurfaceWithFormat(0, 400, 3, 24, SDL_PIXELFORMAT_RGB24);
+    SDL_FillRect(t, nullptr, SDL_MapRGB(t->format, 0x12, 0x34, 0x56));
+    save_png("wide.png", t);
+
+    host::set_progdir(dir);
+    Object *o = NewDTObject(const_cast<char *>("progdir:p.bmp"), TAG_DONE);
+    ASSERT_NE(o, nullptr);
+    BitMapHeader *bmh = nullptr;
+    GetDTAttrs(o, PDTA_BitMapHeader, &bmh, TAG_DONE);
+    EXPECT_EQ(bmh->bmh_Depth, 8); // a BMP's depth is its bit count
+    EXPECT_EQ(bmh->bmh_Width, 10);
+    DisposeDTObject(o);
+
+    o = open(path("wide.png"));
+    ASSERT_NE(o, nullptr);
+    ULONG *cregs = nullptr, n = 99;
+    GetDTAttrs(o, PDTA_BitMapHeader, &bmh, PDTA_CRegs, &cregs, PDTA_NumColors, &n, TAG_DONE);
+    EXPECT_EQ(bmh->bmh_Width, 400);
+    EXPECT_EQ(bmh->bmh_Depth, 24);
+    EXPECT_EQ(n, 0u);
+    ASSERT_NE(cregs, nullptr);
+    EXPECT_EQ(cregs[3 * 255 + 2], 0u);
+    BitMap *bm = layout(o, pub, true);
+    ASSERT_NE(bm, nullptr);
+    EXPECT_EQ(GetBitMapAttr(bm, BMA_DEPTH), 24u);
+    EXPECT_EQ(rgb_at(bm, 399, 2), 0x123456u);
+    DisposeDTObject(o);
+}
+
+TEST_F(DatatypesTest, LayoutFollowsTheScreensPixelForm) {
+    std::string file = save_png("p.png", palette_surface(12, 6, 32));
+    Object *o = open(file);
+    ASSERT_NE(o, nullptr);
+
+    // True colour: the picture's colours.
+    BitMap *bm = layout(o, pub, true);
+    ASSERT_NE(bm, nullptr);
+    EXPECT_EQ(GetBitMapAttr(bm, BMA_WIDTH), 12u);
+    EXPECT_EQ(GetBitMapAttr(bm, BMA_HEIGHT), 6u);
+    EXPECT_EQ(rgb_at(bm, 5, 4), colour(index_at(5, 4, 32)));
+
+    // Palette screen whose pens are the picture's colours backwards.
+    Screen *s = palette_screen(5);
+    ASSERT_NE(s, nullptr);
+    for (int i = 0; i < 32; ++i) {
+        uint32_t c = colour(31 - i);
+        SetRGB32(&s->ViewPort, i, (c >> 16 & 0xFF) * 0x01010101u, (c >> 8 & 0xFF) * 0x01010101u,
+                 (c & 0xFF) * 0x01010101u);
+    }
+    bm = layout(o, s, false);
+    ASSERT_NE(bm, nullptr);
+    EXPECT_EQ(bm->BytesPerPixel, 1);
+    EXPECT_EQ(GetBitMapAttr(bm, BMA_DEPTH), 5u);
+    EXPECT_EQ(pen_at(bm, 7, 3), index_at(7, 3, 32)); // indices kept
+    bm = layout(o, s, true);
+    ASSERT_NE(bm, nullptr);
+    EXPECT_EQ(pen_at(bm, 7, 3), 31 - index_at(7, 3, 32)); // each colour's own pen
+    DisposeDTObject(o);
+
+    // A true-colour picture on a palette screen: nearest pens.
+    SDL_Surface *t = SDL_CreateRGBSurfaceWithFormat(0, 2, 1, 32, SDL_PIXELFORMAT_ARGB8888);
+    uint32_t near3 = colour(28) ^ 0x010001; // a little off the colour of pen 3
+    static_cast<uint32_t *>(t->pixels)[0] = 0x00000000 | near3; // alpha 0 keeps its colour
+    static_cast<uint32_t *>(t->pixels)[1] = 0xFF000000 | colour(31);
+    o = open(save_png("t.png", t));
+    ASSERT_NE(o, nullptr);
+    bm = layout(o, s, true);
+    ASSERT_NE(bm, nullptr);
+    EXPECT_EQ(pen_at(bm, 0, 0), 3);
+    EXPECT_EQ(pen_at(bm, 1, 0), 0);
+    bm = layout(o, pub, true);
+    ASSERT_NE(bm, nullptr);
+    EXPECT_EQ(rgb_at(bm, 0, 0), near3);
+    DisposeDTObject(o);
+    CloseScreen(s);
+}
+
+TEST_F(DatatypesTest, AnythingButAPictureIsRefused) {
+    std::string good = save_png("good.png", palette_surface(30, 30, 32));
+    Bytes png = load(good);
+    Bytes truncated(png.begin(), png.begin() + long(png.size() / 2));
+    // A PNG header declaring 20000 x 20000 pixels, and a GIF of 65535 x 65535.
+    Bytes huge_png(png.begin(), png.begin() + 33);
+    huge_png[16] = 0, huge_png[17] = 0, huge_png[18] = 0x4E, huge_png[19] = 0x20;
+    huge_png[20] = 0, huge_png[21] = 0, huge_png[22] = 0x4E, huge_png[23] = 0x20;
+    Bytes huge_gif = gif(4, 4, 1);
+    huge_gif[6] = huge_gif[7] = huge_gif[8] = huge_gif[9] = 0xFF;
+    Bytes zero_ilbm = ilbm(16, 2, 2);
+    zero_ilbm[20] = zero_ilbm[21] = 0; // width 0
+
+    struct Case {
+        std::string file;
+        LONG ioerr;
+    } cases[] = {
+        {path("missing.png"), ERROR_OBJECT_NOT_FOUND},
+        {dir, ERROR_OBJECT_WRONG_TYPE},
+        {save("empty.png", {}), 2000},
+        {save("text.png", Bytes{'h', 'e', 'l', 'l', 'o', '\n', 'w', 'o', 'r', 'l', 'd', '\n'}), 2000},
+        {save("half.png", truncated), 2000},
+        {save("huge.png", huge_png), 2000},
+        {save("huge.gif", huge_gif), 2000},
+        {save("zero.iff", zero_ilbm), 2000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        SetIoErr(0);
+        EXPECT_EQ(open(c.file), nullptr);
+        EXPECT_EQ(IoErr(), c.ioerr);
+    }
+    EXPECT_EQ(NewDTObject(const_cast<char *>(good.c_str()), DTA_GroupID, 0x736F756Eu, TAG_DONE), nullptr);
+    host::fault_inject("NewDTObject");
+    EXPECT_EQ(open(good), nullptr);
+    Object *o = open(good);
+    EXPECT_NE(o, nullptr);
+    DisposeDTObject(o);
+}
+
+// Damaged copies of every kind of test picture: whatever the decoder makes
+// of them, nothing is read or written out of bounds (run under the
+// sanitizers) and nothing is kept.
+TEST_F(DatatypesTest, DamagedPicturesNeverBreakTheDecoder) {
+    SDL_Surface *p = palette_surface(24, 10, 32);
+    ASSERT_EQ(SDL_SaveBMP(p, path("p.bmp").c_str()), 0);
+    SDL_FreeSurface(p);
+    SDL_Surface *t = SDL_CreateRGBSurfaceWithFormat(0, 9, 7, 24, SDL_PIXELFORMAT_RGB24);
+    std::vector<Bytes> samples = {load(save_png("p.png", palette_surface(24, 10, 32))),
+                                  load(save_png("t.png", t)), load(path("p.bmp")), gif(24, 10, 5),
+                                  ilbm(24, 10, 5)};
+    for (const Bytes &s : samples) ASSERT_TRUE(host::picture_fuzz_one(s.data(), s.size()));
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (const Bytes &s : samples) {
+        for (size_t len = 0; len < s.size(); len += 1 + len / 8) host::picture_fuzz_one(s.data(), len);
+        for (int round = 0; round < 300; ++round) {
+            Bytes d = s;
+            for (int k = 0, flips = 1 + int(next() % 4); k < flips; ++k) d[next() % d.size()] = Uint8(next());
+            host::picture_fuzz_one(d.data(), d.size());
+        }
+    }
+    EXPECT_EQ(host::ledger_count("bitmap"), 0u);
+}
+
+} // namespace
