@@ -1,0 +1,265 @@
+// The real program, started as a player or the desktop would start it, on
+// the headless display with input scripts.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path &p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void spit(const fs::path &p, const std::string &text) {
+    std::ofstream f(p, std::ios::binary);
+    f << text;
+}
+
+struct Result {
+    int rc = -1;
+    std::string out, err;
+    std::vector<std::string> trace;
+    bool traced(const std::string &line) const {
+        return std::find(trace.begin(), trace.end(), line) != trace.end();
+    }
+    bool traced_prefix(const std::string &prefix) const {
+        for (const auto &l : trace)
+            if (l.rfind(prefix, 0) == 0) return true;
+        return false;
+    }
+};
+
+// The program and its skins copied into a folder of their own, so that its
+// score file and icons stay inside the test.
+class ProgramTest : public ::testing::Test {
+  protected:
+    fs::path root, prog, work;
+
+    void SetUp() override {
+        root = fs::temp_directory_path() /
+               ("kwadron-prog-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root);
+        prog = root / "game";
+        work = root / "work";
+        fs::create_directories(prog);
+        fs::create_directories(work);
+        fs::copy_file(KWADRON_BINARY, prog / "kwadron");
+        for (const char *skin : {"grafika_aga", "grafika_aga2x"})
+            fs::copy_file(fs::path(KWADRON_SOURCE_DIR) / "skins" / skin, prog / skin);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    Result run(const std::vector<std::string> &words, const std::string &script = "key esc\n",
+               const std::vector<std::string> &env = {}, const fs::path &cwd = {}) {
+        Result r;
+        const fs::path script_file = root / "script", out = root / "out", err = root / "err",
+                       trace = root / "trace";
+        spit(script_file, script);
+        std::vector<std::string> envs = {"KWADRON_DISPLAY=headless", "KWADRON_LEDGER_REPORT=1",
+                                         "KWADRON_SCRIPT=" + script_file.string(),
+                                         "KWADRON_CALL_TRACE=" + trace.string(), "PATH=/usr/bin:/bin"};
+        // A word given here replaces the default of the same name.
+        for (const auto &e : env) {
+            const std::string key = e.substr(0, e.find('=') + 1);
+            std::erase_if(envs, [&](const std::string &d) { return d.rfind(key, 0) == 0; });
+            envs.push_back(e);
+        }
+        std::vector<std::string> argv_s = {(prog / "kwadron").string()};
+        argv_s.insert(argv_s.end(), words.begin(), words.end());
+        pid_t pid = fork();
+        if (pid == 0) {
+            std::vector<char *> argv, envp;
+            for (auto &a : argv_s) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            for (auto &e : envs) envp.push_back(e.data());
+            envp.push_back(nullptr);
+            int in = open("/dev/null", O_RDONLY);
+            int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(in, 0);
+            dup2(o, 1);
+            dup2(e, 2);
+            if (chdir((cwd.empty() ? work : cwd).c_str()) != 0) _exit(126);
+            execve(argv[0], argv.data(), envp.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        r.out = slurp(out);
+        r.err = slurp(err);
+        std::istringstream t(slurp(trace));
+        for (std::string line; std::getline(t, line);) r.trace.push_back(line);
+        return r;
+    }
+
+    std::string progpath(const char *name) const { return (prog / name).string(); }
+};
+
+} // namespace
+
+TEST_F(ProgramTest, NoArgumentsTakesTheDefaultSkinOnThePublicScreen) {
+    Result r = run({});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.traced("NewDTObject progdir:grafika_aga"));
+    EXPECT_FALSE(r.traced_prefix("OpenScreenTags"));
+    EXPECT_TRUE(r.traced("OpenWindowTags 352,264 320x240 public titled"));
+    EXPECT_TRUE(r.traced("SetDTAttrs remap=1"));
+}
+
+TEST_F(ProgramTest, ScreenSwitchOpensAScreenOfItsOwn) {
+    Result r = run({"SCREEN"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(r.traced("OpenScreenTags 320x240x24"));
+    EXPECT_TRUE(r.traced("OpenWindowTags 0,0 320x240 own"));
+    EXPECT_TRUE(r.traced("SetDTAttrs remap=1"));
+    EXPECT_TRUE(r.traced("ReadPixelArray"));
+    EXPECT_TRUE(r.traced("release screen"));
+
+    r = run({"skin=progdir:grafika_aga2x", "screen"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(r.traced("OpenScreenTags 640x480x24"));
+}
+
+TEST_F(ProgramTest, PaletteScreenWithoutCybergraphics) {
+    Result r = run({"SCREEN"}, "key esc\n", {"KWADRON_LIBS=-cybergraphics.library"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(r.traced("OpenScreenTags 320x256x8"));
+    EXPECT_TRUE(r.traced("OpenWindowTags 0,8 320x240 own"));
+    EXPECT_TRUE(r.traced("SetDTAttrs remap=0"));
+    EXPECT_TRUE(r.traced("ReadPixelArray8"));
+    EXPECT_FALSE(r.traced("ReadPixelArray"));
+    EXPECT_TRUE(r.traced("SetRGB32 255"));
+
+    // The true-colour skin cannot go on a palette screen: the public one it is.
+    r = run({"SCREEN", "SKIN=progdir:grafika_aga2x"}, "key esc\n", {"KWADRON_LIBS=-cybergraphics.library"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_FALSE(r.traced_prefix("OpenScreenTags"));
+    EXPECT_TRUE(r.traced("OpenWindowTags 192,144 640x480 public titled"));
+    EXPECT_TRUE(r.traced("SetDTAttrs remap=1"));
+}
+
+TEST_F(ProgramTest, BadCommandLinesSayWhyAndLeaveNothingOpen) {
+    const std::string name = progpath("kwadron");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"FOO=1"}, name + ": wrong number of arguments\n"},
+        {{"grafika"}, name + ": wrong number of arguments\n"},
+        {{"SKIN"}, name + ": value after keyword missing\n"},
+        {{"SKIN=a", "SKIN=b"}, name + ": wrong number of arguments\n"},
+        {{"SKIN="}, name + ": value after keyword missing\n"},
+        {{"SCREEN=1"}, name + ": bad template\n"},
+    };
+    for (const auto &[words, message] : cases) {
+        Result r = run(words);
+        EXPECT_EQ(r.rc, 10) << words[0] << " " << r.err;
+        if (!message.empty()) {
+            EXPECT_EQ(r.out, message);
+        }
+        EXPECT_FALSE(r.traced_prefix("NewDTObject")) << words[0];
+    }
+    const std::string long_path(100, 'x');
+    Result r = run({"SKIN=" + long_path});
+    EXPECT_EQ(r.rc, 10) << r.err;
+    EXPECT_EQ(r.out, "Za długa ścieżka pliku graficznego (najwyżej 99 znaków)\n\n");
+}
+
+TEST_F(ProgramTest, MissingOrWrongSkin) {
+    Result r = run({"SKIN=nothing-here"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
+
+    spit(work / "notes.txt", "not a picture\n");
+    r = run({"SKIN=notes.txt"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
+
+    // A path of 99 characters is still taken.
+    std::string path = "./" + std::string(93, 's') + ".png";
+    fs::copy_file(prog / "grafika_aga", work / path);
+    ASSERT_EQ(path.size(), 99u);
+    r = run({"SKIN=" + path});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(ProgramTest, RelativeSkinPathsStartInTheCurrentDirectory) {
+    fs::create_directories(work / "skins" / "deep");
+    fs::copy_file(prog / "grafika_aga", work / "skins" / "mine");
+    Result r = run({"SKIN=skins/mine"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    r = run({"SKIN=skins/mine"}, "key esc\n", {}, work / "skins" / "deep");
+    EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
+    r = run({"SKIN=../mine"}, "key esc\n", {}, work / "skins" / "deep");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(ProgramTest, DesktopStartReadsTheLastIconsToolTypes) {
+    // The program's own icon says one thing, the project's icon another.
+    spit(prog / "kwadron.info", "SKIN=no-such-skin\n");
+    fs::create_directories(work / "project");
+    fs::copy_file(prog / "grafika_aga2x", work / "project" / "night");
+    spit(work / "project" / "night.info", "skin=night\nSCREEN=NO\n");
+    // The icon's relative path is taken in the directory restored afterwards.
+    Result r = run({(work / "project" / "night").string()}, "key esc\n", {"KWADRON_WBSTART=1"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
+    r = run({(work / "project" / "night").string()}, "key esc\n", {"KWADRON_WBSTART=1"}, work / "project");
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(r.traced("NewDTObject night"));
+    EXPECT_TRUE(r.traced("OpenScreenTags 640x480x24"));
+
+    // Alone, the program reads its own icon; without one the defaults stay.
+    r = run({}, "key esc\n", {"KWADRON_WBSTART=1"});
+    EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
+    fs::remove(prog / "kwadron.info");
+    r = run({}, "key esc\n", {"KWADRON_WBSTART=1"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(r.traced("NewDTObject progdir:grafika_aga"));
+    EXPECT_FALSE(r.traced_prefix("OpenScreenTags"));
+}
+
+TEST_F(ProgramTest, TheScoreFileIsWrittenAtGameOverOnly) {
+    spit(prog / "score", "0\n");
+    const auto before = fs::last_write_time(prog / "score");
+    std::string script;
+    for (int i = 0; i < 10; ++i) script += "key left\nkey up\nkey right\nkey down\n";
+    script += "click 58 196\n"; // quit
+    Result r = run({}, script);
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(slurp(prog / "score"), "0\n");
+    EXPECT_EQ(fs::last_write_time(prog / "score"), before);
+
+    // Played until nothing moves: the best score lands in the file.
+    fs::remove(prog / "score");
+    script.clear();
+    for (int i = 0; i < 1500; ++i) script += "key left\nkey up\nkey right\nkey down\n";
+    r = run({}, script + "snapshot " + (root / "end.png").string() + "\nkey esc\n");
+    EXPECT_EQ(r.rc, 0) << r.err;
+    ASSERT_TRUE(fs::exists(prog / "score"));
+    EXPECT_TRUE(std::regex_match(slurp(prog / "score"), std::regex("[1-9][0-9]*\n")));
+    EXPECT_TRUE(fs::exists(root / "end.png"));
+}
+
+TEST_F(ProgramTest, NoDisplayMeansNoWindow) {
+    Result r = run({}, "", {"KWADRON_DISPLAY=none"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "Nie mogę otworzyć okna\n\n");
+    r = run({"SCREEN"}, "", {"KWADRON_DISPLAY=none"});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "Nie moge znalezc odpowiedniego ekranu\n\n");
+}
