@@ -1,0 +1,145 @@
+// The real program in a real X window under Xvfb, driven with xdotool: it
+// starts on the default skin, cursor keys move the tiles, the new-game
+// button resets the board and Esc ends it.
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
+
+Surface load_rgb(const fs::path &p) {
+    SDL_Surface *raw = IMG_Load(p.c_str());
+    if (!raw) return Surface(nullptr, SDL_FreeSurface);
+    SDL_Surface *rgb = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(raw);
+    return Surface(rgb, SDL_FreeSurface);
+}
+
+Uint32 at(const SDL_Surface *s, int x, int y) {
+    return static_cast<const Uint32 *>(s->pixels)[y * (s->pitch / 4) + x] & 0xFFFFFF;
+}
+
+// The screenshot seen in the game's own pixels: one sample per zoomed pixel.
+struct Shot {
+    Surface s{nullptr, SDL_FreeSurface};
+    int zoom = 1;
+    Uint32 px(int x, int y) const { return at(s.get(), x * zoom + zoom / 2, y * zoom + zoom / 2); }
+};
+
+bool have(const char *tool) {
+    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
+    return system(cmd.c_str()) == 0;
+}
+
+class XvfbTest : public ::testing::Test {
+  protected:
+    fs::path dir;
+    Surface skin{nullptr, SDL_FreeSurface};
+
+    void SetUp() override {
+        if (!have("xvfb-run") || !have("xdotool") || !have("import")) GTEST_SKIP() << "no Xvfb, xdotool or import";
+        dir = fs::temp_directory_path() / ("kwadron-xvfb-" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "game");
+        fs::copy_file(KWADRON_BINARY, dir / "game" / "kwadron");
+        fs::copy_file(fs::path(KWADRON_SOURCE_DIR) / "skins" / "grafika_aga", dir / "game" / "grafika_aga");
+        skin = load_rgb(dir / "game" / "grafika_aga");
+        ASSERT_TRUE(skin);
+    }
+    void TearDown() override {
+        if (!dir.empty()) fs::remove_all(dir);
+    }
+
+    Shot shot(const char *name) {
+        Shot s;
+        s.s = load_rgb(dir / (std::string(name) + ".png"));
+        if (s.s) s.zoom = std::max(1, s.s->w / 320);
+        return s;
+    }
+
+    // Whether board cell (r, c) shows something other than the empty slot.
+    bool occupied(const Shot &s, int r, int c) const {
+        const int X = 131 + 39 * c, Y = 48 + 39 * r;
+        for (int y = 2; y < 37; y += 3)
+            for (int x = 2; x < 37; x += 3)
+                if (s.px(X + x, Y + y) != at(skin.get(), X + x, Y + y)) return true;
+        return false;
+    }
+    int tiles(const Shot &s) const {
+        int n = 0;
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) n += occupied(s, r, c);
+        return n;
+    }
+    // Layout pixels where two shots differ, outside the board.
+    int changes_outside_board(const Shot &a, const Shot &b, bool counters_too) const {
+        int n = 0;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x) {
+                const bool board = x >= 131 && x < 287 && y >= 48 && y < 204;
+                const bool counter = x >= 30 && x < 96 && ((y >= 52 && y < 63) || (y >= 100 && y < 111));
+                if (board || (counter && !counters_too)) continue;
+                n += a.px(x, y) != b.px(x, y);
+            }
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(XvfbTest, PlaysInARealWindow) {
+    const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
+                            "/tests/e2e/xvfb_play.sh' '" +
+                            (dir / "game").string() + "' '" + dir.string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(system(cmd.c_str()), 0) << std::ifstream(dir / "error").rdbuf();
+    std::ifstream rcf(dir / "rc");
+    int rc = -1;
+    rcf >> rc;
+    EXPECT_EQ(rc, 0);
+
+    Shot start = shot("start");
+    ASSERT_TRUE(start.s);
+    EXPECT_EQ(start.s->w, 320 * start.zoom);
+    EXPECT_EQ(start.s->h, 240 * start.zoom);
+    EXPECT_GE(start.zoom, 2);
+    // The default skin's background, pixel for pixel, in the left panel.
+    int same = 0;
+    for (int y = 0; y < 240; y += 4)
+        for (int x = 0; x < 130; x += 4) same += start.px(x, y) == at(skin.get(), x, y);
+    EXPECT_GT(same, 30 * 55);
+    EXPECT_EQ(tiles(start), 2);
+
+    // The keys move tiles on the board; outside it only the counters may change.
+    bool moved = false;
+    Shot before = shot("start");
+    for (const char *k : {"key1", "key2", "key3", "key4", "key5"}) {
+        Shot after = shot(k);
+        ASSERT_TRUE(after.s) << k;
+        EXPECT_EQ(changes_outside_board(before, after, false), 0) << k;
+        int board_changes = 0;
+        for (int y = 48; y < 204; ++y)
+            for (int x = 131; x < 287; ++x) board_changes += before.px(x, y) != after.px(x, y);
+        if (board_changes) moved = true;
+        before = std::move(after);
+    }
+    EXPECT_TRUE(moved);
+    EXPECT_GE(tiles(before), 3);
+
+    // New game: two tiles again and a score of zero.
+    Shot fresh = shot("newgame");
+    ASSERT_TRUE(fresh.s);
+    EXPECT_EQ(tiles(fresh), 2);
+    for (int k = 0; k < 6; ++k)
+        for (int y = 0; y < 11; ++y)
+            for (int x = 0; x < 10; ++x)
+                ASSERT_EQ(fresh.px(30 + 11 * k + x, 52 + y), at(skin.get(), 309 + x, 241 + y)) << k;
+}
