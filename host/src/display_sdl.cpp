@@ -253,6 +253,12 @@ SdlView *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 fla
 void toggle_fullscreen(SdlView *v) {
     v->fullscreen = !v->fullscreen;
     SDL_SetWindowFullscreen(v->win, v->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!v->fullscreen && v->screen) {
+        // A screen's view opened at the desktop's size: give it a window's.
+        int z = sdl_zoom_for(v->lw, v->lh);
+        SDL_SetWindowSize(v->win, v->lw * z, v->lh * z);
+        SDL_SetWindowPosition(v->win, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
     v->stale = true;
 }
 
@@ -409,12 +415,14 @@ bool sdl_open_window_view(WindowRec *w) {
     return true;
 }
 
-// A fullscreen view of exactly the screen's size, scaled to the desktop.
+// A fullscreen view of exactly the screen's size, scaled to the desktop. The
+// window is made desktop-sized too, so that it fills the desktop even where
+// no window manager carries out the fullscreen request.
 bool sdl_open_screen_view(ScreenRec *s) {
     if (!sdl_start()) return false;
-    int z = sdl_zoom_for(s->Width, s->Height);
-    SdlView *v = make_view("", s->Width, s->Height, s->Width * z, s->Height * z,
-                           SDL_WINDOW_FULLSCREEN_DESKTOP);
+    int dw = s->Width, dh = s->Height;
+    sdl_desktop_size(dw, dh);
+    SdlView *v = make_view("", s->Width, s->Height, dw, dh, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!v) return false;
     SDL_SetWindowMinimumSize(v->win, s->Width, s->Height);
     v->screen = s;
