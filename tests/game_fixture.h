@@ -39,17 +39,22 @@ inline const Tables &initial_tables() {
 }
 inline const Tables &tables_at_load = initial_tables();
 
-// Everything the game keeps at module level, back to how a run starts.
-inline void reset_program_state() {
-    memcpy(Kafle, tables_at_load.kafle, sizeof Kafle);
-    memcpy(Cyfry, tables_at_load.cyfry, sizeof Cyfry);
-    memcpy(Funk, tables_at_load.funk, sizeof Funk);
+// The board, the scores and the flags as a game starts; Fun as given.
+inline void reset_game_state(ULONG fun) {
     memset(Tab_PoleGry, 0, sizeof Tab_PoleGry);
     Punkty = Sub_Punkty = High_Punkty = 0;
     Gra_OK = 1;
     Gra_Won = 1;
     Quit = 0;
-    Fun = 0;
+    Fun = fun;
+}
+
+// Everything the game keeps at module level, back to how a run starts.
+inline void reset_program_state() {
+    memcpy(Kafle, tables_at_load.kafle, sizeof Kafle);
+    memcpy(Cyfry, tables_at_load.cyfry, sizeof Cyfry);
+    memcpy(Funk, tables_at_load.funk, sizeof Funk);
+    reset_game_state(0);
     tryb_ekran = 0;
     kolor = 0;
     args[0] = reinterpret_cast<IPTR>("progdir:grafika_aga");
@@ -85,9 +90,7 @@ class GameTest : public ::testing::Test {
         close();
         host::ledger_clear();
         host::faults_reset();
-        memcpy(Kafle, tables_at_load.kafle, sizeof Kafle);
-        memcpy(Cyfry, tables_at_load.cyfry, sizeof Cyfry);
-        memcpy(Funk, tables_at_load.funk, sizeof Funk);
+        reset_program_state();
         tryb_ekran = scale;
         const LONG sw = 320 << scale, sh = 483 << scale;
         skin = AllocBitMap(sw, sh, 24, 0, nullptr);
@@ -120,14 +123,8 @@ class GameTest : public ::testing::Test {
         host::blit_log_enable(true);
     }
 
-    void reset_state() {
-        memset(Tab_PoleGry, 0, sizeof Tab_PoleGry);
-        Punkty = Sub_Punkty = High_Punkty = 0;
-        Gra_OK = 1;
-        Gra_Won = 1;
-        Quit = 0;
-        Fun = 4;
-    }
+    // As after start-up, once the buttons are drawn.
+    void reset_state() { reset_game_state(4); }
 
     void fill_frame(ULONG colour) {
         auto p = reinterpret_cast<ULONG *>(frame->Pixels);

@@ -10,23 +10,13 @@
 #include "amiga/dos.h"
 #include "amiga/gadtools.h"
 #include "game_fixture.h"
+#include "test_files.h"
 
 using testgame::GameTest;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_file(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void write_file(const fs::path &p, const std::string &text) {
-    std::ofstream f(p, std::ios::binary);
-    f << text;
-}
 
 IntuiMessage message(ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
     IntuiMessage m{};
@@ -96,7 +86,7 @@ TEST_F(TurnTest, ScoreFileIsReadAsItsFirstLine) {
         {"1234567890123\n", 123456789}, {"\n", 0}, {"7", 7},
     };
     for (const auto &[text, value] : cases) {
-        write_file(score(), text);
+        testfiles::spit(score(), text);
         High_Punkty = 999;
         WczytajHighScore();
         EXPECT_EQ(High_Punkty, value) << '"' << text << '"';
@@ -114,31 +104,31 @@ TEST_F(TurnTest, GameOverWritesTheBestScoreExactly) {
     set_board(last_move_board);
     EXPECT_EQ(key(KEY_LEFT), 0u);
     EXPECT_EQ(Gra_OK, 0);
-    EXPECT_EQ(read_file(score()), std::to_string(High_Punkty) + "\n");
+    EXPECT_EQ(testfiles::slurp(score()), std::to_string(High_Punkty) + "\n");
     EXPECT_EQ(High_Punkty, 2048);
 
     // A lower score still rewrites the file, with the unchanged best.
-    write_file(score(), "  5000junk");
+    testfiles::spit(score(), "  5000junk");
     WczytajHighScore();
     reset_state();
     WczytajHighScore();
     set_board(last_move_board);
     key(KEY_LEFT);
-    EXPECT_EQ(read_file(score()), "5000\n");
+    EXPECT_EQ(testfiles::slurp(score()), "5000\n");
     EXPECT_EQ(host::ledger_count("file"), 0u);
 }
 
 TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
-    write_file(score(), "777\n");
+    testfiles::spit(score(), "777\n");
     High_Punkty = 900;
     host::fault_inject("Open");
     ::testing::internal::CaptureStdout();
     ZapiszHighScore();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
-    EXPECT_EQ(read_file(score()), "777\n");
+    EXPECT_EQ(testfiles::slurp(score()), "777\n");
 
     // A program directory that cannot hold files at all.
-    write_file(dir / "plain", "x");
+    testfiles::spit(dir / "plain", "x");
     host::set_progdir((dir / "plain").string());
     set_board(last_move_board);
     ::testing::internal::CaptureStdout();
@@ -213,7 +203,7 @@ TEST_F(TurnTest, WinIsAnnouncedOncePerGame) {
     EXPECT_EQ(Gra_OK, 2);
     EXPECT_EQ(Gra_Won, 2);
     EXPECT_EQ(Funk[2].aktywny, 1);
-    EXPECT_EQ(read_file(score()), "2048\n");
+    EXPECT_EQ(testfiles::slurp(score()), "2048\n");
     // The return button is drawn with the others, just below the picture.
     bool back_drawn = false;
     for (const auto &b : host::blit_log()) back_drawn |= b.dx == Funk[2].x && b.dy == Funk[2].y;

@@ -11,21 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "test_files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void spit(const fs::path &p, const std::string &text) {
-    std::ofstream f(p, std::ios::binary);
-    f << text;
-}
 
 struct Result {
     int rc = -1;
@@ -67,7 +58,7 @@ class ProgramTest : public ::testing::Test {
         Result r;
         const fs::path script_file = root / "script", out = root / "out", err = root / "err",
                        trace = root / "trace";
-        spit(script_file, script);
+        testfiles::spit(script_file, script);
         std::vector<std::string> envs = {"KWADRON_DISPLAY=headless", "KWADRON_LEDGER_REPORT=1",
                                          "KWADRON_SCRIPT=" + script_file.string(),
                                          "KWADRON_CALL_TRACE=" + trace.string(), "PATH=/usr/bin:/bin"};
@@ -99,9 +90,9 @@ class ProgramTest : public ::testing::Test {
         int status = 0;
         waitpid(pid, &status, 0);
         r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        r.out = slurp(out);
-        r.err = slurp(err);
-        std::istringstream t(slurp(trace));
+        r.out = testfiles::slurp(out);
+        r.err = testfiles::slurp(err);
+        std::istringstream t(testfiles::slurp(trace));
         for (std::string line; std::getline(t, line);) r.trace.push_back(line);
         return r;
     }
@@ -182,7 +173,7 @@ TEST_F(ProgramTest, MissingOrWrongSkin) {
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
 
-    spit(work / "notes.txt", "not a picture\n");
+    testfiles::spit(work / "notes.txt", "not a picture\n");
     r = run({"SKIN=notes.txt"});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
@@ -210,10 +201,10 @@ TEST_F(ProgramTest, RelativeSkinPathsStartInTheCurrentDirectory) {
 
 TEST_F(ProgramTest, DesktopStartReadsTheLastIconsToolTypes) {
     // The program's own icon says one thing, the project's icon another.
-    spit(prog / "kwadron.info", "SKIN=no-such-skin\n");
+    testfiles::spit(prog / "kwadron.info", "SKIN=no-such-skin\n");
     fs::create_directories(work / "project");
     fs::copy_file(prog / "grafika_aga2x", work / "project" / "night");
-    spit(work / "project" / "night.info", "skin=night\nSCREEN=NO\n");
+    testfiles::spit(work / "project" / "night.info", "skin=night\nSCREEN=NO\n");
     // The icon's relative path is taken in the directory restored afterwards.
     Result r = run({(work / "project" / "night").string()}, "key esc\n", {"KWADRON_WBSTART=1"});
     EXPECT_EQ(r.rc, 0) << r.err;
@@ -234,14 +225,14 @@ TEST_F(ProgramTest, DesktopStartReadsTheLastIconsToolTypes) {
 }
 
 TEST_F(ProgramTest, TheScoreFileIsWrittenAtGameOverOnly) {
-    spit(prog / "score", "0\n");
+    testfiles::spit(prog / "score", "0\n");
     const auto before = fs::last_write_time(prog / "score");
     std::string script;
     for (int i = 0; i < 10; ++i) script += "key left\nkey up\nkey right\nkey down\n";
     script += "click 58 196\n"; // quit
     Result r = run({}, script);
     EXPECT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(slurp(prog / "score"), "0\n");
+    EXPECT_EQ(testfiles::slurp(prog / "score"), "0\n");
     EXPECT_EQ(fs::last_write_time(prog / "score"), before);
 
     // Played until nothing moves: the best score lands in the file.
@@ -251,7 +242,7 @@ TEST_F(ProgramTest, TheScoreFileIsWrittenAtGameOverOnly) {
     r = run({}, script + "snapshot " + (root / "end.png").string() + "\nkey esc\n");
     EXPECT_EQ(r.rc, 0) << r.err;
     ASSERT_TRUE(fs::exists(prog / "score"));
-    EXPECT_TRUE(std::regex_match(slurp(prog / "score"), std::regex("[1-9][0-9]*\n")));
+    EXPECT_TRUE(std::regex_match(testfiles::slurp(prog / "score"), std::regex("[1-9][0-9]*\n")));
     EXPECT_TRUE(fs::exists(root / "end.png"));
 }
 
