@@ -25,6 +25,7 @@ struct Header {
     long width = -1, height = -1; // -1: not known from the header
     int depth = 0;                // bit planes the header declares (palette), 0 unknown
     int colours = 0;              // palette entries the header declares, 0 unknown
+    const char *damage = nullptr; // why the file is refused although its kind is known
 };
 
 struct Bytes {
@@ -53,12 +54,16 @@ void png(const Bytes &b, Header &h) {
     if (!b.is(12, "IHDR")) return;
     h.width = b.be32(16);
     h.height = b.be32(20);
-    // The palette's length, from the chunks before the image data.
-    for (size_t at = 8; b.has(at, 8);) {
+    // The palette's length, and whether the chunks run whole to the end.
+    h.damage = "PNG cut short";
+    for (size_t at = 8; b.has(at, 12);) {
         uint32_t len = b.be32(at);
-        if (!b.has(at + 8, len)) break;
-        if (b.is(at + 4, "PLTE")) h.colours = int(std::min<uint32_t>(len / 3, 256));
-        if (b.is(at + 4, "IDAT") || b.is(at + 4, "IEND")) break;
+        if (!b.has(at + 8, size_t(len) + 4)) break;
+        if (b.is(at + 4, "PLTE") && !h.colours) h.colours = int(std::min<uint32_t>(len / 3, 256));
+        if (b.is(at + 4, "IEND")) {
+            h.damage = nullptr;
+            break;
+        }
         at += size_t(len) + 12;
     }
 }
@@ -202,6 +207,11 @@ bool tga(const Bytes &b, Header &h) {
     h.type = "TGA";
     h.width = b.le16(12);
     h.height = b.le16(14);
+    // SDL2_image takes a TGA whose pixels run short: count them first.
+    size_t pixel = (bits + 7) / 8, pixels = size_t(h.width) * size_t(h.height);
+    size_t need = 18 + b.u8(0) + (cmap ? size_t(b.le16(5)) * ((b.u8(7) + 7) / 8) : 0);
+    need += type >= 9 ? (pixels + 127) / 128 * (1 + pixel) : pixels * pixel;
+    if (b.n < need) h.damage = "TGA cut short";
     if (cmap == 1 && (type == 1 || type == 9) && bits == 8) {
         h.colours = int(std::min(256u, b.le16(5)));
         h.depth = 8;
@@ -297,6 +307,7 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
     Bytes b{data, size};
     Header h = identify(b);
     if (!h.type) return fail(why, "not a picture format that can be read");
+    if (h.damage) return fail(why, h.damage);
     if (h.width != -1 && !size_ok(h.width, h.height))
         return fail(why, "picture size " + std::to_string(h.width) + " x " + std::to_string(h.height) +
                              " refused");
