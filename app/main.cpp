@@ -23,7 +23,9 @@ const char Szablon[] = "SKIN/K,SCREEN/S";
 // Puts the skin path into nazwa_skina; a path that does not fit is refused.
 bool Kopiuj_Nazwe(const char *sciezka) {
     if (!sciezka) sciezka = "";
-    if (strlen(sciezka) >= sizeof nazwa_skina) {
+    // strnlen, not strlen: GCC 12 takes a string reached through an integer
+    // slot to be shorter than the buffer and drops a strlen test at -O1 and up.
+    if (strnlen(sciezka, sizeof nazwa_skina) >= sizeof nazwa_skina) {
         puts("Za długa ścieżka pliku graficznego (najwyżej 99 znaków)\n");
         return false;
     }
