@@ -201,14 +201,15 @@ void dos_reset() {
 }
 } // namespace host
 
-// Opens a file by dos name. MODE_OLDFILE: an existing file, for reading only
-// (writing through it is left out); a directory gives 212. MODE_NEWFILE: the
-// content goes to a new file beside the target, made durable and renamed over
-// the target at Close, so the old content stays whole until then; a target
-// that is not a regular file (a device, a pipe) is written in place. A
-// read-only target gives 223. Reading a MODE_NEWFILE handle is left out.
-// MODE_READWRITE: opens or creates the file, reads and writes in place.
-// No record locking between handles.
+// Opens a file by dos name. MODE_OLDFILE: an existing regular file, for
+// reading only (writing through it is left out); anything else (a directory,
+// a pipe, a device) gives 212, so that no read can wait on a writer.
+// MODE_NEWFILE: the content goes to a new file beside the target, made
+// durable and renamed over the target at Close, so the old content stays
+// whole until then; a target that is not a regular file (a device, a pipe)
+// is written in place. A read-only target gives 223. Reading a MODE_NEWFILE
+// handle is left out. MODE_READWRITE: opens or creates the file, reads and
+// writes in place. No record locking between handles.
 BPTR Open(CONST_STRPTR name, LONG accessMode) {
     if (host::fault_hit("Open")) {
         io_err = ERROR_OBJECT_NOT_FOUND;
@@ -230,7 +231,7 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
             io_err = code_of(errno, false, ERROR_OBJECT_NOT_FOUND);
             return 0;
         }
-        if (fstat(f->fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        if (fstat(f->fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             close(f->fd);
             io_err = ERROR_OBJECT_WRONG_TYPE;
             return 0;
