@@ -14,104 +14,11 @@
 #include "amiga/dos.h"
 #include "amiga/host.h"
 #include "host/src/picture.h"
+#include "picture_files.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// Colour i of the test palettes: all different, none of them black.
-uint32_t colour(int i) { return uint32_t(0x10 + i * 7) << 16 | uint32_t(0xF0 - i * 5) << 8 | uint32_t(i * 3 + 1); }
-// Colour index of pixel (x, y) in the test pictures.
-int index_at(int x, int y, int colours) { return (x + 3 * y) % colours; }
-
-SDL_Surface *palette_surface(int w, int h, int colours) {
-    SDL_Surface *s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 8, SDL_PIXELFORMAT_INDEX8);
-    SDL_Color c[256] = {};
-    for (int i = 0; i < colours; ++i)
-        c[i] = {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i)), 255};
-    s->format->palette->ncolors = colours;
-    SDL_SetPaletteColors(s->format->palette, c, 0, colours);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            static_cast<Uint8 *>(s->pixels)[y * s->pitch + x] = Uint8(index_at(x, y, colours));
-    return s;
-}
-
-void put16be(Bytes &b, unsigned v) { b.push_back(Uint8(v >> 8)), b.push_back(Uint8(v)); }
-void put32be(Bytes &b, uint32_t v) { put16be(b, v >> 16), put16be(b, v & 0xFFFF); }
-void put16le(Bytes &b, unsigned v) { b.push_back(Uint8(v)), b.push_back(Uint8(v >> 8)); }
-
-// An uncompressed IFF ILBM of 'planes' bit planes.
-Bytes ilbm(int w, int h, int planes) {
-    int colours = 1 << planes, rowbytes = (w + 15) / 16 * 2;
-    Bytes body;
-    body.insert(body.end(), {'B', 'M', 'H', 'D'});
-    put32be(body, 20);
-    put16be(body, w), put16be(body, h), put32be(body, 0);
-    body.insert(body.end(), {Uint8(planes), 0, 0, 0, 0, 0, 1, 1});
-    put16be(body, w), put16be(body, h);
-    body.insert(body.end(), {'C', 'M', 'A', 'P'});
-    put32be(body, 3 * colours);
-    for (int i = 0; i < colours; ++i)
-        body.insert(body.end(), {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i))});
-    body.insert(body.end(), {'B', 'O', 'D', 'Y'});
-    put32be(body, uint32_t(rowbytes * planes * h));
-    for (int y = 0; y < h; ++y)
-        for (int p = 0; p < planes; ++p)
-            for (int xb = 0; xb < rowbytes; ++xb) {
-                Uint8 v = 0;
-                for (int bit = 0; bit < 8; ++bit) {
-                    int x = xb * 8 + bit;
-                    if (x < w && (index_at(x, y, colours) >> p & 1)) v |= Uint8(0x80 >> bit);
-                }
-                body.push_back(v);
-            }
-    Bytes f = {'F', 'O', 'R', 'M'};
-    put32be(f, uint32_t(body.size() + 4));
-    f.insert(f.end(), {'I', 'L', 'B', 'M'});
-    f.insert(f.end(), body.begin(), body.end());
-    return f;
-}
-
-// A GIF with a global table of 2^bits colours. Its LZW stream never lets the
-// code table grow: a clear code comes before it would.
-Bytes gif(int w, int h, int bits) {
-    int colours = 1 << bits;
-    Bytes f = {'G', 'I', 'F', '8', '9', 'a'};
-    put16le(f, w), put16le(f, h);
-    f.insert(f.end(), {Uint8(0xF0 | (bits - 1)), 0, 0});
-    for (int i = 0; i < colours; ++i)
-        f.insert(f.end(), {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i))});
-    f.push_back(0x2C);
-    put16le(f, 0), put16le(f, 0), put16le(f, w), put16le(f, h);
-    f.push_back(0);
-    int min_code = std::max(bits, 2), width = min_code + 1, clear = 1 << min_code;
-    f.push_back(Uint8(min_code));
-    Bytes data;
-    uint32_t acc = 0;
-    int nacc = 0;
-    auto emit = [&](int code) {
-        acc |= uint32_t(code) << nacc;
-        nacc += width;
-        while (nacc >= 8) data.push_back(Uint8(acc)), acc >>= 8, nacc -= 8;
-    };
-    int run = 0;
-    emit(clear);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (++run == clear - 3) emit(clear), run = 1;
-            emit(index_at(x, y, colours));
-        }
-    emit(clear + 1);
-    if (nacc) data.push_back(Uint8(acc));
-    for (size_t i = 0; i < data.size(); i += 255) {
-        size_t n = std::min<size_t>(255, data.size() - i);
-        f.push_back(Uint8(n));
-        f.insert(f.end(), data.begin() + long(i), data.begin() + long(i + n));
-    }
-    f.insert(f.end(), {0, 0x3B});
-    return f;
-}
+using namespace testpic;
 
 class DatatypesTest : public ::testing::Test {
   protected:
