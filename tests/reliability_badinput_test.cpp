@@ -23,7 +23,7 @@ extern char **environ;
 namespace {
 
 using reliability::Bytes;
-using reliability::PngSpec;
+using reliability::PngForm;
 using reliability::ProgDir;
 using reliability::run_program;
 using reliability::RunResult;
@@ -144,7 +144,7 @@ std::vector<std::pair<std::string, Bytes>> bad_skins() {
     using reliability::png_file;
     std::vector<std::pair<std::string, Bytes>> v;
     auto png = [](uint32_t w, uint32_t h, int ct = 2, int depth = 8) {
-        PngSpec s;
+        PngForm s;
         s.width = w, s.height = h, s.colour_type = ct, s.bit_depth = depth;
         return png_file(s);
     };
@@ -162,7 +162,7 @@ std::vector<std::pair<std::string, Bytes>> bad_skins() {
     bad_zlib[8 + 25 + 8] = 0x7F; // the zlib header of the IDAT
     v.emplace_back("png_bad_zlib", bad_zlib);
     {
-        PngSpec s;
+        PngForm s;
         s.width = 100000, s.height = 100000;
         Bytes huge = "\x89PNG\r\n\x1a\n";
         reliability::png_chunk(huge, "IHDR", reliability::png_ihdr(s));
@@ -251,7 +251,7 @@ TEST_F(BadInput, OddButValidSkinsLoad) {
         LONG depth; // expected picture depth, 0: any
     };
     auto png = [](int ct, int depth, bool interlaced, int palette = 256) {
-        PngSpec s;
+        PngForm s;
         s.colour_type = ct, s.bit_depth = depth, s.interlaced = interlaced, s.palette_size = palette;
         return reliability::png_file(s);
     };

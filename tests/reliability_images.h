@@ -60,7 +60,7 @@ inline Bytes zlib_stored(const Bytes &raw) {
     return z;
 }
 
-struct PngSpec {
+struct PngForm {
     uint32_t width = 320, height = 483;
     int bit_depth = 8;
     int colour_type = 2; // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
@@ -78,14 +78,14 @@ inline int png_channels(int colour_type) {
 }
 
 // Sample c of pixel (x, y): a pattern with pure black in it.
-inline uint32_t png_sample(const PngSpec &s, uint32_t x, uint32_t y, int c) {
+inline uint32_t png_sample(const PngForm &s, uint32_t x, uint32_t y, int c) {
     const uint32_t max = (1u << s.bit_depth) - 1;
     if (s.colour_type == 3) return ((x / 8) ^ (y / 8)) % uint32_t(s.palette_size) & max;
     if ((x + y) % 7 == 0) return c == 3 || (s.colour_type == 4 && c == 1) ? max : 0;
     return ((x * 3 + y * 5 + uint32_t(c) * 11) * 2654435761u >> 7) & max;
 }
 
-inline Bytes png_rows(const PngSpec &s, uint32_t x0, uint32_t dx, uint32_t y0, uint32_t dy) {
+inline Bytes png_rows(const PngForm &s, uint32_t x0, uint32_t dx, uint32_t y0, uint32_t dy) {
     Bytes raw;
     const int ch = png_channels(s.colour_type);
     for (uint32_t y = y0; y < s.height; y += dy) {
@@ -112,7 +112,7 @@ inline Bytes png_rows(const PngSpec &s, uint32_t x0, uint32_t dx, uint32_t y0, u
     return raw;
 }
 
-inline Bytes png_ihdr(const PngSpec &s) {
+inline Bytes png_ihdr(const PngForm &s) {
     Bytes h;
     put_be32(h, s.width);
     put_be32(h, s.height);
@@ -124,7 +124,7 @@ inline Bytes png_ihdr(const PngSpec &s) {
     return h;
 }
 
-inline Bytes png_file(const PngSpec &s) {
+inline Bytes png_file(const PngForm &s) {
     Bytes out = "\x89PNG\r\n\x1a\n";
     png_chunk(out, "IHDR", png_ihdr(s));
     if (s.colour_type == 3) {
