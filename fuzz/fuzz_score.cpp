@@ -1,0 +1,69 @@
+// The score file: reading arbitrary content, and writing any value and
+// reading it back.
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "amiga/host.h"
+#include "fuzz_common.h"
+#include "rules/rules.h"
+
+namespace {
+std::string dir;
+
+// The best score a file's content stands for: its first line, at most nine
+// bytes of it, read as a decimal number after blanks, with a sign.
+LONG expected(const uint8_t *data, size_t size) {
+    char line[10] = {0};
+    size_t n = 0;
+    while (n < 9 && n < size) {
+        line[n] = char(data[n]);
+        if (data[n++] == '\n') break;
+    }
+    const char *p = line;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool minus = false;
+    if (*p == '+' || *p == '-') minus = *p++ == '-';
+    long v = 0;
+    while (*p >= '0' && *p <= '9') v = v * 10 + (*p++ - '0');
+    return LONG(minus ? -v : v);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    fuzzing::quiet_streams();
+    dir = fuzzing::scratch_dir("kwadron_fuzz_score");
+    host::set_progdir(dir);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const std::string score = dir + "/score";
+    fuzzing::write_file(score, data, size);
+    High_Punkty = 4321;
+    WczytajHighScore();
+    if (High_Punkty != expected(data, size)) fuzzing::broken("the score read differs from the file");
+    if (Plik != 0 || host::ledger_count() != 0) fuzzing::broken("the score file left open");
+
+    // Any value written comes back whole (cut to nine characters on reading).
+    if (size >= 4) {
+        LONG v;
+        memcpy(&v, data, 4);
+        High_Punkty = v;
+        ZapiszHighScore();
+        char want[16];
+        snprintf(want, sizeof want, "%d\n", int(v));
+        FILE *f = fopen(score.c_str(), "rb");
+        char got[32] = {0};
+        size_t n = f ? fread(got, 1, sizeof got - 1, f) : 0;
+        if (f) fclose(f);
+        if (n != strlen(want) || memcmp(got, want, n) != 0) fuzzing::broken("the score written is not one line");
+        WczytajHighScore();
+        if (High_Punkty != expected(reinterpret_cast<const uint8_t *>(want), strlen(want)))
+            fuzzing::broken("the score written reads back wrong");
+        if (host::ledger_count() != 0) fuzzing::broken("the score file left open after writing");
+    }
+    return 0;
+}
