@@ -23,6 +23,21 @@ bool Wymiary_Dobre(const struct BitMapHeader *h) {
     if (h->bmh_Width == 320) return h->bmh_Height >= 483;
     return h->bmh_Width >= 640 && h->bmh_Width <= Najwieksza_Szerokosc && h->bmh_Height >= 966;
 }
+// One row of the mask from one row of entries: a bit per pixel, the leftmost
+// in the highest bit. True colour (4 bytes R, G, B, A): seen where R, G or B
+// is not 0. Pens (1 byte): seen where the pen is not the black one.
+void Wiersz_Maski(UBYTE *cel, const UBYTE *wpisy, ULONG RW, ULONG krok, LONG czarny) {
+    for (ULONG b = 0; b < RW / 8; ++b) {
+        const UBYTE *e = wpisy + b * 8 * krok;
+        UBYTE bajt = 0;
+        if (krok == 4) {
+            for (ULONG i = 0; i < 8; ++i, e += 4) bajt = UBYTE(bajt << 1 | ((e[0] | e[1] | e[2]) != 0));
+        } else {
+            for (ULONG i = 0; i < 8; ++i) bajt = UBYTE(bajt << 1 | (LONG(e[i]) != czarny));
+        }
+        cel[b] = bajt;
+    }
+}
 } // namespace
 
 LONG Wczytaj_Grafike() {
@@ -77,17 +92,20 @@ LONG Generuj_Maske(struct BitMap *bitmapa) {
     rp.Layer = nullptr;
 
     bool przeszlo = false;
-    UBYTE *wpisy = nullptr; // one entry per pixel, 4 bytes in true colour
-    ULONG krok = 1;
-    LONG czarny = -1;
+    UBYTE *wpisy = nullptr; // pixel entries: one row of 4 bytes each, or every pen
     if (D > 8 && CyberGfxBase) {
-        wpisy = static_cast<UBYTE *>(AllocVecPooled(mem_pool, 4 * N));
+        // A row at a time: the row stays in the cache, and no copy of the
+        // whole picture is made.
+        wpisy = static_cast<UBYTE *>(AllocVecPooled(mem_pool, 4 * RW));
         if (wpisy && maska) {
-            ReadPixelArray(wpisy, 0, 0, UWORD(4 * RW), &rp, 0, 0, UWORD(W), UWORD(H), RECTFMT_RGBA);
-            krok = 4;
+            for (ULONG y = 0; y < H; ++y) {
+                ReadPixelArray(wpisy, 0, 0, UWORD(4 * RW), &rp, 0, UWORD(y), UWORD(W), 1, RECTFMT_RGBA);
+                Wiersz_Maski(maska + y * (RW / 8), wpisy, RW, 4, -1);
+            }
             przeszlo = true;
         }
     } else {
+        LONG czarny = -1;
         wpisy = static_cast<UBYTE *>(AllocVecPooled(mem_pool, N));
         struct BitMap *pomocnicza = AllocBitMap(W, H, 8, BMF_MINPLANES, nullptr);
         if (wpisy && maska && pomocnicza) {
@@ -97,26 +115,12 @@ LONG Generuj_Maske(struct BitMap *bitmapa) {
             ReadPixelArray8(&rp, 0, 0, RW - 1, H - 1, wpisy, &tmp);
             czarny = ObtainBestPen(Ekran->ViewPort.ColorMap, 0, 0, 0, OBP_Precision, PRECISION_EXACT,
                                    TAG_DONE);
+            for (ULONG y = 0; y < H; ++y) Wiersz_Maski(maska + y * (RW / 8), wpisy + y * RW, RW, 1, czarny);
             przeszlo = true;
         }
         if (pomocnicza) FreeBitMap(pomocnicza);
     }
 
-    if (przeszlo) {
-        // One bit per entry, the leftmost pixel in the highest bit.
-        ULONG bajt = 0;
-        UBYTE bit = 0x80;
-        for (ULONG i = 0; i < N; ++i) {
-            const UBYTE *e = wpisy + i * krok;
-            const bool widoczny = krok == 4 ? (e[0] | e[1] | e[2]) != 0 : LONG(e[0]) != czarny;
-            if (widoczny) maska[bajt] |= bit;
-            bit >>= 1;
-            if (!bit) {
-                ++bajt;
-                bit = 0x80;
-            }
-        }
-    }
     if (wpisy) FreeVecPooled(mem_pool, wpisy);
     if (przeszlo) return 1;
 
