@@ -194,6 +194,7 @@ void PutMsg(struct MsgPort *port, struct Message *msg) {
 
 struct Message *WaitPort(struct MsgPort *port) {
     if (!port) return nullptr;
+    if (!port->mp_Head) host::note_first_frame();
     while (!port->mp_Head) host::display_wait(port);
     return port->mp_Head;
 }

@@ -24,4 +24,7 @@ void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWOR
 
 // Whether a library is open, for the misuse checks of its calls.
 bool library_open(const char *name);
+
+// Reports the first frame once when KWADRON_TRACE=1 (frame_trace.cpp).
+void note_first_frame();
 } // namespace host
