@@ -7,6 +7,10 @@ set -u
 prog=$1
 out=$2
 export SDL_RENDER_DRIVER=software
+# The desktop's own libraries (D-Bus, X modules) keep memory to the end; in a
+# sanitizer build their leaks are not ours to report. The game's own resources
+# are checked by the headless runs.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 "$prog/kwadron" >"$out/stdout" 2>"$out/stderr" &
 pid=$!
