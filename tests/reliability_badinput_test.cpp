@@ -401,6 +401,58 @@ TEST_F(BadInput, AScoreFileThatIsAPipeDoesNotHang) {
     EXPECT_EQ(IoErr(), ERROR_OBJECT_WRONG_TYPE);
 }
 
+// ---- Icons of a desktop start ------------------------------------------------------
+
+TEST_F(BadInput, IconToolTypesOfEveryShape) {
+    struct Case {
+        Bytes icon;
+        LONG rc;
+        std::string out; // "any": no message or a skin message
+    };
+    std::string many;
+    for (int i = 0; i < 20000; ++i) many += "TOOL" + std::to_string(i) + "=" + std::string(40, 'v') + "\n";
+    Bytes garbage(5000, '\0');
+    std::mt19937 rng(3);
+    for (char &c : garbage) c = char(rng());
+    const std::vector<Case> cases{
+        {"SKIN=progdir:grafika_aga2x\nSCREEN=NO\n", 0, ""},
+        {"SKIN=" + std::string(99, 'x') + "\n", 0, NO_PICTURE},
+        {"SKIN=" + std::string(100, 'x') + "\n", 10, TOO_LONG},
+        {"SKIN=" + std::string(100000, 'x') + "\n", 10, TOO_LONG},
+        {"SKIN=\n", 0, NO_PICTURE},
+        {"SKIN\n", 0, NO_PICTURE},
+        {"skin = progdir:grafika_aga2x \n", 0, ""},
+        {"(SKIN=nothing)\nSKINNY=nothing\n", 0, ""},
+        {Bytes("SKIN=progdir:grafika_aga\0junk\n", 30), 0, ""},
+        {"\n\n\n#SKIN=x\n", 0, ""},
+        {many + "SKIN=progdir:nothing\n", 0, "any"},
+        {garbage, 0, "any"},
+        {"", 0, ""},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        ++n;
+        dir.write("kwadron.info", c.icon);
+        RunResult r = run_program(dir, {}, {}, true);
+        const std::string what = "icon " + std::to_string(n);
+        EXPECT_EQ(r.rc, c.rc) << what;
+        if (c.out == "any") {
+            EXPECT_TRUE(r.out.empty() || r.out == NO_PICTURE || r.out == BAD_SIZE) << what << ": " << r.out;
+        } else {
+            EXPECT_EQ(r.out, c.out) << what;
+        }
+        EXPECT_TRUE(r.open.empty()) << what << ": " << first(r.open);
+        EXPECT_TRUE(r.handles_clear) << what;
+    }
+    // A directory in the icon's place, and no icon at all.
+    std::filesystem::remove(dir.path / "kwadron.info");
+    std::filesystem::create_directory(dir.path / "kwadron.info");
+    RunResult r = run_program(dir, {}, {}, true);
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(r.open.empty()) << first(r.open);
+}
+
 // ---- Command lines --------------------------------------------------------------
 
 bool known_fault_line(const std::string &out) {
