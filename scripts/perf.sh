@@ -29,7 +29,9 @@ trap cleanup EXIT
 skin() { [ "$1" = 1 ] && echo progdir:grafika_aga2x || echo progdir:grafika_aga; }
 
 # The median of numbers given one a line.
-median() { sort -n | awk '{v[NR] = $1} END {if (NR == 0) print "n/a"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+median() {
+  sort -n | awk '{v[NR] = $1} END {if (NR == 0) print "n/a"; else printf "%.1f\n", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
+}
 
 # ---- Benchmarks ---------------------------------------------------------------
 echo "Running the benchmarks ($reps repetitions)..." >&2
@@ -70,18 +72,9 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 export DISPLAY=":$n" SDL_RENDER_DRIVER=software
 unset KWADRON_DISPLAY WAYLAND_DISPLAY
 
-# CPU time of a process and its threads so far, in nanoseconds.
-cpu_ns() {
-  local total=0 t v
-  for t in /proc/"$1"/task/*; do
-    if [ -r "$t/schedstat" ]; then
-      read -r v _ <"$t/schedstat"
-    else # clock ticks of user and system time
-      v=$(awk -v hz="$(getconf CLK_TCK)" '{sub(/^.*\) /, ""); print ($12 + $13) * 1e9 / hz}' "$t/stat")
-    fi
-    total=$(awk -v a="$total" -v b="$v" 'BEGIN {printf "%.0f", a + b}')
-  done
-  echo "$total"
+# User and system time of a process (all its threads) so far, in seconds.
+cpu_s() {
+  awk -v hz="$(getconf CLK_TCK)" '{sub(/^.*\) /, ""); print ($12 + $13) / hz}' "/proc/$1/stat"
 }
 
 # Starts the program in a window; waits for its first frame (up to 10 s).
@@ -114,11 +107,11 @@ if [ -e "/tmp/.X11-unix/X$n" ]; then
     rss_x[$s]=n/a idle_x[$s]=n/a
     if start_window "$s"; then
       sleep 1
-      c0=$(cpu_ns "$pid") t0=$EPOCHREALTIME
+      c0=$(cpu_s "$pid") t0=$EPOCHREALTIME
       sleep "$idle"
-      c1=$(cpu_ns "$pid") t1=$EPOCHREALTIME
+      c1=$(cpu_s "$pid") t1=$EPOCHREALTIME
       idle_x[$s]=$(awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" \
-        'BEGIN {printf "%.3f", (c1 - c0) / 1e9 / (t1 - t0) * 100}')
+        'BEGIN {printf "%.2f", (c1 - c0) / (t1 - t0) * 100}')
       rss_x[$s]=$(awk '$1 == "VmHWM:" {printf "%.1f", $2 / 1024}' "/proc/$pid/status")
     fi
     stop_window
@@ -160,11 +153,12 @@ for s in 0 1; do
   row "peak resident memory, headless, MB" "$s" "${rss_hl[$s]}" ""
 done
 for s in 0 1; do
-  row "start to first presented frame, Xvfb window, ms" "$s" "${first_x[$s]}" ""
+  row "start to first frame, Xvfb window, ms" "$s" "${first_x[$s]}" ""
   row "peak resident memory, Xvfb window, MB" "$s" "${rss_x[$s]}" "< 40"
   row "CPU while idle for ${idle} s, Xvfb window, % of a core" "$s" "${idle_x[$s]}" "< 0.5"
 done
 echo
-echo "Times of start to first frame count from the host library's start-up"
-echo "inside the process (median of $runs runs); the whole headless run adds the"
-echo "loading of the process and its exit. Benchmark times: the fastest of $reps."
+echo "Start to first frame: from the host library's start-up inside the process"
+echo "to the program's first wait for input, when the display shows the frame"
+echo "(median of $runs runs); the whole headless run adds the loading of the"
+echo "process and its exit. Benchmarks: real time, the fastest of $reps runs."
