@@ -73,8 +73,19 @@ bool model_can_move(const Board &b) {
     return false;
 }
 
-// Keeps the biggest tile in the lower left corner: of down, left and right
-// the move that leaves most cells free (up only when nothing else moves).
+// How good a board is for a player who keeps the biggest tile in the lower
+// left corner: free cells, the corner, and rows that fall toward it.
+long board_value(const Board &r) {
+    long value = 0;
+    for (LONG v : r) value += v == 0 ? 1000 : 0;
+    const LONG top = *std::max_element(r.begin(), r.end());
+    if (r[12] == top) value += 4000;
+    for (int c = 0; c < 3; ++c) value += r[size_t(12 + c)] >= r[size_t(13 + c)] ? 300 : 0;
+    return value;
+}
+
+// That player: two moves ahead (new tiles left aside), up only when nothing
+// else moves.
 UWORD corner_player(const Board &b) {
     UWORD best = 0x4C;
     long best_value = -1;
@@ -82,10 +93,12 @@ UWORD corner_player(const Board &b) {
         LONG g;
         const Board r = model_move(b, k, g);
         if (r == b) continue;
-        long value = 0;
-        for (LONG v : r) value += v == 0 ? 1000 : 0;
-        value += g;
-        value += r[12] == *std::max_element(r.begin(), r.end()) ? 5000 : 0;
+        long value = board_value(r) + g;
+        for (UWORD k2 : {UWORD(0x4D), UWORD(0x4F), UWORD(0x4E)}) {
+            LONG g2;
+            const Board r2 = model_move(r, k2, g2);
+            if (r2 != r) value = std::max(value, board_value(r2) + g + g2);
+        }
         if (value > best_value) best_value = value, best = k;
     }
     return best;
