@@ -43,10 +43,14 @@ ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct Rast
     LONG h = std::min<LONG>(height, LONG(bm->Rows) - LONG(srcY));
     if (w <= 0 || h <= 0) return 0;
     auto *out = static_cast<UBYTE *>(dst);
+    const bool deep = bm->BytesPerPixel == 4;
     for (LONG y = 0; y < h; ++y) {
         UBYTE *o = out + size_t(dstY + y) * dstMod + size_t(dstX) * size;
+        // The row is read directly: this is the mask's inner loop at start-up.
+        const UBYTE *row = bm->Pixels + size_t(srcY + y) * size_t(bm->Width) * bm->BytesPerPixel;
         for (LONG x = 0; x < w; ++x, o += size) {
-            ULONG c = host::bitmap_rgb(bm, cm, srcX + x, srcY + y);
+            ULONG c = deep ? reinterpret_cast<const uint32_t *>(row)[srcX + x] & 0xFFFFFF
+                           : host::pen_rgb(cm, row[srcX + x]);
             UBYTE r = UBYTE(c >> 16), g = UBYTE(c >> 8), b = UBYTE(c);
             if (format == RECTFMT_ARGB) {
                 o[0] = 0, o[1] = r, o[2] = g, o[3] = b;
