@@ -376,6 +376,11 @@ bool sdl_start() {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // With the software renderer, SDL would otherwise show its window surface
+    // through an OpenGL texture and load the whole GL stack for it (about
+    // 90 MB resident with Mesa's software rasteriser). The environment still
+    // takes precedence.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "host: no display: %s\n", SDL_GetError());
         failed = true;
