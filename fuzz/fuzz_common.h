@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace fuzzing {
@@ -20,11 +21,20 @@ inline void quiet_streams() {
     close(null);
 }
 
-// A new folder, in memory where there is room (files are written per input).
+// A new folder, in memory where there is room (files are written per input),
+// removed when the run ends normally; one that crashed stays for a look.
 inline std::string scratch_dir(const char *name) {
+    static std::string made;
     for (const char *base : {"/dev/shm", "/tmp"}) {
         std::string t = std::string(base) + "/" + name + "_XXXXXX";
-        if (mkdtemp(t.data())) return t;
+        if (mkdtemp(t.data())) {
+            made = t;
+            atexit([] {
+                std::error_code ec;
+                std::filesystem::remove_all(made, ec);
+            });
+            return t;
+        }
     }
     abort();
 }
