@@ -41,9 +41,10 @@ struct Exit {
 };
 
 // Runs the program with these words on the headless display, standard input
-// from /dev/null, the ledger report on; kills it after 'seconds'.
+// from the file 'input' (/dev/null when empty), the ledger report on; kills
+// it after 'seconds'.
 Exit run_binary(const std::vector<std::string> &words, const std::vector<std::string> &env_extra = {},
-                int seconds = 30) {
+                int seconds = 30, const std::string &input = "") {
     std::vector<std::string> argv_s{KWADRON_BINARY};
     argv_s.insert(argv_s.end(), words.begin(), words.end());
     std::vector<char *> argv;
@@ -62,7 +63,7 @@ Exit run_binary(const std::vector<std::string> &words, const std::vector<std::st
     if (pipe(out) != 0 || pipe(err) != 0) return r;
     pid_t pid = fork();
     if (pid == 0) {
-        int null = open("/dev/null", O_RDONLY);
+        int null = open(input.empty() ? "/dev/null" : input.c_str(), O_RDONLY);
         dup2(null, 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
@@ -550,6 +551,31 @@ TEST_F(BadInput, CommandLinesOfTheRealProgram) {
             EXPECT_TRUE(e.out.empty() || e.out == NO_PICTURE || e.out == BAD_SIZE ||
                         e.out.rfind("SKIN/K,SCREEN/S: ", 0) == 0)
                 << what << ": " << e.out;
+        EXPECT_EQ(e.err.find("still open"), std::string::npos) << what << ": " << e.err;
+    }
+
+    // A lone '?' reads the line from standard input.
+    const std::vector<std::pair<Bytes, Case>> answers{
+        {"SKIN=progdir:grafika_aga2x\n", {{"?"}, 0, "SKIN/K,SCREEN/S: "}},
+        {Bytes(2 << 20, 'a'), {{"?"}, 10, "fault"}},
+        {Bytes("SKIN=a\0b\n", 9), {{"?"}, 0, "SKIN/K,SCREEN/S: " + NO_PICTURE}},
+        {"?\n", {{"?"}, 10, "fault"}},
+        {"SCREEN", {{"?"}, 0, "SKIN/K,SCREEN/S: "}},
+        {"SKIN=" + std::string(300, 'p') + "\n", {{"?"}, 10, "SKIN/K,SCREEN/S: " + TOO_LONG}},
+    };
+    for (auto &[text, c] : answers) {
+        dir.write("answer", text);
+        Exit e = run_binary(c.words, {}, 30, dir / "answer");
+        ++tried;
+        const std::string what = "answer " + text.substr(0, 40);
+        EXPECT_FALSE(e.timed_out) << what;
+        EXPECT_EQ(e.status, c.status) << what << "\n" << e.out << e.err;
+        if (c.out == "fault") {
+            EXPECT_EQ(e.out.rfind("SKIN/K,SCREEN/S: ", 0), 0u) << what;
+            EXPECT_TRUE(known_fault_line(e.out.substr(17))) << what << ": " << e.out;
+        } else {
+            EXPECT_EQ(e.out, c.out) << what;
+        }
         EXPECT_EQ(e.err.find("still open"), std::string::npos) << what << ": " << e.err;
     }
     printf("command lines tried: %d\n", tried);
