@@ -124,7 +124,8 @@ fi
 # ---- The table --------------------------------------------------------------------
 cpu=$(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo)
 echo
-echo "Machine: ${cpu:-unknown CPU}, $(nproc) cores, Linux $(uname -r)"
+echo "Machine: ${cpu:-unknown CPU}, $(nproc) cores, Linux $(uname -r)," \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 echo
 row() { printf '| %-52s | %5s | %10s | %-10s |\n' "$@"; }
 row "figure" "scale" "value" "target"
