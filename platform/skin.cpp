@@ -92,16 +92,13 @@ LONG Generuj_Maske(struct BitMap *bitmapa) {
     rp.Layer = nullptr;
 
     bool przeszlo = false;
-    UBYTE *wpisy = nullptr; // pixel entries: one row of 4 bytes each, or every pen
+    UBYTE *wpisy = nullptr; // one entry a pixel: 4 bytes R, G, B, A, or a pen
     if (D > 8 && CyberGfxBase) {
-        // A row at a time: the row stays in the cache, and no copy of the
-        // whole picture is made.
-        wpisy = static_cast<UBYTE *>(AllocVecPooled(mem_pool, 4 * RW));
+        wpisy = static_cast<UBYTE *>(AllocVecPooled(mem_pool, 4 * N));
         if (wpisy && maska) {
-            for (ULONG y = 0; y < H; ++y) {
-                ReadPixelArray(wpisy, 0, 0, UWORD(4 * RW), &rp, 0, UWORD(y), UWORD(W), 1, RECTFMT_RGBA);
-                Wiersz_Maski(maska + y * (RW / 8), wpisy, RW, 4, -1);
-            }
+            // One bulk read of the whole picture, rows 4 x RW bytes apart.
+            ReadPixelArray(wpisy, 0, 0, UWORD(4 * RW), &rp, 0, 0, UWORD(W), UWORD(H), RECTFMT_RGBA);
+            for (ULONG y = 0; y < H; ++y) Wiersz_Maski(maska + y * (RW / 8), wpisy + 4 * y * RW, RW, 4, -1);
             przeszlo = true;
         }
     } else {
