@@ -336,6 +336,15 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
         out.depth = h.depth > 0 ? h.depth : planes_for(out.colours);
         if (h.depth > 0 && h.colours == 0) out.colours = std::min(n, 1 << h.depth);
         read_indices(s, out);
+    } else if (s->format->format == SDL_PIXELFORMAT_RGB24) {
+        // The common true-colour case, taken straight from the decoder's rows.
+        out.depth = 24;
+        out.rgb.resize(size_t(s->w) * size_t(s->h));
+        for (int y = 0; y < s->h; ++y) {
+            const uint8_t *row = static_cast<const uint8_t *>(s->pixels) + size_t(y) * size_t(s->pitch);
+            uint32_t *o = out.rgb.data() + size_t(y) * size_t(s->w);
+            for (int x = 0; x < s->w; ++x, row += 3) o[x] = uint32_t(row[0]) << 16 | uint32_t(row[1]) << 8 | row[2];
+        }
     } else {
         SDL_Surface *c = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_ARGB8888, 0);
         if (c) {
