@@ -1,6 +1,7 @@
 // dos.library stand-in: the argument parser, fault texts, files and locks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -14,6 +15,7 @@
 
 #include "amiga/dos.h"
 #include "amiga/host.h"
+#include "test_files.h"
 #include "amiga/startup.h"
 
 namespace fs = std::filesystem;
@@ -40,15 +42,8 @@ protected:
         host::set_command_line(std::vector<std::string>{});
         fs::remove_all(dir);
     }
-    static std::string slurp(const std::string &path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    static void spit(const std::string &path, const std::string &text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
+    static std::string slurp(const std::string &path) { return testfiles::slurp(path); }
+    static void spit(const std::string &path, const std::string &text) { testfiles::spit(path, text); }
     size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
 
     std::string dir, old_progdir;
@@ -398,6 +393,26 @@ TEST_F(DosTest, NewFileReplacesTheOldContentOnlyAtClose) {
     ASSERT_NE(fh, 0);
     Close(fh);
     EXPECT_TRUE(fs::exists(dir + "/fresh"));
+}
+
+TEST_F(DosTest, NewFileSweepsAwayWhatAKilledWriterLeft) {
+    const std::string score = dir + "/score";
+    spit(score, "5\n");
+    pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    const std::string dead = dir + "/.score." + std::to_string(child) + ".3.12345.tmp";
+    const std::string live = dir + "/.score." + std::to_string(getpid()) + ".9.1.tmp";
+    const std::string other = dir + "/.score.12.x.1.tmp";
+    for (const auto &p : {dead, live, other}) spit(p, "half");
+    BPTR fh = Open(score.c_str(), MODE_NEWFILE);
+    ASSERT_NE(fh, 0);
+    Write(fh, "6\n", 2);
+    Close(fh);
+    EXPECT_EQ(slurp(score), "6\n");
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_TRUE(fs::exists(other));
 }
 
 TEST_F(DosTest, NewFileFailsCleanlyWhereItCannotWrite) {

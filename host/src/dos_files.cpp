@@ -1,5 +1,7 @@
 // dos.library: files, the console streams, locks and the current directory.
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,11 +93,48 @@ std::string dir_of(const std::string &path) {
     return path.substr(0, slash);
 }
 
+// Whether name is ".<base>.<pid>.<n>.<n>.tmp", a temporary of create_temp;
+// its pid then goes to *pid.
+bool temp_of(const std::string &name, const std::string &base, long *pid) {
+    const std::string head = "." + base + ".";
+    if (name.size() <= head.size() + 4 || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0)
+        return false;
+    const std::string mid = name.substr(head.size(), name.size() - head.size() - 4);
+    int dots = 0;
+    for (char c : mid) {
+        if (c == '.')
+            ++dots;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    if (dots != 2 || mid.front() == '.' || mid.back() == '.' || mid.find("..") != std::string::npos) return false;
+    *pid = strtol(mid.c_str(), nullptr, 10);
+    return *pid > 0;
+}
+
+// Removes temporaries that a process killed while writing left beside the
+// target; those of processes still running are theirs.
+void remove_stale_temps(const std::string &dir, const std::string &base) {
+    DIR *d = opendir(dir.c_str());
+    if (!d) return;
+    while (struct dirent *e = readdir(d)) {
+        long pid = 0;
+        if (!temp_of(e->d_name, base, &pid)) continue;
+        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        const std::string path = dir + "/" + e->d_name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
+    }
+    closedir(d);
+}
+
 // Creates a new, unique file beside target (O_EXCL); its descriptor or -1.
 int create_temp(const std::string &target, std::string &temp) {
     std::string dir = dir_of(target);
     std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
     if (base.size() > 200) base.resize(200); // room for the suffix within NAME_MAX
+    remove_stale_temps(dir, base);
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Not rand(): the program's own random sequence must stay its own.
