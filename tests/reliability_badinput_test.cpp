@@ -120,16 +120,8 @@ template <class F> int run_in_child(F f, int seconds) {
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-class BadInput : public ::testing::Test {
+class BadInput : public reliability::RunTest {
   protected:
-    ProgDir dir;
-    int misuses_before = 0;
-    void SetUp() override { misuses_before = host::misuse_count(); }
-    void TearDown() override {
-        EXPECT_EQ(host::misuse_count(), misuses_before);
-        host::reset_all();
-        reliability::reset_game_state();
-    }
     static std::string first(const std::vector<std::string> &v) { return v.empty() ? "" : v.front(); }
 };
 

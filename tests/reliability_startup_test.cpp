@@ -39,18 +39,8 @@ std::string unknown_output(std::string out) {
     return out;
 }
 
-class StartupFaults : public ::testing::Test {
+class StartupFaults : public reliability::RunTest {
   protected:
-    ProgDir dir;
-    int misuses_before = 0;
-
-    void SetUp() override { misuses_before = host::misuse_count(); }
-    void TearDown() override {
-        EXPECT_EQ(host::misuse_count(), misuses_before);
-        host::reset_all();
-        reliability::reset_game_state();
-    }
-
     // A run that must end with exactly this output and code, nothing open.
     void expect_run(const RunResult &r, const std::string &out, LONG rc, const std::string &what) {
         EXPECT_EQ(r.out, out) << what;

@@ -125,4 +125,18 @@ inline const std::vector<std::string> &fallible_calls() {
     return names;
 }
 
+// Whole runs in a program directory of their own; afterwards no call may have
+// been misused and everything is put back for the next test.
+class RunTest : public ::testing::Test {
+  protected:
+    ProgDir dir;
+    int misuses_before = 0;
+    void SetUp() override { misuses_before = host::misuse_count(); }
+    void TearDown() override {
+        EXPECT_EQ(host::misuse_count(), misuses_before);
+        host::reset_all();
+        reset_game_state();
+    }
+};
+
 } // namespace reliability
