@@ -1,8 +1,9 @@
 // KWADRON_TRACE=1: the time to the first frame, on stderr, once:
 //   first-frame-us N
-// N counts from the host library's start-up (before the program's main; the
-// loading of the process itself is not in it) to the moment the program
-// first waits for input, which is when the display shows what it drew.
+// N counts to the moment the program first waits for input, which is when
+// the display shows what it drew; from KWADRON_TRACE_T0 (wall-clock seconds,
+// e.g. bash's $EPOCHREALTIME taken as the command starts, so the loading of
+// the process counts too), else from the host library's start-up.
 #include <time.h>
 
 #include <cstdio>
@@ -18,6 +19,11 @@ long long now_us() {
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (long long)t.tv_sec * 1000000 + t.tv_nsec / 1000;
 }
+long long wall_us() {
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return (long long)t.tv_sec * 1000000 + t.tv_nsec / 1000;
+}
 const long long started_us = now_us();
 bool noted = false;
 } // namespace
@@ -27,7 +33,13 @@ void note_first_frame() {
     noted = true;
     const char *e = getenv("KWADRON_TRACE");
     if (!e || strcmp(e, "1") != 0) return;
-    fprintf(stderr, "first-frame-us %lld\n", now_us() - started_us);
+    long long us = now_us() - started_us;
+    if (const char *t0 = getenv("KWADRON_TRACE_T0")) {
+        char *end = nullptr;
+        const double s = strtod(t0, &end);
+        if (end != t0 && s > 0) us = wall_us() - (long long)(s * 1e6);
+    }
+    fprintf(stderr, "first-frame-us %lld\n", us);
     fflush(stderr);
 }
 } // namespace host
