@@ -136,50 +136,6 @@ TEST_F(DisplayTest, OwnPaletteScreenShowsItsPensThroughSetRGB32) {
     EXPECT_EQ(host::ledger_count(), 0u);
 }
 
-TEST_F(DisplayTest, OwnTrueColourScreenAndFaults) {
-    ULONG id = BestCModeIDTags(CYBRBIDTG_NominalWidth, 640, CYBRBIDTG_NominalHeight, 480,
-                               CYBRBIDTG_Depth, 24, TAG_DONE);
-    EXPECT_NE(id, INVALID_ID);
-    Screen *s = OpenScreenTags(nullptr, SA_Width, 640, SA_Height, 480, SA_Depth, 24, SA_DisplayID, id,
-                               SA_Quiet, TRUE, TAG_DONE);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(GetBitMapAttr(s->RastPort.BitMap, BMA_DEPTH), 24u);
-    Window *w = OpenWindowTags(nullptr, WA_InnerWidth, 640, WA_InnerHeight, 480, WA_PubScreen, s,
-                               WA_IDCMP, GAME_IDCMP, TAG_DONE);
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->RPort->BitMap->BytesPerPixel, 4);
-    EXPECT_EQ(w->Title, nullptr);
-    CloseWindow(w);
-    CloseScreen(s);
-
-    host::fault_inject("BestCModeIDTags");
-    EXPECT_EQ(BestCModeIDTags(CYBRBIDTG_NominalWidth, 320, CYBRBIDTG_NominalHeight, 240,
-                              CYBRBIDTG_Depth, 24, TAG_DONE),
-              INVALID_ID);
-    host::fault_inject("OpenScreenTags");
-    EXPECT_EQ(OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 240, SA_Depth, 24, TAG_DONE), nullptr);
-    Screen *pub = LockPubScreen(nullptr);
-    host::fault_inject("OpenWindowTags");
-    EXPECT_EQ(game_window(pub), nullptr);
-    UnlockPubScreen(nullptr, pub);
-    EXPECT_EQ(host::ledger_count(), 0u);
-}
-
-TEST_F(DisplayTest, WithoutADisplayOnlyThePublicScreenLookupSucceeds) {
-    host::display_select(host::DisplayKind::None);
-    Screen *pub = LockPubScreen(nullptr);
-    ASSERT_NE(pub, nullptr);
-    EXPECT_EQ(pub->Width, 640);
-    EXPECT_EQ(pub->Height, 480);
-    EXPECT_EQ(game_window(pub), nullptr);
-    UnlockPubScreen(nullptr, pub);
-    EXPECT_EQ(OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, 5, TAG_DONE), nullptr);
-    EXPECT_EQ(BestCModeIDTags(CYBRBIDTG_NominalWidth, 320, CYBRBIDTG_NominalHeight, 240,
-                              CYBRBIDTG_Depth, 24, TAG_DONE),
-              INVALID_ID);
-    EXPECT_EQ(host::ledger_count(), 0u);
-}
-
 TEST_F(DisplayTest, QueuedInputReachesThePortAndAnEmptyQueueCloses) {
     borders(4, 11, 4, 2);
     Screen *pub = LockPubScreen(nullptr);
