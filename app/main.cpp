@@ -34,6 +34,27 @@ bool Kopiuj_Nazwe(const char *sciezka) {
 }
 } // namespace
 
+void Uloz_Grafike() {
+    // On the program's own palette screen the pens are the picture's own.
+    if (!CyberGfxBase && args[1] == 1)
+        SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, FALSE, TAG_DONE);
+    else
+        SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, TRUE, OBP_Precision,
+                   PRECISION_IMAGE, TAG_DONE);
+    DoDTMethod(grafika, nullptr, nullptr, DTM_PROCLAYOUT, nullptr, 2);
+    GetDTAttrs(grafika, PDTA_DestBitMap, &BM_Grafika, TAG_DONE);
+}
+
+void Pierwsza_Gra() {
+    WczytajHighScore();
+    Gfx_Tlo();
+    Losuj_Cyfre();
+    Losuj_Cyfre();
+    OdswierzGad(0, 4, Okno);
+    Gfx_Start_Punkty();
+    Gfx_Start_Cyfr();
+}
+
 LONG program::main(LONG argc, char **argv) {
     struct RDArgs *rdargs = nullptr;
     struct DiskObject *ikona = nullptr;
@@ -89,27 +110,14 @@ LONG program::main(LONG argc, char **argv) {
     {
         struct MsgPort *port = Okno->UserPort;
 
-        if (!CyberGfxBase && args[1] == 1)
-            SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, FALSE, TAG_DONE);
-        else
-            SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, TRUE, OBP_Precision,
-                       PRECISION_IMAGE, TAG_DONE);
-        DoDTMethod(grafika, nullptr, nullptr, DTM_PROCLAYOUT, nullptr, 2);
-        GetDTAttrs(grafika, PDTA_DestBitMap, &BM_Grafika, TAG_DONE);
-
+        Uloz_Grafike();
         if (!Generuj_Maske(BM_Grafika)) {
             puts("Nie moge wygenerowac maski\n");
             goto koniec;
         }
         Skaluj_Uklad();
         srand(unsigned(time(nullptr)));
-        WczytajHighScore();
-        Gfx_Tlo();
-        Losuj_Cyfre();
-        Losuj_Cyfre();
-        OdswierzGad(0, 4, Okno);
-        Gfx_Start_Punkty();
-        Gfx_Start_Cyfr();
+        Pierwsza_Gra();
 
         Petla_Zdarzen(port);
     }

@@ -7,6 +7,7 @@
 
 #include "amiga/datatypes.h"
 #include "amiga/host.h"
+#include "app/app.h"
 #include "fuzz_common.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"
@@ -46,13 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (palette) CyberGfxBase = nullptr;
         args[1] = palette ? 1 : 0;
         if (Otworz_Ekran(LONG(args[1]), tryb_ekran)) {
-            if (!CyberGfxBase && args[1] == 1)
-                SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, FALSE, TAG_DONE);
-            else
-                SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, TRUE, OBP_Precision,
-                           PRECISION_IMAGE, TAG_DONE);
-            DoDTMethod(grafika, nullptr, nullptr, DTM_PROCLAYOUT, nullptr, 2);
-            GetDTAttrs(grafika, PDTA_DestBitMap, &BM_Grafika, TAG_DONE);
+            Uloz_Grafike();
             if (Generuj_Maske(BM_Grafika)) {
                 // The spare row after the picture's rows stays clear.
                 const ULONG W = GetBitMapAttr(BM_Grafika, BMA_WIDTH) & 0xFFFF;

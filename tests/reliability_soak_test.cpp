@@ -163,20 +163,11 @@ class Soak : public ::testing::Test {
         ASSERT_EQ(Wczytaj_Grafike(), 1);
         ASSERT_EQ(Otworz_Ekran(LONG(args[1]), tryb_ekran), 1);
         ASSERT_EQ(Otworz_Okno(LONG(args[1]), tryb_ekran), 1);
-        SetDTAttrs(grafika, nullptr, nullptr, PDTA_Screen, Ekran, PDTA_Remap, TRUE, OBP_Precision,
-                   PRECISION_IMAGE, TAG_DONE);
-        DoDTMethod(grafika, nullptr, nullptr, DTM_PROCLAYOUT, nullptr, 2);
-        GetDTAttrs(grafika, PDTA_DestBitMap, &BM_Grafika, TAG_DONE);
+        Uloz_Grafike();
         ASSERT_EQ(Generuj_Maske(BM_Grafika), 1);
         Skaluj_Uklad();
         srand(seed);
-        WczytajHighScore();
-        Gfx_Tlo();
-        Losuj_Cyfre();
-        Losuj_Cyfre();
-        OdswierzGad(0, 4, Okno);
-        Gfx_Start_Punkty();
-        Gfx_Start_Cyfr();
+        Pierwsza_Gra();
     }
 
     // A point strictly inside button i, in window coordinates.
