@@ -144,7 +144,7 @@ APTR AllocVecPooled(APTR pool, ULONG size) {
     if (!pool) return nullptr;
     if (host::fault_hit("AllocVecPooled")) return nullptr;
     Pool *p = static_cast<Pool *>(pool);
-    void *b = calloc(1, size ? size : 1);
+    void *b = host::zalloc(size);
     if (!b) return nullptr;
     try {
         p->blocks.push_back(b);

@@ -1,6 +1,8 @@
 // graphics: bitmaps, rectangle copies, pens and colours; intuition's text.
 #include "amiga/graphics.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -77,6 +79,16 @@ void blit_log_enable(bool on) { log_on = on; }
 const std::vector<BlitRecord> &blit_log() { return log_store(); }
 void blit_log_clear() { log_store().clear(); }
 
+void *zalloc(size_t size) {
+    constexpr size_t huge = size_t(2) << 20;
+    if (size < huge / 2) return calloc(1, size ? size : 1);
+    void *p = nullptr;
+    if (posix_memalign(&p, huge, size) != 0) return nullptr;
+    madvise(p, (size + huge - 1) & ~(huge - 1), MADV_HUGEPAGE);
+    memset(p, 0, size);
+    return p;
+}
+
 void default_pens(ColorMap *cm) {
     static const ULONG pens[4] = {0xAAAAAA, 0x000000, 0xFFFFFF, 0x6688BB};
     memset(cm, 0, sizeof *cm);
@@ -91,7 +103,7 @@ BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool t
     if (!bm) return nullptr;
     bm->BytesPerPixel = truecolor ? 4 : 1;
     size_t stride = size_t(width) * bm->BytesPerPixel;
-    bm->Pixels = static_cast<UBYTE *>(calloc(size_t(height), stride));
+    bm->Pixels = static_cast<UBYTE *>(zalloc(size_t(height) * stride));
     if (!bm->Pixels) {
         delete bm;
         return nullptr;

@@ -5,6 +5,11 @@
 #include "amiga/intuition.h"
 
 namespace host {
+// Zero-filled memory for the host's blocks, given back with free(). Large
+// blocks are asked for in huge pages where the system allows, since page
+// faults are most of what a picture's first touch costs.
+void *zalloc(size_t size);
+
 // Bitmaps of the host, in the ledger as "bitmap" when tracked is set.
 BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool tracked);
 void bitmap_destroy(BitMap *bm, bool tracked);

@@ -3,12 +3,28 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "amiga/graphics.h"
 
 namespace host {
+void *zalloc(size_t size);
+
+// Allocator of large pixel arrays through zalloc (huge pages where allowed).
+template <class T> struct PixelAlloc {
+    using value_type = T;
+    PixelAlloc() = default;
+    template <class U> PixelAlloc(const PixelAlloc<U> &) {}
+    T *allocate(size_t n) {
+        if (void *p = zalloc(n * sizeof(T))) return static_cast<T *>(p);
+        throw std::bad_alloc();
+    }
+    void deallocate(T *p, size_t) { free(p); }
+    template <class U> bool operator==(const PixelAlloc<U> &) const { return true; }
+};
 
 // Largest picture taken: each side and the whole, in pixels.
 constexpr long picture_max_side = 16384;
@@ -20,7 +36,7 @@ struct Picture {
     int colours = 0;              // colours the file declares (palette pictures)
     std::vector<uint32_t> palette; // 0x00RRGGBB, as the decoder gives them
     std::vector<uint8_t> indices;  // palette pictures: one colour index a pixel
-    std::vector<uint32_t> rgb;     // true colour: 0x00RRGGBB a pixel
+    std::vector<uint32_t, PixelAlloc<uint32_t>> rgb; // true colour: 0x00RRGGBB a pixel
     bool has_palette() const { return depth <= 8; }
 };
 
