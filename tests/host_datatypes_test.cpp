@@ -197,4 +197,14 @@ TEST_F(DatatypesTest, LayoutFollowsTheScreensPixelForm) {
 }
 
 
+// A file whose own kind's loader refuses it is not passed on to SDL_image,
+// which would pick another loader by content (its SVG loader leaks).
+TEST_F(DatatypesTest, AFileTheLoaderOfItsKindRefusesGoesNowhereElse) {
+    const Bytes jpeg_then_svg = {0xFF, 0xD8, 0xFF, 0xFF, '_', '<', 's', 'v', 'g', 0x8D};
+    host::Picture p;
+    std::string why;
+    EXPECT_FALSE(host::picture_decode(jpeg_then_svg.data(), jpeg_then_svg.size(), p, &why));
+    EXPECT_NE(why.find("damaged"), std::string::npos) << why;
+}
+
 } // namespace

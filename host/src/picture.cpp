@@ -298,6 +298,21 @@ uint8_t nearest_pen(const ColorMap *cm, int pens, uint32_t c) {
     }
     return uint8_t(pen);
 }
+// Whether SDL_image's content test for the kind accepts the data; TGA has no
+// test and is taken by its type.
+bool sdl_takes(const char *type, SDL_RWops *rw) {
+    static const struct {
+        const char *type;
+        int (*is)(SDL_RWops *);
+    } tests[] = {{"PNG", IMG_isPNG}, {"BMP", IMG_isBMP}, {"PCX", IMG_isPCX},  {"JPG", IMG_isJPG},
+                 {"WEBP", IMG_isWEBP}, {"PNM", IMG_isPNM}, {"QOI", IMG_isQOI}};
+    // Kinds whose loaders SDL_image tries after those of the refused kinds.
+    const bool late = !strcmp(type, "QOI") || !strcmp(type, "WEBP");
+    if (late && (IMG_isSVG(rw) || IMG_isTIF(rw) || IMG_isXCF(rw) || IMG_isXPM(rw) || IMG_isXV(rw))) return false;
+    for (const auto &t : tests)
+        if (!strcmp(t.type, type)) return t.is(rw) != 0;
+    return !strcmp(type, "TGA");
+}
 } // namespace
 
 bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string *why) {
@@ -315,6 +330,13 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
     if (!strcmp(h.type, "LBM")) return ilbm_decode(data, size, out, why);
     SDL_RWops *rw = SDL_RWFromConstMem(data, int(size));
     if (!rw) return fail(why, SDL_GetError());
+    // SDL_image picks its loader by content, whatever type it is given; a
+    // file that its loader for this kind does not take would go to another
+    // (SVG, TIFF ...), so it is refused here.
+    if (!sdl_takes(h.type, rw)) {
+        SDL_RWclose(rw);
+        return fail(why, std::string("damaged ") + h.type + " file");
+    }
     SDL_Surface *s = IMG_LoadTyped_RW(rw, 1, h.type);
     if (!s) return fail(why, std::string("cannot decode: ") + IMG_GetError());
     if (!size_ok(s->w, s->h) || !s->pixels) {
