@@ -199,12 +199,17 @@ TEST_F(DatatypesTest, LayoutFollowsTheScreensPixelForm) {
 
 // A file whose own kind's loader refuses it is not passed on to SDL_image,
 // which would pick another loader by content (its SVG loader leaks).
-TEST_F(DatatypesTest, AFileTheLoaderOfItsKindRefusesGoesNowhereElse) {
+TEST_F(DatatypesTest, FilesTheDecoderWouldMisreadAreRefused) {
     const Bytes jpeg_then_svg = {0xFF, 0xD8, 0xFF, 0xFF, '_', '<', 's', 'v', 'g', 0x8D};
     host::Picture p;
     std::string why;
     EXPECT_FALSE(host::picture_decode(jpeg_then_svg.data(), jpeg_then_svg.size(), p, &why));
     EXPECT_NE(why.find("damaged"), std::string::npos) << why;
+
+    // A PNM size this host cannot read is not left to the decoder, which
+    // read it as 2049638 x 4121724 and asked for the memory.
+    const std::string pnm = "P2\r\r0000000000000020496382s041217240\r\r00023\r\x0c" "A";
+    EXPECT_FALSE(host::picture_decode(reinterpret_cast<const uint8_t *>(pnm.data()), pnm.size(), p, &why));
 }
 
 } // namespace

@@ -186,7 +186,11 @@ void pnm(const Bytes &b, Header &h) {
             if (b.u8(at) != '#') break;
             while (b.has(at, 1) && b.u8(at) != '\n') ++at;
         }
-        if (!b.has(at, 1) || !isdigit(b.u8(at))) return;
+        if (!b.has(at, 1) || !isdigit(b.u8(at))) {
+            // A size that cannot be read here is not left to the decoder.
+            h.damage = "PNM header without a readable size";
+            return;
+        }
         x = 0;
         while (b.has(at, 1) && isdigit(b.u8(at))) {
             x = x * 10 + (b.u8(at++) - '0');
