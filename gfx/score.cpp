@@ -15,6 +15,17 @@ LONG Na_Licznik(LONG wartosc) {
     return wartosc;
 }
 
+// The six digits of a value, most significant first: a divisor from 100000
+// down, each digit taken off the value before the next.
+void Rozloz(LONG wartosc, LONG cyfry[6]) {
+    LONG dzielnik = 100000;
+    for (LONG k = 0; k < 6; ++k) {
+        cyfry[k] = wartosc / dzielnik;
+        wartosc -= cyfry[k] * dzielnik;
+        dzielnik /= 10;
+    }
+}
+
 void Cyfra(LONG miejsce, LONG wiersz, LONG cyfra) {
     const LONG s = tryb_ekran;
     Gfx_Kopia(Cyfry[cyfra].x, Cyfry[cyfra].y, BorderLEFT + ((30 + 11 * miejsce) << s),
@@ -23,15 +34,12 @@ void Cyfra(LONG miejsce, LONG wiersz, LONG cyfra) {
 } // namespace
 
 void Gfx_Start_Punkty() {
-    LONG P = Na_Licznik(Punkty), H = Na_Licznik(High_Punkty);
-    LONG dzielnik = 100000;
+    LONG p[6], h[6];
+    Rozloz(Na_Licznik(Punkty), p);
+    Rozloz(Na_Licznik(High_Punkty), h);
     for (LONG k = 0; k < 6; ++k) {
-        LONG p = P / dzielnik, h = H / dzielnik;
-        P -= p * dzielnik;
-        H -= h * dzielnik;
-        dzielnik /= 10;
-        Cyfra(k, Wiersz_Punkty, p);
-        Cyfra(k, Wiersz_High, h);
+        Cyfra(k, Wiersz_Punkty, p[k]);
+        Cyfra(k, Wiersz_High, h[k]);
     }
 }
 
@@ -39,14 +47,11 @@ void Gfx_Punkty(LONG zysk) {
     if (zysk == 0) return;
     Punkty = LONG(ULONG(Punkty) + ULONG(zysk));
     const bool rekord = Punkty > High_Punkty;
-    LONG P = Na_Licznik(Punkty);
-    LONG dzielnik = 100000;
+    LONG p[6];
+    Rozloz(Na_Licznik(Punkty), p);
     for (LONG k = 0; k < 6; ++k) {
-        LONG p = P / dzielnik;
-        P -= p * dzielnik;
-        dzielnik /= 10;
-        Cyfra(k, Wiersz_Punkty, p);
-        if (rekord) Cyfra(k, Wiersz_High, p);
+        Cyfra(k, Wiersz_Punkty, p[k]);
+        if (rekord) Cyfra(k, Wiersz_High, p[k]);
     }
-    if (Punkty > High_Punkty) High_Punkty = Punkty;
+    if (rekord) High_Punkty = Punkty;
 }

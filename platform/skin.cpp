@@ -40,6 +40,15 @@ void Wiersz_Maski(UBYTE *cel, const UBYTE *wpisy, ULONG RW, ULONG krok, LONG cza
 }
 } // namespace
 
+// Gives back a picture that cannot serve, after its message.
+static LONG Odrzuc(const char *komunikat) {
+    puts(komunikat);
+    DisposeDTObject(grafika);
+    grafika = nullptr;
+    BM_Header = nullptr;
+    return 0;
+}
+
 LONG Wczytaj_Grafike() {
     grafika = NewDTObject(nazwa_skina, DTA_GroupID, GID_PICTURE, PDTA_DestMode, PMODE_V43, TAG_DONE);
     if (!grafika) {
@@ -47,22 +56,12 @@ LONG Wczytaj_Grafike() {
         return 0;
     }
     GetDTAttrs(grafika, PDTA_BitMapHeader, &BM_Header, TAG_DONE);
-    if (!BM_Header) {
-        puts("Nie mogę otworzyć pliku graficznego\n");
-        DisposeDTObject(grafika);
-        grafika = nullptr;
-        return 0;
-    }
+    if (!BM_Header) return Odrzuc("Nie mogę otworzyć pliku graficznego\n");
     kolor = BM_Header->bmh_Depth;
     if (BM_Header->bmh_Width > 320) tryb_ekran = 1;
-    if (!Wymiary_Dobre(BM_Header)) {
-        // Refused before anything reads outside the picture.
-        puts("Plik graficzny ma złe wymiary (potrzeba 320 x 483 albo 640 x 966)\n");
-        DisposeDTObject(grafika);
-        grafika = nullptr;
-        BM_Header = nullptr;
-        return 0;
-    }
+    // Refused before anything reads outside the picture.
+    if (!Wymiary_Dobre(BM_Header))
+        return Odrzuc("Plik graficzny ma złe wymiary (potrzeba 320 x 483 albo 640 x 966)\n");
     return 1;
 }
 
