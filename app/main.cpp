@@ -59,7 +59,9 @@ LONG program::main(LONG argc, char **argv) {
     struct RDArgs *rdargs = nullptr;
     struct DiskObject *ikona = nullptr;
     BPTR wyjscie = 0;
-    LONG kod = 0;
+    // A start that never reaches play is a failure for whoever started it.
+    LONG kod = RETURN_FAIL;
+    bool wynik_wczytany = false;
 
     if (!Zasoby_Otworz()) goto koniec;
 
@@ -118,11 +120,14 @@ LONG program::main(LONG argc, char **argv) {
         Skaluj_Uklad();
         srand(unsigned(time(nullptr)));
         Pierwsza_Gra();
+        wynik_wczytany = true;
+        kod = RETURN_OK;
 
         Petla_Zdarzen(port);
     }
 
 koniec:
+    if (wynik_wczytany) ZachowajHighScore();
     Zasoby_Zamknij();
     return kod;
 }

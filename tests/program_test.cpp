@@ -170,12 +170,12 @@ TEST_F(ProgramTest, BadCommandLinesSayWhyAndLeaveNothingOpen) {
 
 TEST_F(ProgramTest, MissingOrWrongSkin) {
     Result r = run({"SKIN=nothing-here"});
-    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.rc, 20) << r.err;
     EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
 
     testfiles::spit(work / "notes.txt", "not a picture\n");
     r = run({"SKIN=notes.txt"});
-    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.rc, 20) << r.err;
     EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
 
     // A path of 99 characters is still taken.
@@ -207,7 +207,7 @@ TEST_F(ProgramTest, DesktopStartReadsTheLastIconsToolTypes) {
     testfiles::spit(work / "project" / "night.info", "skin=night\nSCREEN=NO\n");
     // The icon's relative path is taken in the directory restored afterwards.
     Result r = run({(work / "project" / "night").string()}, "key esc\n", {"KWADRON_WBSTART=1"});
-    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.rc, 20) << r.err;
     EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
     r = run({(work / "project" / "night").string()}, "key esc\n", {"KWADRON_WBSTART=1"}, work / "project");
     EXPECT_EQ(r.rc, 0) << r.err;
@@ -224,16 +224,24 @@ TEST_F(ProgramTest, DesktopStartReadsTheLastIconsToolTypes) {
     EXPECT_FALSE(r.traced_prefix("OpenScreenTags"));
 }
 
-TEST_F(ProgramTest, TheScoreFileIsWrittenAtGameOverOnly) {
-    testfiles::spit(prog / "score", "0\n");
+TEST_F(ProgramTest, TheBestScoreIsKeptWhenTheGameEndsMidway) {
+    // A best score that stays below the file's leaves the file alone.
+    testfiles::spit(prog / "score", "999999\n");
     const auto before = fs::last_write_time(prog / "score");
     std::string script;
     for (int i = 0; i < 10; ++i) script += "key left\nkey up\nkey right\nkey down\n";
-    script += "click 58 196\n"; // quit
-    Result r = run({}, script);
+    Result r = run({}, script + "click 58 196\n"); // quit
     EXPECT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(testfiles::slurp(prog / "score"), "0\n");
+    EXPECT_EQ(testfiles::slurp(prog / "score"), "999999\n");
     EXPECT_EQ(fs::last_write_time(prog / "score"), before);
+
+    // One the counter showed above it is written at the end, by QUIT or Esc.
+    for (const char *end : {"click 58 196\n", "key esc\n"}) {
+        testfiles::spit(prog / "score", "0\n");
+        r = run({}, script + end);
+        EXPECT_EQ(r.rc, 0) << r.err;
+        EXPECT_TRUE(std::regex_match(testfiles::slurp(prog / "score"), std::regex("[1-9][0-9]*\n"))) << end;
+    }
 
     // Played until nothing moves: the best score lands in the file.
     fs::remove(prog / "score");
@@ -248,9 +256,9 @@ TEST_F(ProgramTest, TheScoreFileIsWrittenAtGameOverOnly) {
 
 TEST_F(ProgramTest, NoDisplayMeansNoWindow) {
     Result r = run({}, "", {"KWADRON_DISPLAY=none"});
-    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.rc, 20) << r.err;
     EXPECT_EQ(r.out, "Nie mogę otworzyć okna\n\n");
     r = run({"SCREEN"}, "", {"KWADRON_DISPLAY=none"});
-    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.rc, 20) << r.err;
     EXPECT_EQ(r.out, "Nie moge znalezc odpowiedniego ekranu\n\n");
 }

@@ -113,6 +113,7 @@ DisplayKind display_active() {
         else if (e && !strcmp(e, "none"))
             k = DisplayKind::None;
         else if ((getenv("DISPLAY") && *getenv("DISPLAY")) ||
+                 (getenv("SDL_VIDEODRIVER") && *getenv("SDL_VIDEODRIVER")) ||
                  (getenv("WAYLAND_DISPLAY") && *getenv("WAYLAND_DISPLAY")))
             k = DisplayKind::Sdl;
         choose(k);

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 
 #include "display.h"
@@ -383,6 +385,17 @@ bool sdl_start() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "host: no display: %s\n", SDL_GetError());
+        failed = true;
+        return false;
+    }
+    // A display nobody sees (offscreen, dummy, ...) only when the user names
+    // it: a stale DISPLAY must end in the game's own message, not a window
+    // that does not exist.
+    const char *named = getenv("SDL_VIDEODRIVER");
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (!(named && *named) && !(driver && (!strcmp(driver, "x11") || !strcmp(driver, "wayland")))) {
+        fprintf(stderr, "host: no display that can be seen (SDL found \"%s\")\n", driver ? driver : "");
+        SDL_Quit();
         failed = true;
         return false;
     }

@@ -245,8 +245,9 @@ void dos_reset() {
 // a pipe, a device) gives 212, so that no read can wait on a writer.
 // MODE_NEWFILE: the content goes to a new file beside the target, made
 // durable and renamed over the target at Close, so the old content stays
-// whole until then; a target that is not a regular file (a device, a pipe)
-// is written in place. A read-only target gives 223. Reading a MODE_NEWFILE
+// whole until then; a target that is not a regular file (a device, a pipe),
+// or a writable file in a folder where nothing can be made, is written in
+// place. A read-only target gives 223. Reading a MODE_NEWFILE
 // handle is left out. MODE_READWRITE: opens or creates the file, reads and
 // writes in place. No record locking between handles.
 BPTR Open(CONST_STRPTR name, LONG accessMode) {
@@ -259,7 +260,7 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
         return 0;
     }
     auto f = std::make_unique<FileHandle>();
-    std::string path = host::resolve_path(name);
+    std::string path = host::resolve_path(name, accessMode != MODE_OLDFILE);
     struct stat st;
     switch (accessMode) {
     case MODE_OLDFILE: {
@@ -312,6 +313,14 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
         f->kind = Kind::NewFile;
         f->target = path;
         f->fd = create_temp(path, f->temp);
+        if (f->fd < 0 && exists) {
+            // No room for a new file beside a writable one (a folder that is
+            // not writable): the file itself is rewritten, as natively.
+            f->kind = Kind::InPlace;
+            f->target.clear();
+            f->temp.clear();
+            f->fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        }
         if (f->fd < 0) {
             io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
             return 0;

@@ -1,6 +1,15 @@
-// The program's directory and the PROGDIR: prefix.
+// The program's directory and the PROGDIR: prefix. PROGDIR: is two layers,
+// like a multi-directory assign: the player's data folder
+// ($XDG_DATA_HOME/kwadron, by default ~/.local/share/kwadron) over the
+// program's own folder. Names are found in the data folder first; a new file
+// goes beside the program when that folder is writable, else into the data
+// folder, made (mode 0700) when first needed.
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "amiga/host.h"
@@ -11,18 +20,59 @@ std::string &dir() {
     static std::string d = ".";
     return d;
 }
+
+std::string &data_dir() {
+    static std::string d = [] {
+        const char *x = getenv("XDG_DATA_HOME");
+        if (x && x[0] == '/') return std::string(x) + "/kwadron";
+        const char *home = getenv("HOME");
+        if (home && home[0] == '/') return std::string(home) + "/.local/share/kwadron";
+        return std::string();
+    }();
+    return d;
+}
+
+bool exists(const std::string &p) {
+    struct stat st;
+    return lstat(p.c_str(), &st) == 0;
+}
+
+// Makes the folder and its missing parents; the last one private.
+bool make_dirs(const std::string &path) {
+    if (path.empty()) return false;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !make_dirs(path.substr(0, slash))) return false;
+    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
 } // namespace
 
 void set_progdir(const std::string &d) { dir() = d.empty() ? "." : d; }
 const std::string &progdir() { return dir(); }
+void set_datadir(const std::string &d) { data_dir() = d; }
+const std::string &datadir() { return data_dir(); }
 
-std::string resolve_path(const char *name) {
+std::string resolve_path(const char *name, bool for_writing) {
     if (!name) return std::string();
     static const char prefix[] = "PROGDIR:";
     const size_t n = sizeof prefix - 1;
     if (strncasecmp(name, prefix, n) != 0) return name;
     std::string rest = name + n;
     while (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
-    return rest.empty() ? dir() : dir() + "/" + rest;
+    if (rest.empty()) return dir();
+    const std::string beside = dir() + "/" + rest;
+    if (data_dir().empty()) return beside;
+    const std::string mine = data_dir() + "/" + rest;
+    // What a read would find is what a write replaces.
+    if (exists(mine)) return mine;
+    if (!for_writing) return beside;
+    std::string folder = beside.substr(0, beside.rfind('/'));
+    if (exists(beside) ? access(beside.c_str(), W_OK) == 0 || access(folder.c_str(), W_OK) == 0
+                       : access(folder.c_str(), W_OK) == 0)
+        return beside;
+    std::string mine_folder = mine.substr(0, mine.rfind('/'));
+    make_dirs(mine_folder);
+    return mine;
 }
 } // namespace host

@@ -6,6 +6,10 @@
 // KWADRON_LEDGER_REPORT=1  after main, list every handle still open on stderr
 //                          and exit with 3 when there is any
 // KWADRON_CALL_TRACE=path  write the host's call trace to path at exit
+//
+// --help (-h) and --version, given alone, are answered here; every other
+// word goes to the program's own argument parser.
+#include <SDL.h>
 #include <unistd.h>
 
 #include <climits>
@@ -87,9 +91,87 @@ struct DesktopStart {
     }
 };
 
+const char usage[] =
+    "Usage: kwadron [SKIN=<picture>] [SCREEN]\n"
+    "       kwadron --help | --version\n"
+    "\n"
+    "A sliding-tile puzzle on a 4 x 4 board: the arrow keys slide the tiles,\n"
+    "Esc quits, F11 or Alt+Enter switches to fullscreen and back.\n"
+    "\n"
+    "Arguments (template SKIN/K,SCREEN/S; keywords in any case, SKIN=path or\n"
+    "SKIN path, double quotes around paths with blanks):\n"
+    "  SKIN=<picture>  the skin picture (default progdir:grafika_aga)\n"
+    "  SCREEN          a screen of the game's own: fullscreen\n"
+    "  ?               show the template and read the arguments from a line\n"
+    "\n"
+    "Examples:\n"
+    "  kwadron\n"
+    "  kwadron SKIN=progdir:grafika_aga2x\n"
+    "  kwadron skin \"My Skins/night.png\" SCREEN\n"
+    "\n"
+    "progdir: is the player's data folder ($XDG_DATA_HOME/kwadron, by default\n"
+    "~/.local/share/kwadron) over the program's own folder: names are looked\n"
+    "for in the data folder first. The best score is kept in the file 'score'\n"
+    "beside the program when that folder is writable, else in the data folder.\n"
+    "\n"
+    "Environment:\n"
+    "  KWADRON_DISPLAY=headless|sdl|none  the display (default: a window when\n"
+    "                                     a display server is named)\n"
+    "  KWADRON_SCRIPT=file                input script of the headless display\n"
+    "  KWADRON_SNAPSHOT=file.png          last picture of the window, as PNG\n"
+    "  KWADRON_LIBS=-cybergraphics.library  the palette way of working\n"
+    "  SDL_VIDEODRIVER, SDL_RENDER_DRIVER   SDL's own choices\n"
+    "\n"
+    "Return codes: 0 played and quit, 10 bad command line, 20 could not start.\n";
+
+// Started from the desktop with standard output going nowhere a player
+// looks: what the program writes is kept and, at the end, shown in a message
+// box as well as written to standard error and the old standard output.
+struct DesktopMessages {
+    int saved = -1;
+    FILE *kept = nullptr;
+
+    void begin() {
+        fflush(stdout);
+        kept = tmpfile();
+        if (!kept) return;
+        saved = dup(STDOUT_FILENO);
+        if (saved < 0 || dup2(fileno(kept), STDOUT_FILENO) < 0) {
+            fclose(kept);
+            kept = nullptr;
+        }
+    }
+    void end(bool show_box) {
+        if (!kept) return;
+        fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+        std::string text;
+        rewind(kept);
+        char buf[4096];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, kept)) > 0) text.append(buf, n);
+        fclose(kept);
+        if (text.empty()) return;
+        fwrite(text.data(), 1, text.size(), stdout);
+        fwrite(text.data(), 1, text.size(), stderr);
+        fflush(stdout);
+        while (!text.empty() && text.back() == '\n') text.pop_back();
+        if (show_box) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Kwadron", text.c_str(), nullptr);
+    }
+};
+
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc == 2 && (!strcmp(argv[1], "--help") || !strcmp(argv[1], "-h"))) {
+        fputs(usage, stdout);
+        return 0;
+    }
+    if (argc == 2 && !strcmp(argv[1], "--version")) {
+        printf("kwadron %s\n", KWADRON_VERSION);
+        return 0;
+    }
     std::string exe = exe_path(argc > 0 ? argv[0] : nullptr);
     std::string dir, name;
     split_path(exe, dir, name);
@@ -98,8 +180,16 @@ int main(int argc, char **argv) {
 
     LONG rc;
     if (env_on("KWADRON_WBSTART")) {
-        DesktopStart wb(exe, argc, argv);
-        rc = program::main(0, reinterpret_cast<char **>(&wb.msg));
+        // No box on the headless display or without one.
+        const char *d = getenv("KWADRON_DISPLAY");
+        const bool boxes = !(d && (!strcmp(d, "headless") || !strcmp(d, "none")));
+        DesktopMessages messages;
+        if (!isatty(STDOUT_FILENO)) messages.begin();
+        {
+            DesktopStart wb(exe, argc, argv);
+            rc = program::main(0, reinterpret_cast<char **>(&wb.msg));
+        }
+        messages.end(boxes);
     } else {
         rc = program::main(argc, argv);
     }

@@ -61,7 +61,14 @@ void set_progdir(const std::string &dir);
 const std::string &progdir();
 // Host path of a native name: a case-insensitive PROGDIR: prefix becomes the
 // program's directory; other names are host paths as they stand.
-std::string resolve_path(const char *name);
+// PROGDIR: is the player's data folder over the program's own: a name is
+// found in the data folder first, then beside the program; for writing a new
+// file goes beside the program when that folder is writable, else into the
+// data folder (made when needed). The data folder is $XDG_DATA_HOME/kwadron
+// (~/.local/share/kwadron); an empty one turns the layer off.
+std::string resolve_path(const char *name, bool for_writing = false);
+void set_datadir(const std::string &dir);
+const std::string &datadir();
 
 // Gives a library of the host's table another version; -1 withholds it.
 // Takes precedence over KWADRON_LIBS until the next reset.
