@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -494,6 +495,95 @@ TEST_F(DosTest, ProgdirIsTheProgramsDirectoryInAnyCase) {
     BPTR lock = Lock("PROGDIR:", ACCESS_READ);
     ASSERT_NE(lock, 0);
     UnLock(lock);
+}
+
+// Runs fn in a child process as an ordinary user (root may write anywhere);
+// the child's exit code is the number of failed checks.
+int as_nobody(const std::function<int()> &fn) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(100);
+        _exit(fn());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
+int write_score(const char *text) {
+    BPTR fh = Open("progdir:score", MODE_NEWFILE);
+    if (!fh) return 1;
+    Write(fh, text, LONG(strlen(text)));
+    return Close(fh) == DOSTRUE ? 0 : 1;
+}
+
+std::string read_score() {
+    BPTR fh = Open("progdir:score", MODE_OLDFILE);
+    char buf[16] = "";
+    if (fh) {
+        FGets(fh, buf, sizeof buf);
+        Close(fh);
+    }
+    return buf;
+}
+
+TEST_F(DosTest, ProgdirIsLayeredOverThePlayersDataFolder) {
+    const std::string prog = dir + "/prog", data = dir + "/home/data/kwadron";
+    fs::create_directories(prog);
+    fs::create_directories(dir + "/home");
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(dir + "/home", fs::perms::all);
+    host::set_progdir(prog);
+    host::set_datadir(data);
+    const std::string saved = host::datadir();
+
+    // A writable program folder takes the file, the data folder stays unmade.
+    EXPECT_EQ(write_score("5\n"), 0);
+    EXPECT_EQ(slurp(prog + "/score"), "5\n");
+    EXPECT_FALSE(fs::exists(data));
+    // A player's own file hides the program's, and is the one replaced.
+    fs::create_directories(data);
+    spit(data + "/score", "9\n");
+    EXPECT_EQ(read_score(), "9\n");
+    EXPECT_EQ(write_score("11\n"), 0);
+    EXPECT_EQ(slurp(data + "/score"), "11\n");
+    EXPECT_EQ(slurp(prog + "/score"), "5\n");
+    fs::remove_all(dir + "/home/data");
+
+    // A program folder the player cannot write: the file goes into the data
+    // folder, made private; it is read from there the next time.
+    fs::permissions(prog, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(dir + "/home", fs::perms::all);
+    chown((dir + "/home").c_str(), 65534, 65534);
+    EXPECT_EQ(as_nobody([] {
+                  int bad = write_score("77\n");
+                  bad += read_score() != "77\n";
+                  return bad;
+              }),
+              0);
+    EXPECT_EQ(slurp(data + "/score"), "77\n");
+    EXPECT_EQ(fs::status(data).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(slurp(prog + "/score"), "5\n");
+    host::set_datadir(saved);
+}
+
+TEST_F(DosTest, NewFileInAFolderThatCannotBeWrittenIsRewrittenInPlace) {
+    const std::string closed = dir + "/closed";
+    fs::create_directories(closed);
+    spit(closed + "/score", "1\n");
+    chown((closed + "/score").c_str(), 65534, 65534);
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(closed, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_EQ(as_nobody([&] {
+                  BPTR fh = Open((closed + "/score").c_str(), MODE_NEWFILE);
+                  if (!fh) return 1;
+                  Write(fh, "12345\n", 6);
+                  return Close(fh) == DOSTRUE ? 0 : 2;
+              }),
+              0);
+    EXPECT_EQ(slurp(closed + "/score"), "12345\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
 }
 
 TEST_F(DosTest, CurrentDirFollowsLocks) {

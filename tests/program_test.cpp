@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -37,6 +38,7 @@ struct Result {
 class ProgramTest : public ::testing::Test {
   protected:
     fs::path root, prog, work;
+    std::vector<std::string> wrapper; // words before the program's path
 
     void SetUp() override {
         root = fs::temp_directory_path() /
@@ -68,7 +70,8 @@ class ProgramTest : public ::testing::Test {
             std::erase_if(envs, [&](const std::string &d) { return d.rfind(key, 0) == 0; });
             envs.push_back(e);
         }
-        std::vector<std::string> argv_s = {(prog / "kwadron").string()};
+        std::vector<std::string> argv_s = wrapper;
+        argv_s.push_back((prog / "kwadron").string());
         argv_s.insert(argv_s.end(), words.begin(), words.end());
         pid_t pid = fork();
         if (pid == 0) {
@@ -261,4 +264,69 @@ TEST_F(ProgramTest, NoDisplayMeansNoWindow) {
     r = run({"SCREEN"}, "", {"KWADRON_DISPLAY=none"});
     EXPECT_EQ(r.rc, 20) << r.err;
     EXPECT_EQ(r.out, "Nie moge znalezc odpowiedniego ekranu\n\n");
+}
+
+TEST_F(ProgramTest, AStaleDisplayEndsPromptlyWithTheWindowMessage) {
+    for (const char *env : {"DISPLAY=:58", "WAYLAND_DISPLAY=wayland-58"}) {
+        const auto t0 = std::chrono::steady_clock::now();
+        Result r = run({}, "", {"KWADRON_DISPLAY=", env, "XDG_RUNTIME_DIR=" + root.string()});
+        const auto secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_EQ(r.rc, 20) << env << r.err;
+        EXPECT_EQ(r.out, "Nie mogę otworzyć okna\n\n") << env;
+        EXPECT_LT(secs, 10.0) << env; // a hang is the fault looked for, not speed
+    }
+}
+
+TEST_F(ProgramTest, HelpAndVersionAnswerBeforeTheTemplate) {
+    for (const char *word : {"--help", "-h"}) {
+        Result r = run({word});
+        EXPECT_EQ(r.rc, 0);
+        EXPECT_EQ(r.out.rfind("Usage: kwadron [SKIN=<picture>] [SCREEN]\n", 0), 0u) << word;
+        EXPECT_NE(r.out.find("Return codes: 0 played and quit, 10 bad command line, 20 could not start."),
+                  std::string::npos);
+        EXPECT_FALSE(r.traced_prefix("OpenLibrary"));
+    }
+    Result r = run({"--version"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("kwadron [0-9]+\\.[0-9]+(\\.[0-9]+)?\n")));
+    // Anywhere else such a word is the template's to judge.
+    r = run({"SCREEN", "--help"});
+    EXPECT_EQ(r.rc, 10);
+    EXPECT_EQ(r.out, (prog / "kwadron").string() + ": wrong number of arguments\n");
+}
+
+TEST_F(ProgramTest, AnInstalledGameKeepsItsPlayersBestScore) {
+    // Installed by root, played by an ordinary user who quits mid-game.
+    const fs::path home = root / "home";
+    fs::create_directories(home);
+    chown(home.c_str(), 65534, 65534);
+    fs::permissions(root, fs::perms::all);
+    fs::permissions(work, fs::perms::all);
+    wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    std::string script;
+    for (int i = 0; i < 10; ++i) script += "key left\nkey up\nkey right\nkey down\n";
+    Result r = run({}, script + "key esc\n", {"HOME=" + home.string(), "KWADRON_CALL_TRACE=/dev/null"});
+    EXPECT_EQ(r.rc, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "");
+    const fs::path kept = home / ".local/share/kwadron/score";
+    ASSERT_TRUE(fs::exists(kept));
+    EXPECT_TRUE(std::regex_match(testfiles::slurp(kept), std::regex("[1-9][0-9]*\n")));
+    EXPECT_FALSE(fs::exists(prog / "score"));
+    // The next start reads it from there.
+    const std::string best = testfiles::slurp(kept);
+    r = run({}, "snapshot " + (work / "start.png").string() + "\nkey esc\n",
+            {"HOME=" + home.string(), "KWADRON_CALL_TRACE=/dev/null"});
+    EXPECT_EQ(r.rc, 0);
+    EXPECT_EQ(testfiles::slurp(kept), best);
+}
+
+TEST_F(ProgramTest, ADesktopStartTellsItsFailureOnStandardErrorToo) {
+    testfiles::spit(prog / "kwadron.info", "SKIN=no-such-skin\n");
+    Result r = run({}, "", {"KWADRON_WBSTART=1"});
+    EXPECT_EQ(r.rc, 20);
+    EXPECT_EQ(r.out, "Nie mogę otworzyć pliku graficznego\n\n");
+    EXPECT_NE(r.err.find("Nie mogę otworzyć pliku graficznego\n"), std::string::npos);
+    // A shell start keeps standard error for itself.
+    r = run({"SKIN=no-such-skin"});
+    EXPECT_EQ(r.err.find("Nie mogę"), std::string::npos);
 }
