@@ -64,6 +64,8 @@ bool input_script_parse(const std::string &text, const std::string &name, std::s
 // Starts SDL's video subsystem once; false when no display can be had.
 bool sdl_start();
 bool sdl_desktop_size(int &w, int &h);
+// The part of the desktop left to windows; the desktop where unknown.
+bool sdl_usable_size(int &w, int &h);
 // Whole-number zoom for a picture of w x h on the desktop.
 int sdl_zoom_for(int w, int h);
 // Opens the view of a window on the public screen, or of an own screen.

@@ -2,11 +2,12 @@
 // a fullscreen display for each screen the program opens, and the input
 // events of both turned into input messages.
 //
-// Zoom: the public screen is the desktop divided by the largest whole number
-// z with 320z and 240z within 80 % of the desktop's width and height (a
-// 1920 x 1080 desktop gives 3 and a public screen of 640 x 360). A window
-// opens at the largest such zoom for its own inner size (at least 1), and
-// can then be resized; it always keeps whole-number, nearest-pixel scaling.
+// Zoom: a window opens at the largest whole number z (at least 1) for which
+// its inner size times z, with the window manager's frame, fits the
+// desktop's usable area; a bare 1920 x 1080 desktop gives 1280 x 960 for
+// both a 320 x 240 and a 640 x 480 window at zooms 4 and 2. The public
+// screen is the usable area divided by the zoom for 320 x 240. A window can
+// then be resized; it always keeps whole-number, nearest-pixel scaling.
 #include <SDL.h>
 
 #include <algorithm>
@@ -28,6 +29,7 @@ struct SdlView {
     WindowRec *window = nullptr;  // a window on the public screen, or
     ScreenRec *screen = nullptr;  // an own screen with its windows
     bool fullscreen = false;
+    SDL_Rect saved{};             // size and place as a window, before fullscreen
     bool stale = false;           // to be presented again
 };
 
@@ -233,10 +235,14 @@ bool make_texture(SdlView *v) {
     return true;
 }
 
+// The name every window shows where the program gives none.
+const char *const default_title = "Kwadron";
+
 SdlView *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 flags) {
     auto *v = new SdlView{};
     v->lw = lw;
     v->lh = lh;
+    if (!title || !*title) title = default_title;
     v->win = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh, flags);
     if (v->win) v->ren = SDL_CreateRenderer(v->win, -1, 0);
     if (!v->ren || SDL_RenderSetLogicalSize(v->ren, lw, lh) != 0 ||
@@ -252,14 +258,71 @@ SdlView *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 fla
     return v;
 }
 
+// The window's frame as the window manager reports it; none where it
+// cannot tell (no window manager, or not mapped yet).
+void borders(SDL_Window *win, int &l, int &t, int &r, int &b) {
+    if (SDL_GetWindowBordersSize(win, &t, &l, &b, &r) != 0) l = t = r = b = 0;
+    l = std::max(l, 0), t = std::max(t, 0), r = std::max(r, 0), b = std::max(b, 0);
+}
+
+// The desktop's area left to windows (panels and docks taken off).
+bool usable_area(int &w, int &h) {
+    SDL_Rect r;
+    if (started && SDL_GetDisplayUsableBounds(0, &r) == 0 && r.w > 0 && r.h > 0) {
+        w = r.w;
+        h = r.h;
+        return true;
+    }
+    return sdl_desktop_size(w, h);
+}
+
+int fit_zoom(int w, int h, int extra_w, int extra_h) {
+    int uw, uh;
+    if (w <= 0 || h <= 0 || !usable_area(uw, uh)) return 1;
+    return std::max(1, std::min((uw - extra_w) / w, (uh - extra_h) / h));
+}
+
+// Sizes a window view at the largest zoom that fits with its frame, and
+// centres it within the usable area.
+void fit_window(SdlView *v) {
+    int l, t, r, b;
+    borders(v->win, l, t, r, b);
+    int z = fit_zoom(v->lw, v->lh, l + r, t + b);
+    int ww = v->lw * z, wh = v->lh * z, cw, ch;
+    SDL_GetWindowSize(v->win, &cw, &ch);
+    if (cw != ww || ch != wh) SDL_SetWindowSize(v->win, ww, wh);
+    SDL_Rect u;
+    if (SDL_GetDisplayUsableBounds(0, &u) == 0 && u.w > 0 && u.h > 0)
+        SDL_SetWindowPosition(v->win, u.x + l + std::max(0, (u.w - ww - l - r) / 2),
+                              u.y + t + std::max(0, (u.h - wh - t - b) / 2));
+    else
+        SDL_SetWindowPosition(v->win, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+// Before asking for fullscreen the window is given the display's size and
+// place itself: where no window manager carries out the request, SDL still
+// lays the picture out for the display, and a window of its old size would
+// show it cropped. Leaving fullscreen gives back the window's own size and
+// place (a screen's view, opened fullscreen, gets a window's).
 void toggle_fullscreen(SdlView *v) {
     v->fullscreen = !v->fullscreen;
-    SDL_SetWindowFullscreen(v->win, v->fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!v->fullscreen && v->screen) {
-        // A screen's view opened at the desktop's size: give it a window's.
-        int z = sdl_zoom_for(v->lw, v->lh);
-        SDL_SetWindowSize(v->win, v->lw * z, v->lh * z);
-        SDL_SetWindowPosition(v->win, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    if (v->fullscreen) {
+        SDL_GetWindowSize(v->win, &v->saved.w, &v->saved.h);
+        SDL_GetWindowPosition(v->win, &v->saved.x, &v->saved.y);
+        SDL_Rect d;
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(v->win)), &d) == 0) {
+            SDL_SetWindowSize(v->win, d.w, d.h);
+            SDL_SetWindowPosition(v->win, d.x, d.y);
+        }
+        SDL_SetWindowFullscreen(v->win, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(v->win, 0);
+        if (v->saved.w > 0 && v->saved.h > 0) {
+            SDL_SetWindowSize(v->win, v->saved.w, v->saved.h);
+            SDL_SetWindowPosition(v->win, v->saved.x, v->saved.y);
+        } else {
+            fit_window(v);
+        }
     }
     v->stale = true;
 }
@@ -414,13 +477,16 @@ bool sdl_desktop_size(int &w, int &h) {
 }
 
 int sdl_zoom_for(int w, int h) {
-    int dw, dh;
-    if (w <= 0 || h <= 0 || !sdl_desktop_size(dw, dh)) return 1;
-    return std::max(1, std::min(dw * 4 / 5 / w, dh * 4 / 5 / h));
+    return fit_zoom(w, h, 0, 0);
+}
+
+bool sdl_usable_size(int &w, int &h) {
+    return usable_area(w, h);
 }
 
 // A resizable window of the inner size times the zoom, never smaller than
 // the inner size; the window manager draws its frame, title and close box.
+// Once mapped, the frame is known and may call for a smaller zoom.
 bool sdl_open_window_view(WindowRec *w) {
     if (!sdl_start()) return false;
     int z = sdl_zoom_for(w->Width, w->Height);
@@ -428,6 +494,8 @@ bool sdl_open_window_view(WindowRec *w) {
                            SDL_WINDOW_RESIZABLE);
     if (!v) return false;
     SDL_SetWindowMinimumSize(v->win, w->Width, w->Height);
+    SDL_PumpEvents();
+    fit_window(v);
     v->window = w;
     w->view = v;
     return true;
@@ -440,7 +508,7 @@ bool sdl_open_screen_view(ScreenRec *s) {
     if (!sdl_start()) return false;
     int dw = s->Width, dh = s->Height;
     sdl_desktop_size(dw, dh);
-    SdlView *v = make_view("", s->Width, s->Height, dw, dh, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SdlView *v = make_view(default_title, s->Width, s->Height, dw, dh, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!v) return false;
     SDL_SetWindowMinimumSize(v->win, s->Width, s->Height);
     v->screen = s;

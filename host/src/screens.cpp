@@ -59,9 +59,9 @@ void screen_free(ScreenRec *s) {
     delete s;
 }
 
-// The default public screen, made on first use: the desktop seen through the
-// zoom on SDL, the configured size headless, a nominal 640 x 480 without a
-// display (on which nothing can open).
+// The default public screen, made on first use: the desktop's usable area
+// seen through the zoom on SDL, the configured size headless, a nominal
+// 640 x 480 without a display (on which nothing can open).
 ScreenRec *public_screen() {
     if (pub) return pub;
     int w = 640, h = 480;
@@ -72,7 +72,7 @@ ScreenRec *public_screen() {
         break;
     case DisplayKind::Sdl: {
         int dw, dh;
-        if (sdl_start() && sdl_desktop_size(dw, dh)) {
+        if (sdl_start() && sdl_usable_size(dw, dh)) {
             int z = sdl_zoom_for(320, 240);
             w = std::max(1, dw / z);
             h = std::max(1, dh / z);
