@@ -233,6 +233,22 @@ TEST(TiffHeader, RefusedWithoutAReadableSize) {
     }
 }
 
+// A TIFF cut short anywhere is refused or decoded at its full size.
+TEST_F(FormatsTest, TiffCutShortIsSafe) {
+    const Variant v{"TIFF", "palette", "grafika_aga", "convert", "convert $S -type Palette -compress LZW TIFF:$O"};
+    if (!have(v.tool)) GTEST_SKIP() << "convert is not installed";
+    const fs::path file = make(v);
+    if (file.empty()) GTEST_SKIP() << "convert cannot write TIFF";
+    const Bytes b = slurp(file);
+    for (size_t n : {size_t(8), size_t(64), b.size() / 4, b.size() / 2, b.size() - 200, b.size() - 1}) {
+        host::Picture p;
+        std::string why;
+        if (host::picture_decode(b.data(), n, p, &why)) {
+            EXPECT_EQ(p.width, 320) << n;
+        }
+    }
+}
+
 std::string name_of(const ::testing::TestParamInfo<Variant> &i) {
     std::string n = std::string(i.param.format) + "_" + i.param.name;
     for (char &c : n)
