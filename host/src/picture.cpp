@@ -2,9 +2,10 @@
 // screen. The format is found from the file's content; its declared size is
 // checked before the decoder sees it, so that a hostile header cannot ask
 // for gigabytes. Formats: PNG, GIF, JPEG, BMP, IFF ILBM/PBM, PCX, WebP, QOI,
-// PNM and, tried last as it has no magic number, TGA. GIF and IFF are
-// decoded by the host itself (picture_gif.cpp, picture_ilbm.cpp). Others
-// (TIFF, XCF, XPM, SVG ...) are refused: their size cannot be checked first.
+// PNM, classic TIFF and, tried last as it has no magic number, TGA. GIF and
+// IFF are decoded by the host itself (picture_gif.cpp, picture_ilbm.cpp).
+// Others (BigTIFF, XCF, XPM, SVG ...) are refused: their size cannot be
+// checked first.
 #include "picture.h"
 
 #include <SDL.h>
@@ -201,6 +202,32 @@ void pnm(const Bytes &b, Header &h) {
     h.height = v[1];
 }
 
+// Classic TIFF: the size from the first IFD's ImageWidth and ImageLength.
+void tiff(const Bytes &b, Header &h) {
+    const bool le = b.is(0, "II");
+    auto u16 = [&](size_t at) { return le ? b.le16(at) : b.be16(at); };
+    auto u32 = [&](size_t at) { return le ? b.le32(at) : b.be32(at); };
+    h.type = "TIF";
+    h.damage = "TIFF header without a readable size";
+    if (u16(2) != 42) return; // 43 is BigTIFF
+    size_t ifd = u32(4);
+    if (ifd < 8 || !b.has(ifd, 2)) return;
+    unsigned count = u16(ifd);
+    if (!b.has(ifd + 2, size_t(count) * 12)) return;
+    long w = -1, hgt = -1;
+    for (unsigned i = 0; i < count; ++i) {
+        size_t e = ifd + 2 + size_t(i) * 12;
+        unsigned tag = u16(e), type = u16(e + 2);
+        if ((tag != 256 && tag != 257) || u32(e + 4) != 1) continue;
+        long v = type == 3 ? long(u16(e + 8)) : type == 4 ? long(u32(e + 8)) : -1;
+        (tag == 256 ? w : hgt) = v;
+    }
+    if (w < 0 || hgt < 0) return;
+    h.width = w;
+    h.height = hgt;
+    h.damage = nullptr;
+}
+
 // TGA has no magic number: its header has to look sane to be tried.
 bool tga(const Bytes &b, Header &h) {
     if (!b.has(0, 18)) return false;
@@ -240,6 +267,8 @@ Header identify(const Bytes &b) {
         jpeg(b, h);
     else if (b.is(0, "RIFF") && b.is(8, "WEBP"))
         webp(b, h);
+    else if ((b.is(0, "II") || b.is(0, "MM")) && b.has(0, 8))
+        tiff(b, h);
     else if (b.is(0, "qoif") && b.has(0, 14)) {
         h.type = "QOI";
         h.width = b.be32(4);
@@ -309,9 +338,10 @@ bool sdl_takes(const char *type, SDL_RWops *rw) {
         const char *type;
         int (*is)(SDL_RWops *);
     } tests[] = {{"PNG", IMG_isPNG}, {"BMP", IMG_isBMP}, {"PCX", IMG_isPCX},  {"JPG", IMG_isJPG},
-                 {"WEBP", IMG_isWEBP}, {"PNM", IMG_isPNM}, {"QOI", IMG_isQOI}};
+                 {"WEBP", IMG_isWEBP}, {"PNM", IMG_isPNM}, {"QOI", IMG_isQOI}, {"TIF", IMG_isTIF}};
     // Kinds whose loaders SDL_image tries after those of the refused kinds.
     const bool late = !strcmp(type, "QOI") || !strcmp(type, "WEBP");
+    if (!strcmp(type, "TIF") && IMG_isSVG(rw)) return false;
     if (late && (IMG_isSVG(rw) || IMG_isTIF(rw) || IMG_isXCF(rw) || IMG_isXPM(rw) || IMG_isXV(rw))) return false;
     for (const auto &t : tests)
         if (!strcmp(t.type, type)) return t.is(rw) != 0;
