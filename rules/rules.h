@@ -34,8 +34,6 @@ LONG Sprawdz_Ruch();
 extern BPTR Plik;
 void WczytajHighScore();
 void ZapiszHighScore();
-// The best score last read from or written to the file.
-extern LONG Zapisany_Wynik;
 // Writes the best score when it is above the one in the file, so that a best
 // score the counter showed is not lost when the program ends mid-game.
 void ZachowajHighScore();

@@ -7,7 +7,8 @@
 #include "rules/rules.h"
 
 BPTR Plik = 0;
-LONG Zapisany_Wynik = 0;
+// The best score last read from or written to the file.
+static LONG Zapisany_Wynik = 0;
 
 void WczytajHighScore() {
     Plik = Open("progdir:score", MODE_OLDFILE);

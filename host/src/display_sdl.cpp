@@ -265,8 +265,10 @@ void borders(SDL_Window *win, int &l, int &t, int &r, int &b) {
     l = std::max(l, 0), t = std::max(t, 0), r = std::max(r, 0), b = std::max(b, 0);
 }
 
+} // namespace
+
 // The desktop's area left to windows (panels and docks taken off).
-bool usable_area(int &w, int &h) {
+bool sdl_usable_size(int &w, int &h) {
     SDL_Rect r;
     if (started && SDL_GetDisplayUsableBounds(0, &r) == 0 && r.w > 0 && r.h > 0) {
         w = r.w;
@@ -276,9 +278,11 @@ bool usable_area(int &w, int &h) {
     return sdl_desktop_size(w, h);
 }
 
+namespace {
+
 int fit_zoom(int w, int h, int extra_w, int extra_h) {
     int uw, uh;
-    if (w <= 0 || h <= 0 || !usable_area(uw, uh)) return 1;
+    if (w <= 0 || h <= 0 || !sdl_usable_size(uw, uh)) return 1;
     return std::max(1, std::min((uw - extra_w) / w, (uh - extra_h) / h));
 }
 
@@ -478,10 +482,6 @@ bool sdl_desktop_size(int &w, int &h) {
 
 int sdl_zoom_for(int w, int h) {
     return fit_zoom(w, h, 0, 0);
-}
-
-bool sdl_usable_size(int &w, int &h) {
-    return usable_area(w, h);
 }
 
 // A resizable window of the inner size times the zoom, never smaller than

@@ -68,8 +68,7 @@ std::string resolve_path(const char *name, bool for_writing) {
     if (exists(mine)) return mine;
     if (!for_writing) return beside;
     std::string folder = beside.substr(0, beside.rfind('/'));
-    if (exists(beside) ? access(beside.c_str(), W_OK) == 0 || access(folder.c_str(), W_OK) == 0
-                       : access(folder.c_str(), W_OK) == 0)
+    if (access(folder.c_str(), W_OK) == 0 || (exists(beside) && access(beside.c_str(), W_OK) == 0))
         return beside;
     std::string mine_folder = mine.substr(0, mine.rfind('/'));
     make_dirs(mine_folder);
