@@ -29,7 +29,8 @@
 #include "amiga/datatypes.h"
 #include "amiga/exec.h"
 #include "amiga/graphics.h"
-#include "amiga/host.h"
+#include "host/control.h"
+#include "host/headless.h"
 #include "amiga/intuition.h"
 #include "app/app.h"
 #include "gfx/gfx.h"
@@ -92,7 +93,7 @@ void Zwolnij_Skin() {
 // the layout, the mask and the background.
 bool Otworz_Gre(int skala) {
     host::reset_all();
-    host::display_select(host::DisplayKind::Headless);
+    host::headless_select();
     host::set_progdir(KWADRON_SKINS_DIR);
     memcpy(Kafle, poczatek.kafle, sizeof Kafle);
     memcpy(Cyfry, poczatek.cyfry, sizeof Cyfry);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "amiga/startup.h"
 #include "fuzz_common.h"
 

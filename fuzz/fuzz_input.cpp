@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "amiga/graphics.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "app/app.h"
 #include "fuzz_common.h"
 #include "gfx/gfx.h"

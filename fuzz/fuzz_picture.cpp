@@ -6,7 +6,8 @@
 #include <string>
 
 #include "amiga/datatypes.h"
-#include "amiga/host.h"
+#include "host/control.h"
+#include "host/headless.h"
 #include "app/app.h"
 #include "fuzz_common.h"
 #include "gfx/gfx.h"
@@ -24,7 +25,7 @@ size_t libraries = 0;
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     fuzzing::quiet_streams();
     dir = fuzzing::scratch_dir("kwadron_fuzz_picture");
-    host::display_select(host::DisplayKind::Headless);
+    host::headless_select();
     host::set_progdir(dir);
     if (!Zasoby_Otworz()) fuzzing::broken("no libraries");
     libraries = host::ledger_count();

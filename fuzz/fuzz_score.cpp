@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "amiga/host.h"
+#include "host/control.h"
 #include "fuzz_common.h"
 #include "rules/rules.h"
 

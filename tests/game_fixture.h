@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "amiga/graphics.h"
-#include "amiga/host.h"
+#include "host/control.h"
+#include "host/headless.h"
 #include "app/app.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"

@@ -12,7 +12,8 @@
 
 #include "amiga/datatypes.h"
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
+#include "host/headless.h"
 #include "host/src/picture.h"
 #include "picture_files.h"
 
@@ -27,7 +28,7 @@ class DatatypesTest : public ::testing::Test {
 
     void SetUp() override {
         host::reset_all();
-        host::display_select(host::DisplayKind::Headless);
+        host::headless_select();
         char tmpl[] = "/tmp/kwadron_dt_XXXXXX";
         ASSERT_TRUE(mkdtemp(tmpl));
         dir = tmpl;

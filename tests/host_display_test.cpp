@@ -10,7 +10,8 @@
 
 #include "amiga/cybergraphics.h"
 #include "amiga/gadtools.h"
-#include "amiga/host.h"
+#include "host/control.h"
+#include "host/headless.h"
 #include "amiga/intuition.h"
 
 namespace {
@@ -23,7 +24,7 @@ class DisplayTest : public ::testing::Test {
 
     void SetUp() override {
         host::reset_all();
-        host::display_select(host::DisplayKind::Headless);
+        host::headless_select();
         char tmpl[] = "/tmp/kwadron_display_XXXXXX";
         ASSERT_TRUE(mkdtemp(tmpl));
         dir = tmpl;
@@ -36,7 +37,7 @@ class DisplayTest : public ::testing::Test {
     void borders(int l, int t, int r, int b) {
         host::HeadlessConfig c;
         c.border_left = l, c.border_top = t, c.border_right = r, c.border_bottom = b;
-        host::headless_configure(c);
+        host::headless_select(c);
     }
     Window *game_window(Screen *s, LONG left = 0, LONG top = 0, ULONG idcmp = GAME_IDCMP) {
         return OpenWindowTags(nullptr, WA_Left, left, WA_Top, top, WA_InnerWidth, 320, WA_InnerHeight,

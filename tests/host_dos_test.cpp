@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "test_files.h"
 #include "amiga/startup.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "amiga/icon.h"
 
 namespace fs = std::filesystem;

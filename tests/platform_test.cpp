@@ -19,7 +19,7 @@ class PlatformTest : public ::testing::Test {
 
     void SetUp() override {
         host::reset_all();
-        host::display_select(host::DisplayKind::Headless);
+        host::headless_select();
         testgame::reset_program_state();
         dir = fs::temp_directory_path() / ("kwadron-platform-" + std::to_string(getpid()));
         fs::remove_all(dir);
@@ -116,7 +116,7 @@ TEST_F(PlatformTest, ReleaseOrderWithEverySubsetOfResources) {
     for (int subset = 0; subset < 16; ++subset) {
         SCOPED_TRACE(subset);
         host::reset_all();
-        host::display_select(host::DisplayKind::Headless);
+        host::headless_select();
         testgame::reset_program_state();
         ASSERT_EQ(Zasoby_Otworz(), 1);
         if (subset & 1) {
@@ -177,11 +177,11 @@ TEST_F(PlatformTest, WindowPlaces) {
     for (const auto &c : cases) {
         SCOPED_TRACE(::testing::Message() << c.pub_w << " screen " << c.screen << " scale " << c.scale);
         host::reset_all();
-        host::display_select(host::DisplayKind::Headless);
+        host::headless_select();
         host::HeadlessConfig cfg;
         cfg.pub_width = c.pub_w;
         cfg.pub_height = c.pub_h;
-        host::headless_configure(cfg);
+        host::headless_select(cfg);
         testgame::reset_program_state();
         if (!c.cyber) host::set_library_version("cybergraphics.library", -1);
         ASSERT_EQ(Zasoby_Otworz(), 1);
@@ -257,7 +257,7 @@ TEST_F(PlatformTest, ScreenAndWindowFailuresSayWhy) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
         host::reset_all();
-        host::display_select(host::DisplayKind::Headless);
+        host::headless_select();
         testgame::reset_program_state();
         ASSERT_EQ(Zasoby_Otworz(), 1);
         ASSERT_EQ(load(skin), 1);
@@ -277,7 +277,7 @@ TEST_F(PlatformTest, ScreenAndWindowFailuresSayWhy) {
     }
     // The palette screen has its own way to fail.
     host::reset_all();
-    host::display_select(host::DisplayKind::Headless);
+    host::headless_select();
     testgame::reset_program_state();
     host::set_library_version("cybergraphics.library", -1);
     ASSERT_EQ(Zasoby_Otworz(), 1);

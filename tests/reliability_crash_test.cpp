@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "amiga/host.h"
+#include "host/control.h"
 #include "reliability_state.h"
 
 namespace {

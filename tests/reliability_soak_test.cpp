@@ -154,8 +154,8 @@ class Soak : public ::testing::Test {
     void start(const char *skin, bool own_screen, unsigned seed) {
         host::reset_all();
         reliability::reset_game_state();
-        host::display_select(host::DisplayKind::Headless);
-        host::headless_configure(host::HeadlessConfig{});
+        host::headless_select();
+        host::headless_select(host::HeadlessConfig{});
         host::set_progdir(progdir);
         ASSERT_EQ(Zasoby_Otworz(), 1);
         snprintf(nazwa_skina, sizeof nazwa_skina, "%s", skin);

@@ -15,7 +15,8 @@
 #include <vector>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
+#include "host/headless.h"
 #include "amiga/startup.h"
 #include "amiga/workbench.h"
 #include "game_fixture.h"
@@ -79,8 +80,8 @@ inline RunResult run_program(const ProgDir &dir, const std::vector<std::string> 
                              const std::function<void()> &before = {}, bool desktop = false) {
     host::reset_all();
     reset_game_state();
-    host::display_select(host::DisplayKind::Headless);
-    host::headless_configure(host::HeadlessConfig{});
+    host::headless_select();
+    host::headless_select(host::HeadlessConfig{});
     host::set_progdir(dir.path.string());
     host::set_command_line(words);
 

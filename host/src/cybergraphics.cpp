@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "amiga/host.h"
 #include "display.h"
 #include "internal.h"
 
@@ -18,7 +17,7 @@ constexpr ULONG HOST_MODE_ID = 0x50001000u;
 // other sizes or depths, or on a fault. The monitor tag is ignored.
 ULONG BestCModeIDTagList(const struct TagItem *tags) {
     if (host::fault_hit("BestCModeIDTags")) return INVALID_ID;
-    if (host::display_active() == host::DisplayKind::None) return INVALID_ID;
+    if (!host::display().opens) return INVALID_ID;
     IPTR w = host::get_tag(tags, CYBRBIDTG_NominalWidth, 800);
     IPTR h = host::get_tag(tags, CYBRBIDTG_NominalHeight, 600);
     IPTR d = host::get_tag(tags, CYBRBIDTG_Depth, 8);

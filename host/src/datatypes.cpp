@@ -9,10 +9,11 @@
 #include <set>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "display.h"
 #include "internal.h"
 #include "picture.h"
+#include "settings.h"
 
 struct DTObject {
     host::Picture pic;
@@ -48,7 +49,7 @@ DTObject *live(Object *o, const char *call) {
 
 Object *refuse(LONG code, const std::string &path, const std::string &why) {
     SetIoErr(code);
-    if (getenv("KWADRON_DEBUG")) fprintf(stderr, "host: %s: %s\n", path.c_str(), why.c_str());
+    if (host::settings().debug) fprintf(stderr, "host: %s: %s\n", path.c_str(), why.c_str());
     return nullptr;
 }
 

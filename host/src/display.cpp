@@ -1,66 +1,84 @@
-// The display: which one is in use, the headless input queue, input
+// The display: the driver chosen once, the pacing of what is shown, input
 // messages, and what tests read back from windows.
+//
+// Pacing. On the native screen every copy is visible the moment it lands,
+// so a move that redraws its line several times is seen step by step. Here
+// a window is shown by presenting its framebuffer, so before a copy lands on
+// pixels already drawn since the last present, the picture as it stands is
+// presented and kept up for one refresh of the display. The last picture of
+// a turn is presented when the program waits for input. Pacing starts with
+// the program's first wait (the start-up picture is not drawn step by step)
+// and is skipped while a key, a button or a close is waiting, so the picture
+// never trails the player's keys by more than one move.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <sys/time.h>
+#include <time.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <deque>
 
 #include "amiga/exec.h"
 #include "display.h"
 #include "internal.h"
+#include "settings.h"
 
 namespace host {
 namespace {
-bool chosen = false;
-DisplayKind kind = DisplayKind::None;
-HeadlessConfig config;
-std::deque<InputItem> &queue() {
-    static std::deque<InputItem> q;
-    return q;
+// The none driver: nothing opens.
+bool none_size(int &, int &) { return false; }
+void none_borders(int &l, int &t, int &r, int &b) { l = t = r = b = 0; }
+bool none_open_window(WindowRec *) { return false; }
+bool none_open_screen(ScreenRec *) { return false; }
+void none_close(View *) {}
+void none_present() {}
+void none_hold(long long) {}
+void none_pump() {}
+void none_wait(MsgPort *, WindowRec *) {}
+long long none_refresh() { return 16667; }
+void none_shutdown() {}
+const DisplayDriver none_driver = {"none",       false,     none_size,     none_borders,
+                                   none_open_window, none_open_screen, none_close, none_present,
+                                   none_hold,    none_pump,      none_wait,     none_refresh,
+                                   none_shutdown};
+
+const DisplayDriver *driver = nullptr;
+
+// KWADRON_DISPLAY names the driver; without it, sdl when a display server
+// is named in the environment, none otherwise.
+const DisplayDriver *choose() {
+    const Settings &s = settings();
+    if (s.display == "headless") return &headless_driver;
+    if (s.display == "sdl") return &sdl_driver;
+    if (s.display == "none") return &none_driver;
+    return s.display_named ? &sdl_driver : &none_driver;
 }
 
-// "WxH" into two positive numbers.
-bool parse_size(const char *s, int &w, int &h) {
-    int a = 0, b = 0;
-    char end = 0;
-    if (sscanf(s, "%dx%d%c", &a, &b, &end) != 2 || a <= 0 || b <= 0 || a > 16384 || b > 16384)
-        return false;
-    w = a;
-    h = b;
-    return true;
+// Rectangles copied into shown framebuffers since the last present.
+struct Mark {
+    const BitMap *bm;
+    LONG x0, y0, x1, y1;
+};
+std::vector<Mark> drawn;
+bool pacing = false;       // on from the program's first wait
+long long hold_until = 0;  // the last present stays up until then
+
+bool shown(const BitMap *bm) {
+    for (WindowRec *w : open_windows())
+        if (w->host_RastPort.BitMap == bm || w->screen->host_BitMap == bm) return true;
+    return false;
 }
 
-// Headless settings from the environment: KWADRON_PUBSCREEN, KWADRON_BORDERS
-// and KWADRON_SCRIPT (see script.cpp). A bad value is reported and ignored.
-void headless_environment() {
-    if (const char *s = getenv("KWADRON_PUBSCREEN")) {
-        if (!parse_size(s, config.pub_width, config.pub_height))
-            fprintf(stderr, "host: KWADRON_PUBSCREEN=%s is not WxH\n", s);
-    }
-    if (const char *s = getenv("KWADRON_BORDERS")) {
-        int l, t, r, b;
-        char end = 0;
-        if (sscanf(s, "%d,%d,%d,%d%c", &l, &t, &r, &b, &end) == 4 && l >= 0 && t >= 0 && r >= 0 &&
-            b >= 0 && l < 128 && t < 128 && r < 128 && b < 128)
-            config.border_left = l, config.border_top = t, config.border_right = r,
-            config.border_bottom = b;
-        else
-            fprintf(stderr, "host: KWADRON_BORDERS=%s is not l,t,r,b\n", s);
-    }
-    if (const char *s = getenv("KWADRON_SCRIPT")) {
-        std::string why;
-        if (!input_script_load(s, &why)) fprintf(stderr, "host: %s\n", why.c_str());
-    }
-}
-
-void choose(DisplayKind k) {
-    chosen = true;
-    kind = k;
-    if (k == DisplayKind::Headless) headless_environment();
+// Presents the picture as it stands, after the one before has been up for
+// its refresh.
+void present_step() {
+    const DisplayDriver &d = display();
+    drawn.clear();
+    d.pump();
+    if (input_waiting()) return;
+    d.hold(hold_until);
+    d.present();
+    hold_until = monotonic_us() + d.refresh_us();
 }
 
 void microseconds(ULONG &secs, ULONG &micros) {
@@ -69,79 +87,40 @@ void microseconds(ULONG &secs, ULONG &micros) {
     secs = ULONG(tv.tv_sec);
     micros = ULONG(tv.tv_usec);
 }
-
-// Takes the next queue entries for the waiting window: snapshots are written
-// as they come, the first message is posted; an empty queue posts a close.
-void headless_wait(MsgPort *port, WindowRec *w) {
-    auto &q = queue();
-    while (!q.empty()) {
-        InputItem it = q.front();
-        q.pop_front();
-        if (it.kind == InputItem::Snapshot) {
-            if (!window_snapshot(w, it.path))
-                fprintf(stderr, "host: cannot write snapshot %s\n", it.path.c_str());
-            continue;
-        }
-        if (!(w->IDCMPFlags & it.cls)) continue;
-        WORD x = it.x, y = it.y;
-        if (it.inner) {
-            x = WORD(x + w->BorderLeft);
-            y = WORD(y + w->BorderTop);
-        }
-        post_input(w, it.cls, it.code, x, y, it.qualifier);
-        if (port->mp_Head) return;
-    }
-    // Posted whatever the window asks for, so that a scripted run ends.
-    IntuiMessage *m = new IntuiMessage{};
-    m->Class = IDCMP_CLOSEWINDOW;
-    m->MouseX = w->MouseX;
-    m->MouseY = w->MouseY;
-    m->IDCMPWindow = w;
-    microseconds(m->Seconds, m->Micros);
-    PutMsg(port, &m->ExecMessage);
-}
 } // namespace
 
-DisplayKind display_active() {
-    if (!chosen) {
-        const char *e = getenv("KWADRON_DISPLAY");
-        DisplayKind k = DisplayKind::None;
-        if (e && !strcmp(e, "headless"))
-            k = DisplayKind::Headless;
-        else if (e && !strcmp(e, "sdl"))
-            k = DisplayKind::Sdl;
-        else if (e && !strcmp(e, "none"))
-            k = DisplayKind::None;
-        else if ((getenv("DISPLAY") && *getenv("DISPLAY")) ||
-                 (getenv("SDL_VIDEODRIVER") && *getenv("SDL_VIDEODRIVER")) ||
-                 (getenv("WAYLAND_DISPLAY") && *getenv("WAYLAND_DISPLAY")))
-            k = DisplayKind::Sdl;
-        choose(k);
-    }
-    return kind;
+const DisplayDriver &display() {
+    if (!driver) driver = choose();
+    return *driver;
 }
 
-// Takes effect for screens and windows opened afterwards; a headless choice
-// also reads the headless settings of the environment.
-void display_select(DisplayKind k) { choose(k); }
-DisplayKind display_kind() { return display_active(); }
+void display_use(const DisplayDriver &d) { driver = &d; }
 
-void headless_configure(const HeadlessConfig &cfg) { config = cfg; }
-const HeadlessConfig &headless_config() { return config; }
-
-void input_queue_push(const InputItem &item) { queue().push_back(item); }
-
-void input_push(ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier) {
-    InputItem it;
-    it.cls = cls;
-    it.code = code;
-    it.x = mouseX;
-    it.y = mouseY;
-    it.qualifier = qualifier;
-    queue().push_back(it);
+long long monotonic_us() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (long long)t.tv_sec * 1000000 + t.tv_nsec / 1000;
 }
 
-size_t input_pending() { return queue().size(); }
+void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
+    if (!pacing || !rp || w <= 0 || h <= 0 || !shown(rp->BitMap)) return;
+    const Mark m{rp->BitMap, x, y, x + w, y + h};
+    for (const Mark &d : drawn)
+        if (d.bm == m.bm && d.x0 < m.x1 && m.x0 < d.x1 && d.y0 < m.y1 && m.y0 < d.y1) {
+            present_step();
+            break;
+        }
+    drawn.push_back(m);
+}
+
+bool input_waiting() {
+    for (WindowRec *w : open_windows())
+        for (Message *m = w->host_Port.mp_Head; m; m = reinterpret_cast<Message *>(m->mn_Node.ln_Succ)) {
+            ULONG cls = reinterpret_cast<IntuiMessage *>(m)->Class;
+            if (cls == IDCMP_RAWKEY || cls == IDCMP_MOUSEBUTTONS || cls == IDCMP_CLOSEWINDOW) return true;
+        }
+    return false;
+}
 
 // Allocates the message (GT_ReplyIMsg deletes it), stamps it with the time
 // and queues it on the window's port; classes the window did not ask for
@@ -163,9 +142,9 @@ void post_input(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UW
     PutMsg(win->UserPort, &m->ExecMessage);
 }
 
-// Called by WaitPort while the port is empty. Headless: feeds the queue;
-// SDL: presents and sleeps in SDL_WaitEvent. A port that no open window owns
-// gets a close message rather than a wait that could never end.
+// Called by WaitPort while the port is empty: the driver presents what was
+// drawn and blocks until input comes. A port that no open window owns gets
+// a close message rather than a wait that could never end.
 void display_wait(MsgPort *port) {
     if (!port) return;
     WindowRec *w = window_rec(static_cast<Window *>(port->mp_Owner));
@@ -176,10 +155,12 @@ void display_wait(MsgPort *port) {
         PutMsg(port, &m->ExecMessage);
         return;
     }
-    if (display_active() == DisplayKind::Sdl)
-        sdl_wait(port);
-    else
-        headless_wait(port, w);
+    const DisplayDriver &d = display();
+    d.hold(hold_until);
+    drawn.clear();
+    pacing = true;
+    hold_until = monotonic_us() + d.refresh_us();
+    d.wait(port, w);
 }
 
 Window *current_window() {
@@ -227,20 +208,21 @@ bool window_snapshot(const Window *w, const std::string &png_path) {
     return ok;
 }
 
-// Closes whatever is still open and SDL with it.
+// Closes whatever is still open, and the display with it.
 void display_shutdown() {
     screens_close_all();
-    sdl_shutdown();
+    display().shutdown();
 }
 
 // For tests: nothing open, nothing queued, settings back to their defaults.
-// The display choice is made again from the environment on next use.
+// The driver is chosen again from the settings on next use.
 void display_reset() {
     datatypes_reset();
     screens_close_all();
-    queue().clear();
-    config = HeadlessConfig{};
-    chosen = false;
-    kind = DisplayKind::None;
+    headless_reset();
+    driver = nullptr;
+    drawn.clear();
+    pacing = false;
+    hold_until = 0;
 }
 } // namespace host

@@ -1,34 +1,72 @@
-// Links between the display modules of the host (screens, windows, input,
-// the SDL view and the headless queue); nothing of this is native.
+// The display code of the host: screens and windows (intuition.cpp) ask
+// the display driver chosen at start for what only a display can give.
+// Nothing of this is native.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "amiga/host.h"
 #include "amiga/intuition.h"
+#include "host/control.h"
 
 namespace host {
 
-struct SdlView;
+struct View; // what a driver keeps for a screen or window it shows
 struct WindowRec;
 
 // A screen with what the host keeps beside the native record.
 struct ScreenRec : Screen {
-    int locks = 0;                   // public screen: LockPubScreen count
+    int locks = 0;                    // public screen: LockPubScreen count
     std::vector<WindowRec *> windows; // in opening order, the last one in front
-    SdlView *view = nullptr;         // own screen on SDL: its fullscreen display
+    View *view = nullptr;             // own screen: how the driver shows it
 };
 
 // A window with what the host keeps beside the native record.
 struct WindowRec : Window {
     ScreenRec *screen = nullptr;
-    SdlView *view = nullptr; // window on the public screen on SDL: its own window
+    View *view = nullptr; // window on the public screen: how the driver shows it
     std::string title;
 };
 
-// The display in use, chosen from the environment on first use.
-DisplayKind display_active();
+// The operations of a display, as SDL has for its video drivers. Three
+// drivers: sdl (display_sdl.cpp), headless (display_headless.cpp) and none
+// (display.cpp), chosen once from the settings.
+struct DisplayDriver {
+    const char *name;
+    // False for the driver on which nothing opens: no screens, no windows,
+    // no display modes.
+    bool opens;
+    // Size of the default public screen; false to keep a nominal 640 x 480.
+    bool (*public_size)(int &w, int &h);
+    // Border sizes given to a new window.
+    void (*borders)(int &l, int &t, int &r, int &b);
+    // Shows a window of the public screen, or a screen of the program's own.
+    bool (*open_window)(WindowRec *w);
+    bool (*open_screen)(ScreenRec *s);
+    // Stops showing it (a null view is nothing to close).
+    void (*close)(View *v);
+    // Shows what every window holds now.
+    void (*present)();
+    // Keeps the picture up until the deadline (monotonic microseconds),
+    // taking input as it comes.
+    void (*hold)(long long until_us);
+    // Takes the input that has arrived: messages onto the windows' ports.
+    void (*pump)();
+    // Blocks until the window's port holds a message.
+    void (*wait)(MsgPort *port, WindowRec *w);
+    // The display's refresh interval in microseconds.
+    long long (*refresh_us)();
+    // Gives back what the driver holds; it may be started again.
+    void (*shutdown)();
+};
+extern const DisplayDriver sdl_driver;
+extern const DisplayDriver headless_driver;
+
+// The driver in use, chosen on first use; display_use sets it.
+const DisplayDriver &display();
+void display_use(const DisplayDriver &d);
+// Whether a key, button or close message waits on a window's port.
+bool input_waiting();
 
 // Whether a screen or window handle is one the host gave out and still open.
 ScreenRec *screen_rec(const Screen *s);
@@ -44,37 +82,16 @@ void datatypes_reset();
 // Colour 0x00RRGGBB of a framebuffer pixel, pens through the colour map.
 ULONG bitmap_rgb(const BitMap *bm, const ColorMap *cm, LONG x, LONG y);
 
-// One entry of the headless input queue: a message, or a snapshot taken when
-// the queue reaches it. Coordinates of script entries are inner-area ones
-// (inner set), those of input_push the message's own.
-struct InputItem {
-    enum Kind { Message, Snapshot } kind = Message;
-    ULONG cls = 0;
-    UWORD code = 0;
-    UWORD qualifier = 0;
-    WORD x = 0, y = 0;
-    bool inner = false;
-    std::string path;
-};
-void input_queue_push(const InputItem &item);
-// Parses script text; on a bad line nothing is queued and *error tells why.
-bool input_script_parse(const std::string &text, const std::string &name, std::string *error);
+// Monotonic time in microseconds.
+long long monotonic_us();
+
+// The headless driver's settings and input queue (display_headless.cpp).
+void headless_reset();
 
 // ---- SDL display (display_sdl.cpp) ----
-// Starts SDL's video subsystem once; false when no display can be had.
-bool sdl_start();
-bool sdl_desktop_size(int &w, int &h);
 // The part of the desktop left to windows; the desktop where unknown.
 bool sdl_usable_size(int &w, int &h);
 // Whole-number zoom for a picture of w x h on the desktop.
 int sdl_zoom_for(int w, int h);
-// Opens the view of a window on the public screen, or of an own screen.
-bool sdl_open_window_view(WindowRec *w);
-bool sdl_open_screen_view(ScreenRec *s);
-void sdl_close_view(SdlView *v);
-// Presents every view, then blocks until the port holds a message.
-void sdl_wait(MsgPort *port);
-void sdl_present_all();
-void sdl_shutdown();
 
 } // namespace host

@@ -19,9 +19,10 @@
 
 #include "display.h"
 #include "internal.h"
+#include "settings.h"
 
 namespace host {
-struct SdlView {
+struct View {
     SDL_Window *win = nullptr;
     SDL_Renderer *ren = nullptr;
     SDL_Texture *tex = nullptr;
@@ -36,7 +37,7 @@ struct SdlView {
 namespace {
 bool started = false;
 bool failed = false;
-std::vector<SdlView *> views;
+std::vector<View *> views;
 bool swallowed[SDL_NUM_SCANCODES];
 
 // Positions of mouse events in game pixels, worked out before the renderer
@@ -49,18 +50,18 @@ std::deque<MousePos> positions;
 
 constexpr UWORD NOBUTTON = 0xFF;
 constexpr UWORD Q_LSHIFT = 0x1, Q_RSHIFT = 0x2, Q_CAPS = 0x4, Q_CTRL = 0x8, Q_LALT = 0x10,
-                Q_RALT = 0x20, Q_LCMD = 0x40, Q_RCMD = 0x80, Q_NUMPAD = 0x100, Q_MID = 0x1000,
+                Q_RALT = 0x20, Q_LCMD = 0x40, Q_RCMD = 0x80, Q_MID = 0x1000,
                 Q_RBUT = 0x2000, Q_LBUT = 0x4000;
 
-SdlView *view_of(Uint32 window_id) {
+View *view_of(Uint32 window_id) {
     SDL_Window *w = SDL_GetWindowFromID(window_id);
-    for (SdlView *v : views)
+    for (View *v : views)
         if (v->win == w) return v;
     return nullptr;
 }
 
 // The window a view's input goes to: its own, or the front one on its screen.
-WindowRec *target(SdlView *v) {
+WindowRec *target(View *v) {
     if (!v) return nullptr;
     if (v->window) return v->window;
     return v->screen->windows.empty() ? nullptr : v->screen->windows.back();
@@ -75,7 +76,7 @@ int SDLCALL watch(void *, SDL_Event *e) {
         x = e->button.x, y = e->button.y, id = e->button.windowID;
     else
         return 1;
-    SdlView *v = view_of(id);
+    View *v = view_of(id);
     if (!v) return 1;
     float lx, ly;
     SDL_RenderWindowToLogical(v->ren, x, y, &lx, &ly);
@@ -99,66 +100,14 @@ void logical_pos(const SDL_Event &e, int x, int y, Uint32 id, int &lx, int &ly) 
     ly = y;
 }
 
+// Raw key codes of the keys the program reads; others are not passed on.
 UWORD raw_key(SDL_Scancode sc) {
-    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return UWORD(0x01 + (sc - SDL_SCANCODE_1));
-    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return UWORD(0x50 + (sc - SDL_SCANCODE_F1));
-    static const char rows[3][11] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
-    static const UWORD starts[3] = {0x10, 0x20, 0x31};
-    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
-        char c = char('A' + (sc - SDL_SCANCODE_A));
-        for (int r = 0; r < 3; ++r)
-            for (int i = 0; rows[r][i]; ++i)
-                if (rows[r][i] == c) return UWORD(starts[r] + i);
-    }
     switch (sc) {
     case SDL_SCANCODE_ESCAPE: return 0x45;
     case SDL_SCANCODE_UP: return 0x4C;
     case SDL_SCANCODE_DOWN: return 0x4D;
     case SDL_SCANCODE_RIGHT: return 0x4E;
     case SDL_SCANCODE_LEFT: return 0x4F;
-    case SDL_SCANCODE_SPACE: return 0x40;
-    case SDL_SCANCODE_BACKSPACE: return 0x41;
-    case SDL_SCANCODE_TAB: return 0x42;
-    case SDL_SCANCODE_KP_ENTER: return 0x43;
-    case SDL_SCANCODE_RETURN: return 0x44;
-    case SDL_SCANCODE_DELETE: return 0x46;
-    case SDL_SCANCODE_HELP: return 0x5F;
-    case SDL_SCANCODE_GRAVE: return 0x00;
-    case SDL_SCANCODE_MINUS: return 0x0B;
-    case SDL_SCANCODE_EQUALS: return 0x0C;
-    case SDL_SCANCODE_BACKSLASH: return 0x0D;
-    case SDL_SCANCODE_LEFTBRACKET: return 0x1A;
-    case SDL_SCANCODE_RIGHTBRACKET: return 0x1B;
-    case SDL_SCANCODE_SEMICOLON: return 0x29;
-    case SDL_SCANCODE_APOSTROPHE: return 0x2A;
-    case SDL_SCANCODE_NONUSBACKSLASH: return 0x30;
-    case SDL_SCANCODE_COMMA: return 0x38;
-    case SDL_SCANCODE_PERIOD: return 0x39;
-    case SDL_SCANCODE_SLASH: return 0x3A;
-    case SDL_SCANCODE_KP_0: return 0x0F;
-    case SDL_SCANCODE_KP_1: return 0x1D;
-    case SDL_SCANCODE_KP_2: return 0x1E;
-    case SDL_SCANCODE_KP_3: return 0x1F;
-    case SDL_SCANCODE_KP_4: return 0x2D;
-    case SDL_SCANCODE_KP_5: return 0x2E;
-    case SDL_SCANCODE_KP_6: return 0x2F;
-    case SDL_SCANCODE_KP_7: return 0x3D;
-    case SDL_SCANCODE_KP_8: return 0x3E;
-    case SDL_SCANCODE_KP_9: return 0x3F;
-    case SDL_SCANCODE_KP_PERIOD: return 0x3C;
-    case SDL_SCANCODE_KP_MINUS: return 0x4A;
-    case SDL_SCANCODE_KP_PLUS: return 0x5E;
-    case SDL_SCANCODE_KP_DIVIDE: return 0x5C;
-    case SDL_SCANCODE_KP_MULTIPLY: return 0x5D;
-    case SDL_SCANCODE_LSHIFT: return 0x60;
-    case SDL_SCANCODE_RSHIFT: return 0x61;
-    case SDL_SCANCODE_CAPSLOCK: return 0x62;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: return 0x63;
-    case SDL_SCANCODE_LALT: return 0x64;
-    case SDL_SCANCODE_RALT: return 0x65;
-    case SDL_SCANCODE_LGUI: return 0x66;
-    case SDL_SCANCODE_RGUI: return 0x67;
     default: return 0xFFFF;
     }
 }
@@ -204,7 +153,7 @@ void draw(uint8_t *pixels, int pitch, int tw, int th, const BitMap *bm, const Co
 
 // The whole frame, composed afresh: a window's framebuffer, or a screen's
 // picture with each of its windows over it at its place.
-void present(SdlView *v) {
+void present(View *v) {
     v->stale = false;
     void *px;
     int pitch;
@@ -228,7 +177,7 @@ void present(SdlView *v) {
     SDL_RenderPresent(v->ren);
 }
 
-bool make_texture(SdlView *v) {
+bool make_texture(View *v) {
     v->tex = SDL_CreateTexture(v->ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, v->lw, v->lh);
     if (!v->tex) return false;
     SDL_SetTextureScaleMode(v->tex, SDL_ScaleModeNearest);
@@ -238,8 +187,8 @@ bool make_texture(SdlView *v) {
 // The name every window shows where the program gives none.
 const char *const default_title = "Kwadron";
 
-SdlView *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 flags) {
-    auto *v = new SdlView{};
+View *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 flags) {
+    auto *v = new View{};
     v->lw = lw;
     v->lh = lh;
     if (!title || !*title) title = default_title;
@@ -265,6 +214,13 @@ void borders(SDL_Window *win, int &l, int &t, int &r, int &b) {
     l = std::max(l, 0), t = std::max(t, 0), r = std::max(r, 0), b = std::max(b, 0);
 }
 
+bool desktop_size(int &w, int &h) {
+    SDL_DisplayMode m;
+    if (!started || SDL_GetDesktopDisplayMode(0, &m) != 0 || m.w <= 0 || m.h <= 0) return false;
+    w = m.w;
+    h = m.h;
+    return true;
+}
 } // namespace
 
 // The desktop's area left to windows (panels and docks taken off).
@@ -275,7 +231,7 @@ bool sdl_usable_size(int &w, int &h) {
         h = r.h;
         return true;
     }
-    return sdl_desktop_size(w, h);
+    return desktop_size(w, h);
 }
 
 namespace {
@@ -288,7 +244,7 @@ int fit_zoom(int w, int h, int extra_w, int extra_h) {
 
 // Sizes a window view at the largest zoom that fits with its frame, and
 // centres it within the usable area.
-void fit_window(SdlView *v) {
+void fit_window(View *v) {
     int l, t, r, b;
     borders(v->win, l, t, r, b);
     int z = fit_zoom(v->lw, v->lh, l + r, t + b);
@@ -308,7 +264,7 @@ void fit_window(SdlView *v) {
 // lays the picture out for the display, and a window of its old size would
 // show it cropped. Leaving fullscreen gives back the window's own size and
 // place (a screen's view, opened fullscreen, gets a window's).
-void toggle_fullscreen(SdlView *v) {
+void toggle_fullscreen(View *v) {
     v->fullscreen = !v->fullscreen;
     if (v->fullscreen) {
         SDL_GetWindowSize(v->win, &v->saved.w, &v->saved.h);
@@ -336,7 +292,7 @@ void close_message(WindowRec *w) {
 }
 
 void on_key(const SDL_KeyboardEvent &k) {
-    SdlView *v = view_of(k.windowID);
+    View *v = view_of(k.windowID);
     SDL_Scancode sc = k.keysym.scancode;
     if (sc < 0 || sc >= SDL_NUM_SCANCODES) return;
     bool down = k.type == SDL_KEYDOWN;
@@ -355,7 +311,6 @@ void on_key(const SDL_KeyboardEvent &k) {
     UWORD code = raw_key(sc);
     if (!w || code == 0xFFFF) return;
     UWORD q = qualifier(k.keysym.mod);
-    if (sc >= SDL_SCANCODE_KP_DIVIDE && sc <= SDL_SCANCODE_KP_PERIOD) q |= Q_NUMPAD;
     if (k.repeat) q |= IEQUALIFIER_REPEAT;
     post_input(w, IDCMP_RAWKEY, down ? code : UWORD(code | IECODE_UP_PREFIX), w->MouseX, w->MouseY, q);
 }
@@ -363,7 +318,7 @@ void on_key(const SDL_KeyboardEvent &k) {
 void on_mouse(const SDL_Event &e) {
     bool motion = e.type == SDL_MOUSEMOTION;
     Uint32 id = motion ? e.motion.windowID : e.button.windowID;
-    SdlView *v = view_of(id);
+    View *v = view_of(id);
     WindowRec *w = target(v);
     if (!w) return;
     int lx, ly;
@@ -402,7 +357,7 @@ void handle(const SDL_Event &e) {
         for (WindowRec *w : open_windows()) close_message(w);
         break;
     case SDL_WINDOWEVENT: {
-        SdlView *v = view_of(e.window.windowID);
+        View *v = view_of(e.window.windowID);
         if (!v) break;
         switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE: close_message(target(v)); break;
@@ -416,7 +371,7 @@ void handle(const SDL_Event &e) {
         break;
     }
     case SDL_RENDER_DEVICE_RESET:
-        for (SdlView *v : views) {
+        for (View *v : views) {
             if (v->tex) SDL_DestroyTexture(v->tex);
             v->tex = nullptr;
             make_texture(v);
@@ -424,7 +379,7 @@ void handle(const SDL_Event &e) {
         }
         break;
     case SDL_RENDER_TARGETS_RESET:
-        for (SdlView *v : views) v->stale = true;
+        for (View *v : views) v->stale = true;
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: on_key(e.key); break;
@@ -436,10 +391,11 @@ void handle(const SDL_Event &e) {
 }
 } // namespace
 
+namespace {
 // Video only: with other subsystems up SDL_WaitEvent would poll. The hints
 // keep the screensaver and the desktop's compositing as they are, and keep
 // closing a window from also raising SDL_QUIT (which would close it twice).
-bool sdl_start() {
+bool start() {
     if (started) return true;
     if (failed) return false;
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -458,9 +414,8 @@ bool sdl_start() {
     // A display nobody sees (offscreen, dummy, ...) only when the user names
     // it: a stale DISPLAY must end in the game's own message, not a window
     // that does not exist.
-    const char *named = getenv("SDL_VIDEODRIVER");
     const char *driver = SDL_GetCurrentVideoDriver();
-    if (!(named && *named) && !(driver && (!strcmp(driver, "x11") || !strcmp(driver, "wayland")))) {
+    if (!settings().sdl_driver_named && !(driver && (!strcmp(driver, "x11") || !strcmp(driver, "wayland")))) {
         fprintf(stderr, "host: no display that can be seen (SDL found \"%s\")\n", driver ? driver : "");
         SDL_Quit();
         failed = true;
@@ -472,25 +427,33 @@ bool sdl_start() {
     return true;
 }
 
-bool sdl_desktop_size(int &w, int &h) {
-    SDL_DisplayMode m;
-    if (!started || SDL_GetDesktopDisplayMode(0, &m) != 0 || m.w <= 0 || m.h <= 0) return false;
-    w = m.w;
-    h = m.h;
+
+} // namespace
+
+int sdl_zoom_for(int w, int h) { return fit_zoom(w, h, 0, 0); }
+
+namespace {
+// The default public screen: the usable area seen through the zoom of a
+// 320 x 240 window.
+bool public_size(int &w, int &h) {
+    int dw, dh;
+    if (!start() || !sdl_usable_size(dw, dh)) return false;
+    int z = sdl_zoom_for(320, 240);
+    w = std::max(1, dw / z);
+    h = std::max(1, dh / z);
     return true;
 }
 
-int sdl_zoom_for(int w, int h) {
-    return fit_zoom(w, h, 0, 0);
-}
+// The window manager draws the frame: no borders inside the window.
+void no_borders(int &l, int &t, int &r, int &b) { l = t = r = b = 0; }
 
 // A resizable window of the inner size times the zoom, never smaller than
 // the inner size; the window manager draws its frame, title and close box.
 // Once mapped, the frame is known and may call for a smaller zoom.
-bool sdl_open_window_view(WindowRec *w) {
-    if (!sdl_start()) return false;
+bool open_window(WindowRec *w) {
+    if (!start()) return false;
     int z = sdl_zoom_for(w->Width, w->Height);
-    SdlView *v = make_view(w->title.c_str(), w->Width, w->Height, w->Width * z, w->Height * z,
+    View *v = make_view(w->title.c_str(), w->Width, w->Height, w->Width * z, w->Height * z,
                            SDL_WINDOW_RESIZABLE);
     if (!v) return false;
     SDL_SetWindowMinimumSize(v->win, w->Width, w->Height);
@@ -504,11 +467,11 @@ bool sdl_open_window_view(WindowRec *w) {
 // A fullscreen view of exactly the screen's size, scaled to the desktop. The
 // window is made desktop-sized too, so that it fills the desktop even where
 // no window manager carries out the fullscreen request.
-bool sdl_open_screen_view(ScreenRec *s) {
-    if (!sdl_start()) return false;
+bool open_screen(ScreenRec *s) {
+    if (!start()) return false;
     int dw = s->Width, dh = s->Height;
-    sdl_desktop_size(dw, dh);
-    SdlView *v = make_view(default_title, s->Width, s->Height, dw, dh, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    desktop_size(dw, dh);
+    View *v = make_view(default_title, s->Width, s->Height, dw, dh, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!v) return false;
     SDL_SetWindowMinimumSize(v->win, s->Width, s->Height);
     v->screen = s;
@@ -516,7 +479,7 @@ bool sdl_open_screen_view(ScreenRec *s) {
     return true;
 }
 
-void sdl_close_view(SdlView *v) {
+void close(View *v) {
     if (!v) return;
     views.erase(std::remove(views.begin(), views.end(), v), views.end());
     if (v->window) v->window->view = nullptr;
@@ -527,15 +490,47 @@ void sdl_close_view(SdlView *v) {
     delete v;
 }
 
-void sdl_present_all() {
-    for (SdlView *v : views) present(v);
+void present_all() {
+    for (View *v : views) present(v);
+}
+
+// Takes every event already queued.
+void pump() {
+    if (!started) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) handle(e);
+}
+
+// Sleeps in SDL_WaitEventTimeout until the deadline, taking events as they
+// come; a key, a button or a close cuts it short.
+void hold(long long until_us) {
+    if (!started) return;
+    for (;;) {
+        for (View *v : views)
+            if (v->stale) present(v);
+        long long left = until_us - monotonic_us();
+        if (left <= 0 || input_waiting()) return;
+        SDL_Event e;
+        if (SDL_WaitEventTimeout(&e, int((left + 999) / 1000))) {
+            do handle(e);
+            while (SDL_PollEvent(&e));
+        }
+    }
+}
+
+// The display's refresh interval; 60 Hz where SDL cannot tell.
+long long refresh_us() {
+    SDL_DisplayMode m;
+    if (started && SDL_GetCurrentDisplayMode(0, &m) == 0 && m.refresh_rate > 0)
+        return 1000000 / m.refresh_rate;
+    return 16667;
 }
 
 // Shows what was drawn, then sleeps in SDL_WaitEvent (no timer, no polling)
 // until an event puts a message on the port. Events already queued are
 // taken together before the views that asked for it are presented again.
-void sdl_wait(MsgPort *port) {
-    sdl_present_all();
+void wait(MsgPort *port, WindowRec *) {
+    present_all();
     while (!port->mp_Head) {
         SDL_Event e;
         if (!SDL_WaitEvent(&e)) {
@@ -548,17 +543,21 @@ void sdl_wait(MsgPort *port) {
         }
         do handle(e);
         while (SDL_PollEvent(&e));
-        for (SdlView *v : views)
+        for (View *v : views)
             if (v->stale) present(v);
     }
 }
 
-void sdl_shutdown() {
-    while (!views.empty()) sdl_close_view(views.back());
+void shutdown() {
+    while (!views.empty()) close(views.back());
     if (!started) return;
     SDL_DelEventWatch(watch, nullptr);
     positions.clear();
     SDL_Quit();
     started = false;
 }
+} // namespace
+
+const DisplayDriver sdl_driver = {"sdl", true, public_size, no_borders, open_window, open_screen, close,
+                                  present_all, hold, pump, wait, refresh_us, shutdown};
 } // namespace host

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "amiga/startup.h"
 #include "dos_internal.h"
 

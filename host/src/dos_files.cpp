@@ -17,7 +17,7 @@
 #include <string>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "dos_internal.h"
 
 namespace {

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "amiga/host.h"
+#include "host/control.h"
 #include "internal.h"
+#include "settings.h"
 
 namespace {
 
@@ -34,9 +35,7 @@ bool env_read = false;
 void read_environment() {
     if (env_read) return;
     env_read = true;
-    const char *env = getenv("KWADRON_LIBS");
-    if (!env) return;
-    std::string s(env);
+    const std::string &s = host::settings().libs;
     size_t i = 0;
     while (i < s.size()) {
         while (i < s.size() && (s[i] == ',' || isspace(static_cast<unsigned char>(s[i])))) ++i;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "internal.h"
+#include "settings.h"
 
 namespace host {
 namespace {
@@ -31,14 +32,9 @@ bool noted = false;
 void note_first_frame() {
     if (noted) return;
     noted = true;
-    const char *e = getenv("KWADRON_TRACE");
-    if (!e || strcmp(e, "1") != 0) return;
+    if (!settings().trace) return;
     long long us = now_us() - started_us;
-    if (const char *t0 = getenv("KWADRON_TRACE_T0")) {
-        char *end = nullptr;
-        const double s = strtod(t0, &end);
-        if (end != t0 && s > 0) us = wall_us() - (long long)(s * 1e6);
-    }
+    if (settings().trace_t0 > 0) us = wall_us() - (long long)(settings().trace_t0 * 1e6);
     fprintf(stderr, "first-frame-us %lld\n", us);
     fflush(stderr);
 }

@@ -1,4 +1,4 @@
-// graphics: bitmaps, rectangle copies, pens and colours; intuition's text.
+// graphics: bitmaps, rectangle copies, pens and colours.
 #include "amiga/graphics.h"
 
 #include <sys/mman.h>
@@ -9,13 +9,11 @@
 #include <cstring>
 #include <new>
 
-#include "amiga/host.h"
+#include "host/control.h"
 #include "amiga/intuition.h"
 #include "internal.h"
 
 namespace host {
-extern const unsigned char rom_font[96][8];
-
 namespace {
 bool log_on = false;
 std::vector<BlitRecord> &log_store() {
@@ -46,12 +44,12 @@ bool clip(const BitMap *src, const BitMap *dst, LONG sx, LONG sy, LONG dx, LONG 
     return true;
 }
 
-bool usable(const BitMap *bm) { return bm && bm->Pixels && bm->Width > 0 && bm->Rows > 0; }
-
 void record(bool masked, const BitMap *src, LONG sx, LONG sy, LONG w, LONG h, RastPort *dst, LONG dx,
             LONG dy, ULONG minterm) {
     if (log_on) log_store().push_back({masked, src, sx, sy, w, h, dst, dx, dy, minterm});
 }
+
+} // namespace
 
 // How a pen looks in a true-colour bitmap.
 ULONG pen_colour(const RastPort *rp, unsigned pen) {
@@ -64,6 +62,7 @@ ULONG pen_colour(const RastPort *rp, unsigned pen) {
     return pen_rgb(&defaults, pen);
 }
 
+// Sets one pixel to a pen, clipped to the bitmap.
 void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen) {
     BitMap *bm = rp->BitMap;
     if (x < 0 || y < 0 || x >= bm->Width || y >= bm->Rows) return;
@@ -73,7 +72,7 @@ void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen) {
     else
         reinterpret_cast<uint32_t *>(row)[x] = pen_colour(rp, pen);
 }
-} // namespace
+bool usable(const BitMap *bm) { return bm && bm->Pixels && bm->Width > 0 && bm->Rows > 0; }
 
 void blit_log_enable(bool on) { log_on = on; }
 const std::vector<BlitRecord> &blit_log() { return log_store(); }
@@ -318,27 +317,3 @@ LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct
 }
 
 void ReleasePen(struct ColorMap *, ULONG) {}
-
-void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, LONG top) {
-    if (!rp || !host::usable(rp->BitMap)) return;
-    for (const IntuiText *t = itext; t; t = t->NextText) {
-        if (!t->IText) continue;
-        LONG x = left + t->LeftEdge, y = top + t->TopEdge;
-        for (const UBYTE *c = t->IText; *c; ++c, x += 8) {
-            const unsigned char *glyph = (*c >= 32 && *c < 128) ? host::rom_font[*c - 32] : nullptr;
-            for (int row = 0; row < 8; ++row)
-                for (int col = 0; col < 8; ++col) {
-                    bool set = glyph && (glyph[row] & (0x80 >> col));
-                    if (set)
-                        host::put_pen(rp, x + col, y + row, t->FrontPen);
-                    else if (t->DrawMode & JAM2)
-                        host::put_pen(rp, x + col, y + row, t->BackPen);
-                }
-        }
-    }
-}
-
-LONG IntuiTextLength(const struct IntuiText *itext) {
-    if (!itext || !itext->IText) return 0;
-    return LONG(strlen(reinterpret_cast<const char *>(itext->IText))) * 8;
-}

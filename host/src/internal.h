@@ -18,12 +18,22 @@ void bitmap_destroy(BitMap *bm, bool tracked);
 inline ULONG pen_rgb(const ColorMap *cm, unsigned pen) {
     return cm && pen < 256 ? cm->Colors[pen] : 0;
 }
+// Whether a bitmap has pixels to draw into.
+bool usable(const BitMap *bm);
+// Sets one pixel of the drawing context's bitmap to a pen, clipped.
+void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen);
+// The built-in 8 x 8 font: characters 32 to 127, bit 7 the leftmost pixel.
+extern const unsigned char rom_font[96][8];
+
 // A classic desktop's pens: grey, black, white, blue.
 void default_pens(ColorMap *cm);
 
 // Blocks until the port has a message (the display fills it). Implemented
 // by the display module.
 void display_wait(MsgPort *port);
+// Called by the rectangle copies before they draw into rp: paces what the
+// display shows (display.cpp).
+void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);
 // Queues one input message on a window's port.
 void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
 

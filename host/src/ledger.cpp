@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "amiga/host.h"
+#include "host/control.h"
+#include "settings.h"
 
 namespace host {
 namespace {
@@ -29,7 +30,7 @@ std::map<std::string, int> &calls() {
     return c;
 }
 int misuses = 0;
-bool tracing = getenv("KWADRON_CALL_TRACE") != nullptr;
+bool tracing = !settings().call_trace.empty();
 std::vector<std::string> &trace_store() {
     static std::vector<std::string> t;
     return t;
@@ -37,7 +38,6 @@ std::vector<std::string> &trace_store() {
 } // namespace
 
 void trace_enable(bool on) { tracing = on; }
-bool trace_on() { return tracing; }
 void trace(const char *fmt, ...) {
     if (!tracing) return;
     char buf[256];
@@ -113,7 +113,7 @@ void misuse(const char *what) {
     ++misuses;
     fprintf(stderr, "host: misuse: %s\n", what);
 #ifndef NDEBUG
-    if (!getenv("KWADRON_MISUSE_CONTINUE")) abort();
+    if (!settings().misuse_continue) abort();
 #endif
 }
 

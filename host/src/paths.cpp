@@ -12,7 +12,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "amiga/host.h"
+#include "host/control.h"
+#include "settings.h"
 
 namespace host {
 namespace {
@@ -22,13 +23,7 @@ std::string &dir() {
 }
 
 std::string &data_dir() {
-    static std::string d = [] {
-        const char *x = getenv("XDG_DATA_HOME");
-        if (x && x[0] == '/') return std::string(x) + "/kwadron";
-        const char *home = getenv("HOME");
-        if (home && home[0] == '/') return std::string(home) + "/.local/share/kwadron";
-        return std::string();
-    }();
+    static std::string d = settings().data_home.empty() ? "" : settings().data_home + "/kwadron";
     return d;
 }
 

@@ -1,5 +1,5 @@
 // Brings every module of the host back to its starting state between tests.
-#include "amiga/host.h"
+#include "host/control.h"
 
 namespace host {
 void reset_all() {

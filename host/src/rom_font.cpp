@@ -4,9 +4,9 @@
 // the rightmost column stays empty so that neighbouring glyphs never touch.
 // Character 127 is drawn as a box.
 
-namespace host {
+#include "internal.h"
 
-extern const unsigned char rom_font[96][8];
+namespace host {
 
 const unsigned char rom_font[96][8] = {
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, // space

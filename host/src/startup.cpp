@@ -20,16 +20,12 @@
 #include <vector>
 
 #include "amiga/dos.h"
-#include "amiga/host.h"
+#include "host/control.h"
 #include "amiga/startup.h"
 #include "amiga/workbench.h"
+#include "settings.h"
 
 namespace {
-
-bool env_on(const char *name) {
-    const char *v = getenv(name);
-    return v && strcmp(v, "1") == 0;
-}
 
 // The executable's own path; argv[0] when /proc is not there.
 std::string exe_path(const char *argv0) {
@@ -179,10 +175,10 @@ int main(int argc, char **argv) {
     host::set_command_line(argc, argv);
 
     LONG rc;
-    if (env_on("KWADRON_WBSTART")) {
+    const host::Settings &env = host::settings();
+    if (env.wbstart) {
         // No box on the headless display or without one.
-        const char *d = getenv("KWADRON_DISPLAY");
-        const bool boxes = !(d && (!strcmp(d, "headless") || !strcmp(d, "none")));
+        const bool boxes = env.display != "headless" && env.display != "none";
         DesktopMessages messages;
         if (!isatty(STDOUT_FILENO)) messages.begin();
         {
@@ -195,8 +191,8 @@ int main(int argc, char **argv) {
     }
     fflush(stdout);
 
-    if (const char *path = getenv("KWADRON_CALL_TRACE")) {
-        if (FILE *f = fopen(path, "w")) {
+    if (!env.call_trace.empty()) {
+        if (FILE *f = fopen(env.call_trace.c_str(), "w")) {
             for (auto &line : host::trace_log()) fprintf(f, "%s\n", line.c_str());
             fclose(f);
         }
@@ -205,7 +201,7 @@ int main(int argc, char **argv) {
     // The report comes before the display's shutdown, which closes whatever
     // the program left open and would hide it.
     int code = static_cast<int>(rc);
-    if (env_on("KWADRON_LEDGER_REPORT")) {
+    if (env.ledger_report) {
         std::vector<std::string> open = host::ledger_open();
         for (auto &entry : open) fprintf(stderr, "still open: %s\n", entry.c_str());
         if (!open.empty()) code = 3;

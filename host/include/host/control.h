@@ -1,11 +1,15 @@
-// Control surface of the host stand-in, for the program's start-up code, the
-// test suite and the benchmarks. The game's own code never includes this.
+// The host's control surface, for the process entry, the tests and the
+// benchmarks. The game's own code never includes this.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "amiga/types.h"
+
+struct BitMap;
+struct RastPort;
+struct Window;
 
 namespace host {
 
@@ -31,29 +35,35 @@ bool fault_hit(const char *call);
 int call_count(const std::string &call);
 void faults_reset();
 
-// Reports a programming error in a call (a library not open, a bad handle).
-// Aborts in debug and test builds, is counted otherwise.
+// Reports a programming error in a call (a library not open, a bad handle)
+// on stderr. Aborts in debug builds unless KWADRON_MISUSE_CONTINUE is set;
+// counted always.
 void misuse(const char *what);
 int misuse_count();
 
 // ---- Call trace -------------------------------------------------------------
 // When on, the host notes the calls a test or a whole-program run wants to
-// follow, one line each ("SetRGB32 3", "release window", "release library
-// icon.library", ...). KWADRON_CALL_TRACE=path turns it on for a whole run
-// and writes the lines to that file at exit.
+// follow, one line each ("SetRGB32 3", "release window", ...).
+// KWADRON_CALL_TRACE=path turns it on for a whole run; the process entry
+// writes the lines to that file at exit.
 void trace_enable(bool on);
-bool trace_on();
 void trace(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 const std::vector<std::string> &trace_log();
 void trace_clear();
 
-// Resets every piece of host state between tests: ledger, faults, libraries,
-// input queues, the recorded copies and the headless display.
-void reset_all();
+// ---- Record of copies ------------------------------------------------------
+struct BlitRecord {
+    bool masked;          // BltMaskBitMapRastPort rather than BltBitMapRastPort
+    const BitMap *src;
+    LONG sx, sy, w, h;    // source rectangle as asked
+    RastPort *dst;
+    LONG dx, dy;          // destination as asked
+    ULONG minterm;
+};
+void blit_log_enable(bool on);
+const std::vector<BlitRecord> &blit_log();
+void blit_log_clear();
 
-} // namespace host
-
-namespace host {
 // ---- Files and start-up ----------------------------------------------------
 // Directory that PROGDIR: names: the directory of the executable, found at
 // start-up; tests may point it elsewhere.
@@ -70,73 +80,39 @@ std::string resolve_path(const char *name, bool for_writing = false);
 void set_datadir(const std::string &dir);
 const std::string &datadir();
 
+// Records the process's argument words (argv[1] onwards) as the command line
+// that ReadArgs parses. Called by the process entry; tests call it too.
+void set_command_line(int argc, char **argv);
+void set_command_line(const std::vector<std::string> &words);
+// The line ReadArgs sees for the recorded words: words with blanks, quotes,
+// '=' or control characters are quoted, so each argv word stays one value
+// ("SKIN=my skins/x" becomes SKIN="my skins/x"). Ends in a newline.
+std::string command_line();
+
 // Gives a library of the host's table another version; -1 withholds it.
 // Takes precedence over KWADRON_LIBS until the next reset.
 void set_library_version(const char *name, int version);
 
-// Per-module resets, called by reset_all().
-void exec_reset();
-void graphics_reset();
-void dos_reset();
-void icon_reset();
-void display_reset();
-} // namespace host
-
-struct BitMap;
-struct RastPort;
-struct Window;
-struct Screen;
-
-namespace host {
-// ---- Record of copies ------------------------------------------------------
-struct BlitRecord {
-    bool masked;          // BltMaskBitMapRastPort rather than BltBitMapRastPort
-    const BitMap *src;
-    LONG sx, sy, w, h;    // source rectangle as asked
-    RastPort *dst;
-    LONG dx, dy;          // destination as asked
-    ULONG minterm;
-};
-void blit_log_enable(bool on);
-const std::vector<BlitRecord> &blit_log();
-void blit_log_clear();
-
-// ---- Displays --------------------------------------------------------------
-// None: no display at all (screens and windows fail to open). Headless: the
-// same framebuffers with no window, for tests and benchmarks. Sdl: a real
-// window. Chosen by KWADRON_DISPLAY (headless, sdl, none); without it, Sdl
-// when a display server is named in the environment, None otherwise.
-enum class DisplayKind { None, Headless, Sdl };
-void display_select(DisplayKind kind);
-DisplayKind display_kind();
-
-struct HeadlessConfig {
-    int pub_width = 1024;  // size of the public screen
-    int pub_height = 768;
-    int border_left = 0;   // window borders given to every window
-    int border_top = 0;
-    int border_right = 0;
-    int border_bottom = 0;
-};
-void headless_configure(const HeadlessConfig &cfg);
-const HeadlessConfig &headless_config();
-
-// Input for the headless display: messages queued here are delivered to the
-// next window that waits, in order. When the queue is empty a waiting window
-// gets a close message, so a scripted run always ends.
-void input_push(ULONG cls, UWORD code, WORD mouseX = 0, WORD mouseY = 0, UWORD qualifier = 0);
-size_t input_pending();
-// Reads a script of input lines (see host/src/script.cpp for the words).
-bool input_script_load(const std::string &path, std::string *error = nullptr);
-
+// ---- Windows ---------------------------------------------------------------
 // The window most recently opened and still open, or null.
 Window *current_window();
 // Colour 0x00RRGGBB of a window pixel (border included); pens are shown
 // through the screen's colours.
 ULONG window_pixel(const Window *w, LONG x, LONG y);
-// Writes the window's inner area as a PNG.
+// Writes the window's inner area as a PNG (replaced whole).
 bool window_snapshot(const Window *w, const std::string &png_path);
 
-// Presents pending drawing (SDL) and gives back display resources at exit.
+// ---- Resets and the end ----------------------------------------------------
+// Every piece of host state back to the start, between tests: ledger,
+// faults, libraries, input queues, the recorded copies and the display.
+void reset_all();
+// Per room, called by reset_all().
+void exec_reset();
+void graphics_reset();
+void dos_reset();
+void icon_reset();
+void display_reset();
+// Presents pending drawing and gives back display resources at exit.
 void display_shutdown();
+
 } // namespace host

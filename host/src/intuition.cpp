@@ -1,15 +1,15 @@
-// intuition: screens and windows. A window draws into a framebuffer of its
-// screen's pixel form; the display shows it (SDL) or only keeps it (headless).
+// intuition: screens, windows and text. A window draws into a framebuffer of
+// its screen's pixel form, which the display driver shows.
 #include <strings.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "amiga/host.h"
 #include "amiga/intuition.h"
 #include "display.h"
 #include "internal.h"
+#include "settings.h"
 
 namespace host {
 namespace {
@@ -54,7 +54,7 @@ bool screen_init(ScreenRec *s, int w, int h, int depth) {
 
 void screen_free(ScreenRec *s) {
     if (!s) return;
-    if (s->view) sdl_close_view(s->view);
+    display().close(s->view);
     bitmap_destroy(s->host_BitMap, false);
     delete s;
 }
@@ -65,23 +65,7 @@ void screen_free(ScreenRec *s) {
 ScreenRec *public_screen() {
     if (pub) return pub;
     int w = 640, h = 480;
-    switch (display_active()) {
-    case DisplayKind::Headless:
-        w = headless_config().pub_width;
-        h = headless_config().pub_height;
-        break;
-    case DisplayKind::Sdl: {
-        int dw, dh;
-        if (sdl_start() && sdl_usable_size(dw, dh)) {
-            int z = sdl_zoom_for(320, 240);
-            w = std::max(1, dw / z);
-            h = std::max(1, dh / z);
-        }
-        break;
-    }
-    case DisplayKind::None:
-        break;
-    }
+    display().public_size(w, h);
     w = std::clamp(w, 1, max_side);
     h = std::clamp(h, 1, max_side);
     ScreenRec *s = new ScreenRec{};
@@ -96,13 +80,13 @@ ScreenRec *public_screen() {
 
 void window_close(WindowRec *w, bool final_snapshot) {
     if (final_snapshot) {
-        const char *path = getenv("KWADRON_SNAPSHOT");
-        if (path && *path && !window_snapshot(w, path))
-            fprintf(stderr, "host: cannot write snapshot %s\n", path);
+        const std::string &path = settings().snapshot;
+        if (!path.empty() && !window_snapshot(w, path))
+            fprintf(stderr, "host: cannot write snapshot %s\n", path.c_str());
     }
     // Messages not taken are given back here, as the system does.
     while (Message *m = GetMsg(&w->host_Port)) delete reinterpret_cast<IntuiMessage *>(m);
-    if (w->view) sdl_close_view(w->view);
+    display().close(w->view);
     auto &sw = w->screen->windows;
     sw.erase(std::remove(sw.begin(), sw.end(), w), sw.end());
     auto &all = windows();
@@ -157,7 +141,7 @@ using host::WindowRec;
 // tags are ignored. Shown fullscreen on SDL; null without a display.
 struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem *tags) {
     if (host::fault_hit("OpenScreenTags")) return nullptr;
-    if (host::display_active() == host::DisplayKind::None) return nullptr;
+    if (!host::display().opens) return nullptr;
     LONG w = LONG(host::get_tag(tags, SA_Width, 640));
     LONG h = LONG(host::get_tag(tags, SA_Height, 480));
     LONG depth = LONG(host::get_tag(tags, SA_Depth, 8));
@@ -172,7 +156,7 @@ struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem 
     }
     s->host_Quiet = host::get_tag(tags, SA_Quiet, FALSE) ? TRUE : FALSE;
     s->host_DisplayID = id;
-    if (host::display_active() == host::DisplayKind::Sdl && !host::sdl_open_screen_view(s)) {
+    if (!host::display().open_screen(s)) {
         host::screen_free(s);
         return nullptr;
     }
@@ -234,8 +218,8 @@ void UnlockPubScreen(CONST_STRPTR, struct Screen *screen) {
 struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem *tags) {
     using namespace host;
     if (fault_hit("OpenWindowTags")) return nullptr;
-    DisplayKind kind = display_active();
-    if (kind == DisplayKind::None) return nullptr;
+    const DisplayDriver &d = display();
+    if (!d.opens) return nullptr;
     Screen *given = reinterpret_cast<Screen *>(get_tag(tags, WA_CustomScreen, 0));
     if (!given) given = reinterpret_cast<Screen *>(get_tag(tags, WA_PubScreen, 0));
     ScreenRec *s = given ? screen_rec(given) : public_screen();
@@ -243,11 +227,8 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
         if (given) misuse("OpenWindowTags on a screen that is not open");
         return nullptr;
     }
-    int bl = 0, bt = 0, br = 0, bb = 0;
-    if (kind == DisplayKind::Headless) {
-        const HeadlessConfig &c = headless_config();
-        bl = c.border_left, bt = c.border_top, br = c.border_right, bb = c.border_bottom;
-    }
+    int bl, bt, br, bb;
+    d.borders(bl, bt, br, bb);
     LONG iw = has_tag(tags, WA_InnerWidth) ? LONG(get_tag(tags, WA_InnerWidth, 0))
               : has_tag(tags, WA_Width)    ? LONG(get_tag(tags, WA_Width, 0)) - bl - br
                                            : s->Width - bl - br;
@@ -306,7 +287,7 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
 
     s->windows.push_back(w);
     windows().push_back(w);
-    if (kind == DisplayKind::Sdl && s->host_Public && !sdl_open_window_view(w)) {
+    if (s->host_Public && !d.open_window(w)) {
         window_close(w, false);
         return nullptr;
     }
@@ -326,4 +307,28 @@ void CloseWindow(struct Window *window) {
         return;
     }
     host::window_close(w, true);
+}
+
+void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, LONG top) {
+    if (!rp || !host::usable(rp->BitMap)) return;
+    for (const IntuiText *t = itext; t; t = t->NextText) {
+        if (!t->IText) continue;
+        LONG x = left + t->LeftEdge, y = top + t->TopEdge;
+        for (const UBYTE *c = t->IText; *c; ++c, x += 8) {
+            const unsigned char *glyph = (*c >= 32 && *c < 128) ? host::rom_font[*c - 32] : nullptr;
+            for (int row = 0; row < 8; ++row)
+                for (int col = 0; col < 8; ++col) {
+                    bool set = glyph && (glyph[row] & (0x80 >> col));
+                    if (set)
+                        host::put_pen(rp, x + col, y + row, t->FrontPen);
+                    else if (t->DrawMode & JAM2)
+                        host::put_pen(rp, x + col, y + row, t->BackPen);
+                }
+        }
+    }
+}
+
+LONG IntuiTextLength(const struct IntuiText *itext) {
+    if (!itext || !itext->IText) return 0;
+    return LONG(strlen(reinterpret_cast<const char *>(itext->IText))) * 8;
 }
