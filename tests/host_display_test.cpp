@@ -9,6 +9,7 @@
 #include <string>
 
 #include "amiga/cybergraphics.h"
+#include "amiga/exec.h"
 #include "amiga/gadtools.h"
 #include "host/control.h"
 #include "host/headless.h"
@@ -294,6 +295,29 @@ TEST_F(DisplayTest, ReadPixelArrayClipsAndShowsPensThroughTheirColours) {
     const UBYTE want_rgb[6] = {0, 0, 0, 0xAB, 0xCD, 0xEF};
     EXPECT_EQ(memcmp(rgb, want_rgb, 6), 0);
     FreeBitMap(pens);
+}
+
+// Libraries closed in the wrong order: the call through the closed one is
+// reported, naming the call and the library.
+TEST_F(DisplayTest, ACallThroughAClosedLibraryIsReportedLoudly) {
+    host::misuse_abort(false);
+    Library *intuition = OpenLibrary("intuition.library", 36);
+    ASSERT_TRUE(intuition);
+    Screen *s = LockPubScreen(nullptr);
+    Window *w = game_window(s);
+    ASSERT_TRUE(w);
+    UnlockPubScreen(nullptr, s);
+    CloseLibrary(intuition);
+    const int before = host::misuse_count();
+    testing::internal::CaptureStderr();
+    CloseWindow(w);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(host::misuse_count(), before + 1);
+    EXPECT_NE(said.find("CloseWindow through intuition.library, which is not open"), std::string::npos) << said;
+    // A library never opened counts the same.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(GT_GetIMsg(nullptr), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("GT_GetIMsg through gadtools.library"), std::string::npos);
 }
 
 } // namespace

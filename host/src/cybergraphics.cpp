@@ -16,6 +16,7 @@ constexpr ULONG HOST_MODE_ID = 0x50001000u;
 // side at depth 15 to 32 or a chunky 8. INVALID_ID without a display, for
 // other sizes or depths, or on a fault. The monitor tag is ignored.
 ULONG BestCModeIDTagList(const struct TagItem *tags) {
+    host::library_check("BestCModeIDTagList", "cybergraphics.library");
     if (host::fault_hit("BestCModeIDTags")) return INVALID_ID;
     if (!host::display().opens) return INVALID_ID;
     IPTR w = host::get_tag(tags, CYBRBIDTG_NominalWidth, 800);
@@ -32,6 +33,7 @@ ULONG BestCModeIDTagList(const struct TagItem *tags) {
 // Other formats read nothing. Returns the pixels read.
 ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct RastPort *rp, UWORD srcX,
                      UWORD srcY, UWORD width, UWORD height, UBYTE format) {
+    host::library_check("ReadPixelArray", "cybergraphics.library");
     if (!dst || !rp || !rp->BitMap || !rp->BitMap->Pixels) return 0;
     int size = format == RECTFMT_RGB ? 3 : format == RECTFMT_RGBA || format == RECTFMT_ARGB ? 4 : 0;
     if (!size) return 0;

@@ -117,6 +117,7 @@ void describe(DTObject *o) {
 // with IoErr set, for a missing file (205), a directory (212), a file that
 // cannot be read (2002) or decoded (2000), or on a fault.
 Object *NewDTObjectA(APTR name, const struct TagItem *tags) {
+    host::library_check("NewDTObjectA", "datatypes.library");
     if (host::fault_hit("NewDTObject")) {
         SetIoErr(ERROR_NO_FREE_STORE);
         return nullptr;
@@ -150,6 +151,7 @@ Object *NewDTObjectA(APTR name, const struct TagItem *tags) {
 // PDTA_ColorRegisters, PDTA_NumColors, PDTA_DestBitMap (null before the
 // layout), PDTA_Screen, DTA_GroupID. Returns how many were answered.
 ULONG GetDTAttrsA(Object *obj, const struct TagItem *tags) {
+    host::library_check("GetDTAttrsA", "datatypes.library");
     DTObject *o = live(obj, "GetDTAttrs on an object that does not exist");
     if (!o) return 0;
     ULONG n = 0;
@@ -174,6 +176,7 @@ ULONG GetDTAttrsA(Object *obj, const struct TagItem *tags) {
 // PDTA_Screen, PDTA_Remap and OBP_Precision (kept; the nearest pen is always
 // taken). They count at the next layout. Returns how many were taken.
 ULONG SetDTAttrsA(Object *obj, struct Window *, struct Requester *, const struct TagItem *tags) {
+    host::library_check("SetDTAttrsA", "datatypes.library");
     DTObject *o = live(obj, "SetDTAttrs on an object that does not exist");
     if (!o) return 0;
     apply(o, tags);
@@ -191,6 +194,7 @@ ULONG SetDTAttrsA(Object *obj, struct Window *, struct Requester *, const struct
 // Without a screen the picture keeps its own form. Alpha is dropped. Returns
 // non-zero when the bitmap exists; other methods return 0.
 IPTR DoDTMethodA(Object *obj, struct Window *, struct Requester *, const IPTR *msg, int words) {
+    host::library_check("DoDTMethodA", "datatypes.library");
     DTObject *o = live(obj, "DoDTMethod on an object that does not exist");
     if (!o || !msg || words < 1 || msg[0] != DTM_PROCLAYOUT) return 0;
     host::LayoutTarget t;
@@ -208,6 +212,7 @@ IPTR DoDTMethodA(Object *obj, struct Window *, struct Requester *, const IPTR *m
 
 // Frees the object with its header, colour tables and bitmap.
 void DisposeDTObject(Object *obj) {
+    host::library_check("DisposeDTObject", "datatypes.library");
     DTObject *o = live(obj, "DisposeDTObject of an object that does not exist");
     if (!o) return;
     objects().erase(o);

@@ -30,6 +30,9 @@ HostLibrary libraries[] = {
 };
 
 bool env_read = false;
+// Calls are checked from the first OpenLibrary on: a program opens its
+// libraries before anything else, while a test of one call needs none.
+bool checking = false;
 
 // KWADRON_LIBS: "-name" withholds a library, "name=N" sets its version.
 void read_environment() {
@@ -82,6 +85,7 @@ struct Library *OpenLibrary(CONST_STRPTR name, ULONG version) {
     ++l->opens;
     l->base.lib_OpenCnt = static_cast<UWORD>(l->opens);
     host::ledger_add("library", &l->base, l->name);
+    checking = true;
     return &l->base;
 }
 
@@ -100,9 +104,12 @@ void CloseLibrary(struct Library *lib) {
 }
 
 namespace host {
-bool library_open(const char *name) {
-    HostLibrary *l = find(name);
-    return l && l->opens > 0;
+void library_check(const char *call, const char *library) {
+    if (!checking) return;
+    HostLibrary *l = find(library);
+    if (l && l->opens > 0) return;
+    const std::string what = std::string(call) + " through " + library + ", which is not open";
+    misuse(what.c_str());
 }
 
 void set_library_version(const char *name, int version) {
@@ -116,6 +123,7 @@ void exec_reset() {
         l.present_version = l.version;
     }
     env_read = false;
+    checking = false;
 }
 } // namespace host
 

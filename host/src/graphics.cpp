@@ -74,6 +74,13 @@ void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen) {
 }
 bool usable(const BitMap *bm) { return bm && bm->Pixels && bm->Width > 0 && bm->Rows > 0; }
 
+void rastport_init(RastPort *rp) {
+    if (!rp) return;
+    memset(rp, 0, sizeof *rp);
+    rp->FgPen = 1;
+    rp->DrawMode = JAM2;
+}
+
 void blit_log_enable(bool on) { log_on = on; }
 const std::vector<BlitRecord> &blit_log() { return log_store(); }
 void blit_log_clear() { log_store().clear(); }
@@ -148,6 +155,7 @@ static size_t stride_of(const BitMap *bm) { return size_t(bm->Width) * bm->Bytes
 
 BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
                        LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm) {
+    host::library_check("BltBitMapRastPort", "graphics.library");
     host::record(false, src, xSrc, ySrc, xSize, ySize, destRP, xDest, yDest, minterm);
     if (!destRP || !host::usable(src) || !host::usable(destRP->BitMap)) return FALSE;
     if (minterm != 0xC0) {
@@ -161,6 +169,7 @@ BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct Ra
     }
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return TRUE;
+    host::display_copy(destRP, c.dx, c.dy, c.w, c.h);
     const size_t bpp = src->BytesPerPixel, ss = stride_of(src), ds = stride_of(dst);
     const UBYTE *s = src->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
     UBYTE *d = dst->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
@@ -172,6 +181,7 @@ BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct Ra
 void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
                            LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm,
                            const UBYTE *bltMask) {
+    host::library_check("BltMaskBitMapRastPort", "graphics.library");
     host::record(true, src, xSrc, ySrc, xSize, ySize, destRP, xDest, yDest, minterm);
     if (!destRP || !bltMask || !host::usable(src) || !host::usable(destRP->BitMap)) return;
     if (minterm != 0xE0) {
@@ -185,6 +195,7 @@ void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struc
     }
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return;
+    host::display_copy(destRP, c.dx, c.dy, c.w, c.h);
     const size_t mstride = size_t((src->Width + 15) / 16) * 2;
     const size_t ss = stride_of(src), ds = stride_of(dst);
     for (LONG y = 0; y < c.h; ++y) {
@@ -209,15 +220,20 @@ void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struc
 
 struct BitMap *AllocBitMap(ULONG sizex, ULONG sizey, ULONG depth, ULONG,
                            const struct BitMap *friend_bitmap) {
+    host::library_check("AllocBitMap", "graphics.library");
     if (host::fault_hit("AllocBitMap")) return nullptr;
     if (sizex > 0xFFFF || sizey > 0xFFFF) return nullptr;
     bool truecolor = depth > 8 || (friend_bitmap && friend_bitmap->BytesPerPixel == 4);
     return host::bitmap_create(LONG(sizex), LONG(sizey), int(depth), truecolor, true);
 }
 
-void FreeBitMap(struct BitMap *bm) { host::bitmap_destroy(bm, true); }
+void FreeBitMap(struct BitMap *bm) {
+    host::library_check("FreeBitMap", "graphics.library");
+    host::bitmap_destroy(bm, true);
+}
 
 ULONG GetBitMapAttr(const struct BitMap *bm, ULONG attribute) {
+    host::library_check("GetBitMapAttr", "graphics.library");
     if (!bm) return 0;
     switch (attribute) {
     case BMA_WIDTH: return ULONG(bm->Width);
@@ -229,19 +245,19 @@ ULONG GetBitMapAttr(const struct BitMap *bm, ULONG attribute) {
 }
 
 void InitRastPort(struct RastPort *rp) {
-    if (!rp) return;
-    memset(rp, 0, sizeof *rp);
-    rp->FgPen = 1;
-    rp->DrawMode = JAM2;
+    host::library_check("InitRastPort", "graphics.library");
+    host::rastport_init(rp);
 }
 
 void SetRGB32(struct ViewPort *vp, ULONG n, ULONG r, ULONG g, ULONG b) {
+    host::library_check("SetRGB32", "graphics.library");
     if (!vp || !vp->ColorMap || n > 255) return;
     host::trace("SetRGB32 %u", unsigned(n));
     vp->ColorMap->Colors[n] = ((r >> 24) << 16) | ((g >> 24) << 8) | (b >> 24);
 }
 
 void SetRast(struct RastPort *rp, ULONG pen) {
+    host::library_check("SetRast", "graphics.library");
     if (!rp || !host::usable(rp->BitMap)) return;
     host::trace("SetRast %u", unsigned(pen));
     BitMap *bm = rp->BitMap;
@@ -270,6 +286,7 @@ static UBYTE pen_of_colour(const ColorMap *cm, uint32_t colour) {
 
 LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xstop, ULONG ystop,
                      UBYTE *array, struct RastPort *) {
+    host::library_check("ReadPixelArray8", "graphics.library");
     if (!rp || !array || !host::usable(rp->BitMap) || xstop < xstart || ystop < ystart) return 0;
     if (xstop > 0xFFFF || ystop > 0xFFFF) return 0;
     host::trace("ReadPixelArray8");
@@ -296,6 +313,7 @@ LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xsto
 }
 
 LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct TagItem *tags) {
+    host::library_check("ObtainBestPenA", "graphics.library");
     if (!cm) return -1;
     LONG precision = LONG(host::get_tag(tags, OBP_Precision, IPTR(PRECISION_IMAGE)));
     host::trace("ObtainBestPen");
@@ -316,4 +334,6 @@ LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct
     return best;
 }
 
-void ReleasePen(struct ColorMap *, ULONG) {}
+void ReleasePen(struct ColorMap *, ULONG) {
+    host::library_check("ReleasePen", "graphics.library");
+}

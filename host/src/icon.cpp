@@ -8,6 +8,7 @@
 
 #include "amiga/dos.h"
 #include "host/control.h"
+#include "internal.h"
 #include "amiga/icon.h"
 
 namespace {
@@ -79,6 +80,7 @@ void icon_reset() {
 // the result is a default project icon with no tool types. Of the native
 // icon only the tool types exist; no images, positions or drawer data.
 struct DiskObject *GetDiskObjectNew(CONST_STRPTR name) {
+    host::library_check("GetDiskObjectNew", "icon.library");
     if (host::fault_hit("GetDiskObjectNew")) {
         SetIoErr(ERROR_NO_FREE_STORE);
         return nullptr;
@@ -106,6 +108,7 @@ struct DiskObject *GetDiskObjectNew(CONST_STRPTR name) {
 // Frees an icon from GetDiskObjectNew; its tool type texts go with it.
 // FreeDiskObject(NULL) does nothing.
 void FreeDiskObject(struct DiskObject *diskobj) {
+    host::library_check("FreeDiskObject", "icon.library");
     if (!diskobj) return;
     auto it = icons().find(diskobj);
     if (it == icons().end()) {
@@ -122,6 +125,7 @@ void FreeDiskObject(struct DiskObject *diskobj) {
 // "(NAME=x)" does not begin with the name and is not found. NULL when no
 // entry matches or the array is NULL. Values are never taken for names.
 STRPTR FindToolType(STRPTR *toolTypeArray, CONST_STRPTR typeName) {
+    host::library_check("FindToolType", "icon.library");
     if (!toolTypeArray || !typeName || !*typeName) return nullptr;
     size_t n = strlen(typeName);
     for (STRPTR *tt = toolTypeArray; *tt; ++tt) {

@@ -18,6 +18,8 @@ void bitmap_destroy(BitMap *bm, bool tracked);
 inline ULONG pen_rgb(const ColorMap *cm, unsigned pen) {
     return cm && pen < 256 ? cm->Colors[pen] : 0;
 }
+// A drawing context with the system's defaults (InitRastPort's work).
+void rastport_init(RastPort *rp);
 // Whether a bitmap has pixels to draw into.
 bool usable(const BitMap *bm);
 // Sets one pixel of the drawing context's bitmap to a pen, clipped.
@@ -37,8 +39,9 @@ void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);
 // Queues one input message on a window's port.
 void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
 
-// Whether a library is open, for the misuse checks of its calls.
-bool library_open(const char *name);
+// Every call of a library's stand-in begins here: a call through a library
+// that is not open (never opened, or closed) is reported as a misuse.
+void library_check(const char *call, const char *library);
 
 // Reports the first frame once when KWADRON_TRACE=1 (frame_trace.cpp).
 void note_first_frame();

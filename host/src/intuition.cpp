@@ -46,7 +46,7 @@ bool screen_init(ScreenRec *s, int w, int h, int depth) {
         s->host_BitMap->Colors = &s->host_ColorMap;
     }
     s->ViewPort.ColorMap = &s->host_ColorMap;
-    InitRastPort(&s->RastPort);
+    rastport_init(&s->RastPort);
     s->RastPort.BitMap = s->host_BitMap;
     s->RastPort.host_Colors = &s->host_ColorMap;
     return true;
@@ -140,6 +140,7 @@ using host::WindowRec;
 // INVALID_ID refused), SA_Quiet (kept; there is no title bar to draw). Other
 // tags are ignored. Shown fullscreen on SDL; null without a display.
 struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem *tags) {
+    host::library_check("OpenScreenTagList", "intuition.library");
     if (host::fault_hit("OpenScreenTags")) return nullptr;
     if (!host::display().opens) return nullptr;
     LONG w = LONG(host::get_tag(tags, SA_Width, 640));
@@ -169,6 +170,7 @@ struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem 
 // Closes an own screen. Windows still open on it are a programming error:
 // reported, and the screen stays open.
 void CloseScreen(struct Screen *screen) {
+    host::library_check("CloseScreen", "intuition.library");
     if (!screen) return;
     ScreenRec *s = host::screen_rec(screen);
     if (!s || s->host_Public) {
@@ -188,6 +190,7 @@ void CloseScreen(struct Screen *screen) {
 // The default public screen (NULL or "Workbench"); other names are not
 // known: null. Each lock is recorded until UnlockPubScreen.
 struct Screen *LockPubScreen(CONST_STRPTR name) {
+    host::library_check("LockPubScreen", "intuition.library");
     if (name && strcasecmp(name, "Workbench") != 0) return nullptr;
     ScreenRec *s = host::public_screen();
     if (!s) return nullptr;
@@ -197,6 +200,7 @@ struct Screen *LockPubScreen(CONST_STRPTR name) {
 }
 
 void UnlockPubScreen(CONST_STRPTR, struct Screen *screen) {
+    host::library_check("UnlockPubScreen", "intuition.library");
     if (!screen) return;
     ScreenRec *s = host::screen_rec(screen);
     if (!s || !s->host_Public || s->locks <= 0 || !host::ledger_remove("publock", s)) {
@@ -216,6 +220,7 @@ void UnlockPubScreen(CONST_STRPTR, struct Screen *screen) {
 // draw, and the close gadget is the window manager's. Null without a
 // display, on a fault, or for a bad screen.
 struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem *tags) {
+    host::library_check("OpenWindowTagList", "intuition.library");
     using namespace host;
     if (fault_hit("OpenWindowTags")) return nullptr;
     const DisplayDriver &d = display();
@@ -260,7 +265,7 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
     w->BorderBottom = BYTE(bb);
     w->host_InnerWidth = WORD(iw);
     w->host_InnerHeight = WORD(ih);
-    InitRastPort(&w->host_RastPort);
+    rastport_init(&w->host_RastPort);
     w->host_RastPort.BitMap = fb;
     w->host_RastPort.host_Colors = &s->host_ColorMap;
     w->RPort = &w->host_RastPort;
@@ -300,6 +305,7 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
 // Closes the window, freeing its framebuffer and any messages not taken.
 // With KWADRON_SNAPSHOT set, the inner area is first written there as a PNG.
 void CloseWindow(struct Window *window) {
+    host::library_check("CloseWindow", "intuition.library");
     if (!window) return;
     WindowRec *w = host::window_rec(window);
     if (!w) {
@@ -310,6 +316,7 @@ void CloseWindow(struct Window *window) {
 }
 
 void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, LONG top) {
+    host::library_check("PrintIText", "intuition.library");
     if (!rp || !host::usable(rp->BitMap)) return;
     for (const IntuiText *t = itext; t; t = t->NextText) {
         if (!t->IText) continue;
@@ -329,6 +336,7 @@ void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, L
 }
 
 LONG IntuiTextLength(const struct IntuiText *itext) {
+    host::library_check("IntuiTextLength", "intuition.library");
     if (!itext || !itext->IText) return 0;
     return LONG(strlen(reinterpret_cast<const char *>(itext->IText))) * 8;
 }

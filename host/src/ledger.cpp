@@ -30,6 +30,15 @@ std::map<std::string, int> &calls() {
     return c;
 }
 int misuses = 0;
+// Debug builds stop at the first misuse unless told to go on.
+bool fatal_by_default() {
+#ifdef NDEBUG
+    return false;
+#else
+    return !settings().misuse_continue;
+#endif
+}
+bool misuse_fatal = fatal_by_default();
 bool tracing = !settings().call_trace.empty();
 std::vector<std::string> &trace_store() {
     static std::vector<std::string> t;
@@ -107,15 +116,16 @@ int call_count(const std::string &call) {
 void faults_reset() {
     pending_faults().clear();
     calls().clear();
+    misuse_fatal = fatal_by_default();
 }
 
 void misuse(const char *what) {
     ++misuses;
     fprintf(stderr, "host: misuse: %s\n", what);
-#ifndef NDEBUG
-    if (!settings().misuse_continue) abort();
-#endif
+    if (misuse_fatal) abort();
 }
+
+void misuse_abort(bool on) { misuse_fatal = on; }
 
 int misuse_count() { return misuses; }
 

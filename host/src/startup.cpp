@@ -4,7 +4,7 @@
 // KWADRON_WBSTART=1        start as from the desktop: main gets argc 0 and a
 //                          WBStartup; the argument words are the files passed
 // KWADRON_LEDGER_REPORT=1  after main, list every handle still open on stderr
-//                          and exit with 3 when there is any
+//                          and exit with 3 when there is any, or any misuse
 // KWADRON_CALL_TRACE=path  write the host's call trace to path at exit
 //
 // --help (-h) and --version, given alone, are answered here; every other
@@ -204,7 +204,7 @@ int main(int argc, char **argv) {
     if (env.ledger_report) {
         std::vector<std::string> open = host::ledger_open();
         for (auto &entry : open) fprintf(stderr, "still open: %s\n", entry.c_str());
-        if (!open.empty()) code = 3;
+        if (!open.empty() || host::misuse_count() > 0) code = 3;
     }
     host::display_shutdown();
     return code;

@@ -40,6 +40,8 @@ void faults_reset();
 // counted always.
 void misuse(const char *what);
 int misuse_count();
+// Whether a misuse aborts; tests that provoke one turn it off.
+void misuse_abort(bool on);
 
 // ---- Call trace -------------------------------------------------------------
 // When on, the host notes the calls a test or a whole-program run wants to
