@@ -2,7 +2,7 @@
 # Installs what building, running and testing need, when something is missing.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev libpng-dev
+packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev zlib1g-dev
           libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick netpbm clang libclang-rt-14-dev time)
 
 missing=()

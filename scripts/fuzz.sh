@@ -13,9 +13,7 @@ targets=("$@")
 
 "$root/scripts/deps.sh"
 dir="$root/build-fuzz"
-cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-  -DCMAKE_CXX_COMPILER=clang++ -DKWADRON_FUZZ=ON -DKWADRON_TESTS=OFF >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target fuzz_all
+(cd "$root" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j"$(nproc)")
 
 # Starting points: the shipped skins, a few score lines and command lines.
 seed() {

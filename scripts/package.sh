@@ -4,11 +4,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$root/build-pkg"
-cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DKWADRON_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
-  -DKWADRON_INSTALL_DIR=lib/games/kwadron -DKWADRON_INSTALL_BINDIR=games >/dev/null
-cmake --build "$dir" -j"$(nproc)" >/dev/null
 rm -f "$dir"/kwadron_*.deb
-(cd "$dir" && cpack -G DEB >/dev/null)
+(cd "$root" && CMAKE_BUILD_PARALLEL_LEVEL="$(nproc)" cmake --workflow --preset package >/dev/null)
 debs=("$dir"/kwadron_*.deb)
 [ -f "${debs[0]}" ] || { echo "package.sh: cpack made no package" >&2; exit 1; }
 echo "${debs[0]}"

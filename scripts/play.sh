@@ -4,6 +4,5 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DKWADRON_TESTS=OFF >/dev/null
-cmake --build "$root/build" -j"$(nproc)" --target kwadron
+(cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release -j"$(nproc)")
 exec "$root/build/kwadron" "$@"

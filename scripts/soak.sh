@@ -11,8 +11,7 @@ kills="${2:-10000}"
 
 "$root/scripts/deps.sh"
 dir="$root/build-asan"
-cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DKWADRON_SANITIZE=ON >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target kwadron_tests
+(cd "$root" && cmake --preset asan >/dev/null && cmake --build --preset asan -j"$(nproc)" --target kwadron_tests)
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 

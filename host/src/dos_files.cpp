@@ -248,8 +248,7 @@ void dos_reset() {
 // whole until then; a target that is not a regular file (a device, a pipe),
 // or a writable file in a folder where nothing can be made, is written in
 // place. A read-only target gives 223. Reading a MODE_NEWFILE
-// handle is left out. MODE_READWRITE: opens or creates the file, reads and
-// writes in place. No record locking between handles.
+// handle is left out, as are MODE_READWRITE and record locking.
 BPTR Open(CONST_STRPTR name, LONG accessMode) {
     if (host::fault_hit("Open")) {
         io_err = ERROR_OBJECT_NOT_FOUND;
@@ -326,16 +325,6 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
             return 0;
         }
         if (exists) fchmod(f->fd, st.st_mode & 07777);
-        break;
-    }
-    case MODE_READWRITE: {
-        f->kind = Kind::InPlace;
-        f->fd = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-        if (f->fd < 0) {
-            io_err = code_of(errno, true, ERROR_OBJECT_NOT_FOUND);
-            return 0;
-        }
-        fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
         break;
     }
     default:

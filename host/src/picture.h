@@ -40,6 +40,16 @@ struct Picture {
     bool has_palette() const { return depth <= 8; }
 };
 
+// What a file's first bytes say it is.
+struct PictureKind {
+    const char *type = nullptr; // SDL2_image's name for the loader
+    long width = -1, height = -1; // -1: not known from the header
+    int depth = 0;                // bit planes the header declares (palette), 0 unknown
+    int colours = 0;              // palette entries the header declares, 0 unknown
+    const char *damage = nullptr; // why the file is refused although its kind is known
+};
+PictureKind picture_sniff(const uint8_t *data, size_t size);
+
 // Decodes a picture held in memory, recognising its format by content.
 // False, with the reason in *why, for anything it cannot or will not take.
 bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
@@ -60,7 +70,5 @@ struct LayoutTarget {
 };
 // A new untracked bitmap of the picture in the target's form, or null.
 BitMap *picture_layout(const Picture &p, const LayoutTarget &t);
-
-bool picture_fuzz_one(const uint8_t *data, size_t size);
 
 } // namespace host

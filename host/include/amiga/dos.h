@@ -34,7 +34,6 @@ constexpr LONG ERROR_READ_PROTECTED = 224;
 constexpr LONG ERROR_BREAK = 304;
 
 // ---- Files -----------------------------------------------------------------
-constexpr LONG MODE_READWRITE = 1004;
 constexpr LONG MODE_OLDFILE = 1005;
 constexpr LONG MODE_NEWFILE = 1006;
 
@@ -42,7 +41,7 @@ constexpr LONG MODE_NEWFILE = 1006;
 // other name is a host path, a relative one taken from the current directory.
 // MODE_OLDFILE opens an existing file for reading (205 when missing, 212 for
 // a directory). MODE_NEWFILE writes to a new file that replaces the old one
-// only when Close succeeds. MODE_READWRITE opens or creates a file in place.
+// only when Close succeeds.
 // Returns a handle or 0 with the reason in IoErr().
 BPTR Open(CONST_STRPTR name, LONG accessMode);
 // DOSTRUE when everything written reached the file; DOSFALSE otherwise (the
