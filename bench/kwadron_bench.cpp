@@ -11,6 +11,8 @@
 //   *_memcpy/S     the same copies as plain memcpy per row
 //   load/S         NewDTObject, the layout for the screen and the mask
 //   mask/S         Generuj_Maske alone
+//   scale/P        a 320 × 240 frame scaled 9× into a 3840 × 2160 screen
+//                  (P 0: true colour, 1: pens through their colour table)
 //
 // After Google Benchmark's own report a summary prints the ratios and the
 // cost per pixel (real time; with --benchmark_repetitions the fastest run).
@@ -32,6 +34,7 @@
 #include "host/control.h"
 #include "host/headless.h"
 #include "amiga/intuition.h"
+#include "host/src/scale.h"
 #include "app/app.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"
@@ -298,6 +301,25 @@ void mask(benchmark::State &st) {
     st.counters["px"] = double(px);
 }
 
+// The presenting scaler at a 3840 × 2160 fullscreen: 320 × 240 at 9×,
+// centred. The frame is the one a game shows, not a flat colour.
+void scale(benchmark::State &st) {
+    const int w = 320, h = 240, dw = 3840, dh = 2160, z = 9;
+    std::vector<uint32_t> rgb(size_t(w) * h), lut(256), out(size_t(dw) * dh);
+    std::vector<uint8_t> pens(size_t(w) * h);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint32_t(i * 2654435761u) >> 8, pens[i] = uint8_t(i / 7);
+    for (int i = 0; i < 256; ++i) lut[i] = 0xFF000000u | uint32_t(i * 0x010101);
+    const host::ScaleTarget t{out.data(), size_t(dw) * 4, dw, dh};
+    for (auto _ : st) {
+        if (st.range(0))
+            host::scale_pens(pens.data(), w, w, h, lut.data(), t, z, (dw - w * z) / 2, (dh - h * z) / 2);
+        else
+            host::scale_rgb(rgb.data(), w * 4, w, h, t, z, (dw - w * z) / 2, (dh - h * z) / 2);
+        benchmark::ClobberMemory();
+    }
+    st.counters["px"] = double(w) * z * h * z;
+}
+
 BENCHMARK(turn)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(turn_copies<true>)->Name("turn_sdl")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(turn_copies<false>)->Name("turn_memcpy")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
@@ -306,6 +328,7 @@ BENCHMARK(cells_copies<true>)->Name("cells_sdl")->Arg(0)->Arg(1)->Unit(benchmark
 BENCHMARK(cells_copies<false>)->Name("cells_memcpy")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(load)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(mask)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(scale)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // ---- Summary ------------------------------------------------------------------
 
@@ -374,6 +397,13 @@ void Podsumuj(const Zbieracz &z, const char *plik) {
             liczby.push_back({n + "_ms", t / 1e6});
             liczby.push_back({n + "_ns_per_px", ratio(t, p)});
         }
+    }
+    printf("\n%-34s %5s %11s %11s\n", "what", "pens", "ms", "ns/pixel");
+    for (int p = 0; p < 2; ++p) {
+        const std::string n = "scale/" + std::to_string(p);
+        const double t = ns(n);
+        printf("%-34s %5d %11.3f %11.3f\n", "scale 320x240 x9 into 3840x2160", p, t / 1e6, ratio(t, px(n)));
+        liczby.push_back({n + "_ms", t / 1e6});
     }
     if (plik) {
         std::ofstream f(plik);

@@ -2,25 +2,35 @@
 # Builds the program and the benchmarks (Release) and prints every
 # performance figure in one table, with the machine it ran on:
 #   - the benchmarks (a turn, the board redraw, skin loading and the mask,
-#     and the same copies done by SDL_BlitSurface and memcpy)
-#   - start to the first frame, headless and in a real window under Xvfb
-#   - peak resident memory, and CPU used by a window that sits idle
-# Usage: scripts/perf.sh [--quick]   (--quick: shorter benchmark runs)
+#     the same copies done by SDL_BlitSurface and memcpy, and the scaler
+#     that fills a 3840 x 2160 screen)
+#   - start to the first frame, headless and in a real window under Xvfb,
+#     the window's against bench/sdl_baseline's (the least an SDL2 program
+#     does to show a picture of that size in a window of that size), run
+#     turn about
+#   - peak resident memory, CPU used by a window that sits idle, the time
+#     from a cursor key to the last picture of its move, and the CPU of one
+#     present on a 3840 x 2160 screen of the program's own
+# The program runs as a player starts it: no variables that choose its
+# display or renderer.
+# Usage: scripts/perf.sh [--quick]   (--quick: shorter runs)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 
 build="$root/build-perf"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKWADRON_BENCH=ON -DKWADRON_TESTS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target kwadron kwadron_bench >/dev/null
+(cd "$root" && cmake --preset perf >/dev/null && cmake --build --preset perf -j"$(nproc)" >/dev/null)
 bin="$build/kwadron"
+baseline="$build/bench/sdl_baseline"
 
-reps=3 min_time=0.3 runs=7 idle=10
-if [ "${1:-}" = "--quick" ]; then reps=1 min_time=0.05 runs=3 idle=3; fi
+reps=3 min_time=0.3 runs=7 idle=10 keys=12
+if [ "${1:-}" = "--quick" ]; then reps=1 min_time=0.05 runs=3 idle=3 keys=6; fi
 
 tmp="$(mktemp -d)"
 xvfb_pid=""
+pid=""
 cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$tmp"
 }
@@ -64,49 +74,115 @@ for s in 0 1; do
   rss_hl[$s]=$(median <"$tmp/rss")
 done
 
-# ---- A real window under Xvfb ---------------------------------------------------
-declare -A first_x rss_x idle_x
-n=90
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-export DISPLAY=":$n" SDL_RENDER_DRIVER=software
-unset KWADRON_DISPLAY WAYLAND_DISPLAY
+# ---- Real windows under Xvfb ------------------------------------------------------
+unset KWADRON_DISPLAY WAYLAND_DISPLAY SDL_RENDER_DRIVER SDL_VIDEODRIVER SDL_FRAMEBUFFER_ACCELERATION
+
+# Starts an X server with one screen of the given size; sets DISPLAY.
+start_x() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  export DISPLAY=":$n"
+  [ -e "/tmp/.X11-unix/X$n" ]
+}
+stop_x() {
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=""
+}
 
 # User and system time of a process (all its threads) so far, in seconds.
 cpu_s() {
   awk -v hz="$(getconf CLK_TCK)" '{sub(/^.*\) /, ""); print ($12 + $13) / hz}' "/proc/$1/stat"
 }
 
-# Starts the program in a window; waits for its first frame (up to 10 s).
+# Starts the program (skin $1, more arguments after it) and waits for its
+# first picture on the screen (up to 20 s). Its trace goes to $tmp/xerr.
 start_window() {
-  KWADRON_TRACE_T0=$EPOCHREALTIME KWADRON_TRACE=1 "$bin" SKIN="$(skin "$1")" >/dev/null 2>"$tmp/xerr" &
+  local s=$1
+  shift
+  KWADRON_TRACE_T0=$EPOCHREALTIME KWADRON_TRACE=1 "$bin" SKIN="$(skin "$s")" "$@" >/dev/null 2>"$tmp/xerr" &
   pid=$!
-  for _ in $(seq 200); do
-    grep -q '^first-frame-us' "$tmp/xerr" && return 0
+  for _ in $(seq 400); do
+    grep -q '^present-us' "$tmp/xerr" && return 0
     kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.05
   done
   return 1
 }
 stop_window() {
-  kill -TERM "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  if [ -n "$pid" ]; then
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  pid=""
+}
+# The first picture shown, in ms from the command's start.
+first_picture() { awk '$1 == "present-us" {print $2 / 1000; exit}' "$tmp/xerr"; }
+
+# Cursor keys to the program's window, half a second apart so that each
+# move has ended before the next key.
+send_keys() {
+  local wid
+  wid=$(xdotool search --pid "$pid" 2>/dev/null | tail -1)
+  [ -n "$wid" ] || return 1
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  local k=(Left Up Right Down)
+  for i in $(seq 0 $(($1 - 1))); do
+    xdotool key "${k[$((i % 4))]}"
+    sleep 0.5
+  done
 }
 
-if [ -e "/tmp/.X11-unix/X$n" ]; then
+# From a trace: for each key that was followed by pictures, the time from
+# the key to the last of them before the next key, in ms.
+key_to_last_picture() {
+  awk '$1 == "key-us" {if (k && last) print (last - k) / 1000; k = $2; last = 0}
+       $1 == "present-us" && k {last = $2}
+       END {if (k && last) print (last - k) / 1000}' "$tmp/xerr"
+}
+# The pictures after each key, one count a line.
+pictures_per_key() {
+  awk '$1 == "key-us" {if (k) print n; k = 1; n = 0} $1 == "present-us" && k {n++} END {if (k) print n}' "$tmp/xerr"
+}
+# CPU of each present after the first key, in ms.
+present_cpu() {
+  awk '$1 == "key-us" {k = 1} $1 == "present-us" && k {print $4 / 1000}' "$tmp/xerr"
+}
+
+declare -A first_x base_x ratio_x size_x rss_x idle_x key_x per_key_x cpu_w cpu_fs rss_fs
+for s in 0 1; do
+  first_x[$s]=n/a base_x[$s]=n/a ratio_x[$s]=n/a size_x[$s]=n/a rss_x[$s]=n/a idle_x[$s]=n/a
+  key_x[$s]=n/a per_key_x[$s]=n/a cpu_w[$s]=n/a cpu_fs[$s]=n/a rss_fs[$s]=n/a
+done
+
+if start_x 1920x1080; then
   for s in 0 1; do
-    : >"$tmp/ff"
+    # The window's size, for a baseline of the same size and picture.
+    picture=$([ "$s" = 1 ] && echo 640x480 || echo 320x240)
+    size=1280x960
+    if start_window "$s"; then
+      wid=$(xdotool search --pid "$pid" 2>/dev/null | tail -1)
+      g=$(xdotool getwindowgeometry "$wid" 2>/dev/null | awk '$1 == "Geometry:" {print $2}')
+      [ -n "$g" ] && size=$g
+    fi
+    stop_window
+    size_x[$s]=$size
+    : >"$tmp/ff" && : >"$tmp/base"
     for _ in $(seq "$runs"); do
-      if start_window "$s"; then
-        awk '$1 == "first-frame-us" {print $2 / 1000}' "$tmp/xerr" >>"$tmp/ff"
-      fi
+      if start_window "$s"; then first_picture >>"$tmp/ff"; fi
       stop_window
+      KWADRON_TRACE_T0=$EPOCHREALTIME KWADRON_TRACE=1 "$baseline" --surface --window "$size" \
+        --picture "$picture" >/dev/null 2>"$tmp/berr" || true
+      awk '$1 == "first-frame-us" {print $2 / 1000}' "$tmp/berr" >>"$tmp/base"
     done
     first_x[$s]=$(median <"$tmp/ff")
-    # Idle: settle for a second after the first frame, then measure.
-    rss_x[$s]=n/a idle_x[$s]=n/a
+    base_x[$s]=$(median <"$tmp/base")
+    ratio_x[$s]=$(awk -v a="${first_x[$s]}" -v b="${base_x[$s]}" 'BEGIN {if (b + 0 > 0 && a + 0 > 0) printf "%.2f", a / b; else print "n/a"}')
+    # Idle: settle for a second after the first picture, then measure; then
+    # play a few moves. Peak memory at the end, all of it counted.
     if start_window "$s"; then
       sleep 1
       c0=$(cpu_s "$pid") t0=$EPOCHREALTIME
@@ -114,13 +190,33 @@ if [ -e "/tmp/.X11-unix/X$n" ]; then
       c1=$(cpu_s "$pid") t1=$EPOCHREALTIME
       idle_x[$s]=$(awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" \
         'BEGIN {printf "%.2f", (c1 - c0) / (t1 - t0) * 100}')
+      send_keys "$keys" || true
       rss_x[$s]=$(awk '$1 == "VmHWM:" {printf "%.1f", $2 / 1024}' "/proc/$pid/status")
+      key_x[$s]=$(key_to_last_picture | median)
+      per_key_x[$s]=$(pictures_per_key | sort -n | tail -1)
+      cpu_w[$s]=$(present_cpu | median)
     fi
     stop_window
   done
+  stop_x
 else
-  echo "Xvfb did not start: no figures in a real window" >&2
-  first_x=([0]=n/a [1]=n/a) rss_x=([0]=n/a [1]=n/a) idle_x=([0]=n/a [1]=n/a)
+  echo "Xvfb did not start: no figures in a window" >&2
+fi
+
+# The program's own screen, fullscreen on a 3840 x 2160 display.
+if start_x 3840x2160; then
+  for s in 0 1; do
+    if start_window "$s" SCREEN; then
+      sleep 1
+      send_keys "$keys" || true
+      cpu_fs[$s]=$(present_cpu | median)
+      rss_fs[$s]=$(awk '$1 == "VmHWM:" {printf "%.1f", $2 / 1024}' "/proc/$pid/status")
+    fi
+    stop_window
+  done
+  stop_x
+else
+  echo "Xvfb did not start at 3840x2160: no fullscreen figures" >&2
 fi
 
 # ---- The table --------------------------------------------------------------------
@@ -150,18 +246,37 @@ for s in 0 1; do
   row "  per pixel, ns" "$s" "$(fig load/${s}_ns_per_px)" ""
   row "mask alone, ns per pixel" "$s" "$(fig mask/${s}_ns_per_px)" "<= 2"
 done
+row "scaler: 320x240 at 9x into 3840x2160, ms" "0" "$(fig scale/0_ms)" ""
+row "  the same from pens" "0" "$(fig scale/1_ms)" ""
 for s in 0 1; do
   row "start to first frame, headless, ms" "$s" "${first_hl[$s]}" "$([ $s = 1 ] && echo '< 50')"
   row "whole headless run (start to exit), ms" "$s" "${wall_hl[$s]}" ""
   row "peak resident memory, headless, MB" "$s" "${rss_hl[$s]}" ""
 done
 for s in 0 1; do
-  row "start to first frame, Xvfb window, ms" "$s" "${first_x[$s]}" ""
-  row "peak resident memory, Xvfb window, MB" "$s" "${rss_x[$s]}" "< 40"
-  row "CPU while idle for ${idle} s, Xvfb window, % of a core" "$s" "${idle_x[$s]}" "< 0.5"
+  row "Xvfb window (${size_x[$s]} on 1920x1080):" "$s" "" ""
+  row "  start to first picture, ms" "$s" "${first_x[$s]}" ""
+  row "  sdl_baseline, same window and picture, ms" "$s" "${base_x[$s]}" ""
+  row "  start to first picture / sdl_baseline" "$s" "${ratio_x[$s]}" "<= 1.3"
+  row "  peak resident memory, MB" "$s" "${rss_x[$s]}" "< 40"
+  row "  CPU while idle for ${idle} s, % of a core" "$s" "${idle_x[$s]}" "< 0.5"
+  row "  key to the last picture of its move, ms" "$s" "${key_x[$s]}" ""
+  row "  pictures after one key, at most" "$s" "${per_key_x[$s]}" ""
+  row "  CPU of one present, ms" "$s" "${cpu_w[$s]}" ""
+done
+for s in 0 1; do
+  row "own screen, fullscreen 3840x2160:" "$s" "" ""
+  row "  CPU of one present, ms" "$s" "${cpu_fs[$s]}" "< 8"
+  row "  peak resident memory, MB" "$s" "${rss_fs[$s]}" ""
 done
 echo
-echo "Start to first frame: from the moment the shell starts the command (the"
-echo "process's loading included) to the program's first wait for input, when the"
-echo "display shows the frame (median of $runs runs); the whole headless run adds"
-echo "the program's exit. Benchmarks: real time, the fastest of $reps runs."
+echo "Start to first frame, headless: from the moment the shell starts the command"
+echo "(the process's loading included) to the program's first wait for input (median"
+echo "of $runs runs); the whole headless run adds the program's exit. In a window: to"
+echo "just after the first present, and the same for sdl_baseline (a window of the"
+echo "same size, the picture scaled into its surface, one update), the two started"
+echo "turn about, median of $runs each. Key to the last picture: from a cursor key"
+echo "going down to the last present before the next key (median of $keys keys, half a"
+echo "second apart). CPU of one present: the process's CPU time, all threads, over"
+echo "the present (median of those after the first key). Benchmarks: real time, the"
+echo "fastest of $reps runs."

@@ -154,6 +154,7 @@ void draw(uint8_t *pixels, int pitch, int tw, int th, const BitMap *bm, const Co
 // The whole frame, composed afresh: a window's framebuffer, or a screen's
 // picture with each of its windows over it at its place.
 void present(View *v) {
+    const long long cpu0 = cpu_now_us();
     v->stale = false;
     void *px;
     int pitch;
@@ -175,6 +176,7 @@ void present(View *v) {
     SDL_RenderClear(v->ren);
     if (v->tex) SDL_RenderCopy(v->ren, v->tex, nullptr, nullptr);
     SDL_RenderPresent(v->ren);
+    trace_present(cpu_now_us() - cpu0);
 }
 
 bool make_texture(View *v) {
@@ -296,6 +298,7 @@ void on_key(const SDL_KeyboardEvent &k) {
     SDL_Scancode sc = k.keysym.scancode;
     if (sc < 0 || sc >= SDL_NUM_SCANCODES) return;
     bool down = k.type == SDL_KEYDOWN;
+    if (down && !k.repeat) trace_key();
     // F11 and Alt+Enter switch the view between window and fullscreen.
     if (down && (sc == SDL_SCANCODE_F11 ||
                  (sc == SDL_SCANCODE_RETURN && (k.keysym.mod & KMOD_ALT)))) {

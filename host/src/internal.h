@@ -45,4 +45,9 @@ void library_check(const char *call, const char *library);
 
 // Reports the first frame once when KWADRON_TRACE=1 (frame_trace.cpp).
 void note_first_frame();
+// With KWADRON_TRACE=1, reports a key going down, and a present with the
+// CPU time it took (the difference of two cpu_now_us readings).
+void trace_key();
+void trace_present(long long cpu_us);
+long long cpu_now_us();
 } // namespace host
