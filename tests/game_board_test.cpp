@@ -324,16 +324,18 @@ TEST_F(BoardTest, SpawnsLandOnEmptyCellsOnly) {
     EXPECT_TRUE(host::blit_log().empty());
 }
 
-TEST_F(BoardTest, MoveCheck) {
+TEST_F(BoardTest, MoveCheckScansRowsAndColumnsEachAlone) {
     open(0);
-    const LONG no_pair[16] = {1, 2, 1, 2, 2, 1, 2, 1, 1, 2, 1, 2, 2, 1, 2, 1};
+    // All cells different: no move. One equal pair in a row only, or in a
+    // column only, or one empty cell, and there is one.
+    LONG no_pair[16];
+    for (int i = 0; i < 16; ++i) no_pair[i] = i + 1;
     memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
     EXPECT_EQ(Sprawdz_Ruch(), 0);
     for (int i = 0; i < 16; ++i) {
         memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
         Tab_PoleGry[i] = 0;
-        EXPECT_EQ(Sprawdz_Ruch(), 1);
-        // An equal pair with the right-hand or the lower neighbour.
+        EXPECT_EQ(Sprawdz_Ruch(), 1) << "empty " << i;
         memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
         if (i % 4 < 3) {
             Tab_PoleGry[i + 1] = Tab_PoleGry[i];
@@ -345,4 +347,9 @@ TEST_F(BoardTest, MoveCheck) {
             EXPECT_EQ(Sprawdz_Ruch(), 1) << "column pair at " << i;
         }
     }
+    // Equal cells that are not neighbours make no move.
+    memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
+    Tab_PoleGry[3] = Tab_PoleGry[4];
+    Tab_PoleGry[0] = Tab_PoleGry[5];
+    EXPECT_EQ(Sprawdz_Ruch(), 0);
 }

@@ -1,5 +1,6 @@
 // dos.library stand-in: the argument parser, fault texts, files and locks.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,7 +17,7 @@
 
 #include "amiga/dos.h"
 #include "amiga/host.h"
-#include "test_files.h"
+#include "support.h"
 #include "amiga/startup.h"
 
 namespace fs = std::filesystem;
@@ -102,6 +103,8 @@ TEST_F(DosTest, GameTemplateAcceptsKeywordsInAnyForm) {
         {"SKIN= foo\n", "foo", 0},
         {"SKIN \"my skins/x\" ScReEn\n", "my skins/x", kTrue},
         {"SKIN=\"a=b c\"\n", "a=b c", 0},
+        {"SKIN \"a**b*\"c*Nd*ee*x\"\n", "a*b\"c\nd\x1B" "ex", 0},
+        {"SKIN \"\"\n", "", 0},
         {"SKIN SCREEN\n", "SCREEN", 0}, // a keyword's value is never a keyword
         {"SKIN=x ; SCREEN\n", "x", 0},
         {"  \t SKIN=x\t\n", "x", 0},
@@ -141,67 +144,6 @@ TEST_F(DosTest, GameTemplateRejectsBadLinesWithTheirCodes) {
         Parsed p = parse_line("SKIN/K,SCREEN/S", c.line, {kDefault, 0});
         EXPECT_EQ(p.err, c.code) << c.line;
     }
-}
-
-TEST_F(DosTest, TokenisingFollowsTheQuoteAndCommentRules) {
-    const char *t = "AKEY/K,WORD,MORE";
-    Parsed p = parse_line(t, "\"akey\" AKEY=v\n", {0, 0, 0});
-    EXPECT_EQ(p.str(0), "v");
-    EXPECT_EQ(p.str(1), "akey");
-    p = parse_line(t, "\"a**b*\"c*Nd*ee*x\" word\"hello\n", {0, 0, 0});
-    EXPECT_EQ(p.str(1), "a*b\"c\nd\x1B" "ex");
-    EXPECT_EQ(p.str(2), "word\"hello");
-    p = parse_line(t, "x ;y z\n", {0, 0, 0});
-    EXPECT_EQ(p.str(1), "x");
-    EXPECT_EQ(p.slots[2], 0u);
-    p = parse_line(t, "\"\" \"a b\"\n", {0, 0, 0});
-    EXPECT_EQ(p.str(1), "");
-    EXPECT_EQ(p.str(2), "a b");
-    p = parse_line(t, "x\ny\n", {0, 0, 0}); // the line ends at the newline
-    EXPECT_EQ(p.str(1), "x");
-    EXPECT_EQ(p.slots[2], 0u);
-}
-
-TEST_F(DosTest, RicherTemplates) {
-    // Aliases, switches and toggles.
-    Parsed p = parse_line("Q=QUICK/S,T/T", "quick t\n", {0, kTrue});
-    EXPECT_EQ(p.slots, (std::vector<IPTR>{kTrue, 0}));
-    p = parse_line("Q=QUICK/S,T/T", "Q=x\n", {0, 0}); // a switch takes no value
-    EXPECT_EQ(p.err, ERROR_BAD_TEMPLATE);
-
-    // Numbers.
-    for (auto [line, value] : {std::pair{"42\n", 42}, {"-7\n", -7}, {"N=+2147483647\n", INT32_MAX}}) {
-        p = parse_line("N/N", line, {0});
-        ASSERT_EQ(p.err, 0) << line;
-        EXPECT_EQ(p.num(0), value) << line;
-    }
-    for (const char *bad : {"4x\n", "\"\"\n", "-\n", "99999999999\n", "2147483648\n"})
-        EXPECT_EQ(parse_line("N/N", bad, {0}).err, ERROR_BAD_NUMBER) << bad;
-
-    // Multiple words, with required items taking words from the list's end.
-    RDArgs rda{};
-    std::string line = "a b c\n";
-    rda.RDA_Source = {line.data(), static_cast<LONG>(line.size()), 0};
-    IPTR s[2] = {0, 0};
-    ASSERT_NE(ReadArgs("FROM/A/M,TO/A", s, &rda), nullptr);
-    auto from = reinterpret_cast<STRPTR *>(s[0]);
-    EXPECT_STREQ(from[0], "a");
-    EXPECT_STREQ(from[1], "b");
-    EXPECT_EQ(from[2], nullptr);
-    EXPECT_STREQ(reinterpret_cast<char *>(s[1]), "c");
-    FreeArgs(&rda);
-    EXPECT_EQ(parse_line("FROM/A/M,TO/A", "a\n", {0, 0}).err, ERROR_REQUIRED_ARG_MISSING);
-    EXPECT_EQ(parse_line("FILE/A", "\n", {0}).err, ERROR_REQUIRED_ARG_MISSING);
-    EXPECT_EQ(parse_line("FILE/K/A", "x\n", {0}).err, ERROR_TOO_MANY_ARGS);
-    EXPECT_EQ(parse_line("FILES/M", "\n", {kTrue}).slots[0], 0u); // no words: NULL
-
-    // The rest of the line, literally.
-    p = parse_line("CMD,ARGS/F", "run echo \"a b\" x=y SCREEN  \n", {0, 0});
-    EXPECT_EQ(p.str(1), "echo \"a b\" x=y SCREEN");
-
-    // Malformed templates.
-    for (const char *bad : {"A,,B", "A/Q", "A/M,B/M", "/K", "A=/S", "A/", "A/KS"})
-        EXPECT_EQ(parse_line(bad, "\n", {0, 0, 0}).err, ERROR_BAD_TEMPLATE) << bad;
 }
 
 TEST_F(DosTest, ArgvWordsStayWholeValues) {
@@ -307,15 +249,6 @@ TEST_F(DosTest, FaultTexts) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "kwadron: wrong number of arguments\nvalue after keyword missing\nx: Error code 999\n"
               ": not enough memory available\n");
-
-    char buf[64];
-    EXPECT_EQ(Fault(ERROR_OBJECT_NOT_FOUND, "f", buf, sizeof buf), 19);
-    EXPECT_STREQ(buf, "f: object not found");
-    EXPECT_EQ(Fault(ERROR_UNMATCHED_QUOTES, nullptr, buf, 8), 7);
-    EXPECT_STREQ(buf, "unmatch");
-    EXPECT_EQ(Fault(0, "h", buf, sizeof buf), 0);
-    EXPECT_STREQ(buf, "");
-    EXPECT_EQ(Fault(ERROR_BAD_TEMPLATE, "h", buf, 0), 0);
 }
 
 TEST_F(DosTest, FGetsKeepsToTheBufferAndTheLine) {
@@ -336,15 +269,6 @@ TEST_F(DosTest, FGetsKeepsToTheBufferAndTheLine) {
     fh = Open((dir + "/empty").c_str(), MODE_OLDFILE);
     ASSERT_NE(fh, 0);
     EXPECT_EQ(FGets(fh, buf, 10), nullptr);
-    EXPECT_EQ(Read(fh, buf, 10), 0);
-    Close(fh);
-
-    // FGets and Read share the read-ahead.
-    fh = Open((dir + "/f").c_str(), MODE_OLDFILE);
-    FGets(fh, buf, 4);
-    EXPECT_STREQ(buf, "123");
-    EXPECT_EQ(Read(fh, buf, 3), 3);
-    EXPECT_EQ(std::string(buf, 3), "456");
     Close(fh);
 }
 
@@ -355,6 +279,14 @@ TEST_F(DosTest, OpenRefusesWhatIsNotAFile) {
     EXPECT_EQ(IoErr(), ERROR_OBJECT_WRONG_TYPE);
     EXPECT_EQ(Open(nullptr, MODE_OLDFILE), 0);
     EXPECT_EQ(IoErr(), ERROR_OBJECT_NOT_FOUND);
+    // A device or a pipe with a silent writer would hold the start up.
+    EXPECT_EQ(Open("/dev/zero", MODE_OLDFILE), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_WRONG_TYPE);
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    const int writer = open((dir + "/fifo").c_str(), O_RDWR);
+    EXPECT_EQ(Open((dir + "/fifo").c_str(), MODE_OLDFILE), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_WRONG_TYPE);
+    close(writer);
     host::fault_inject("Open");
     spit(dir + "/f", "x");
     EXPECT_EQ(Open((dir + "/f").c_str(), MODE_OLDFILE), 0);
@@ -452,29 +384,6 @@ TEST_F(DosTest, NewFileThroughLinksAndDevices) {
     EXPECT_EQ(Write(fh, "x", 1), 1);
     EXPECT_EQ(Close(fh), DOSTRUE);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-}
-
-TEST_F(DosTest, ReadWriteWorksInPlace) {
-    std::string f = dir + "/rw";
-    BPTR fh = Open(f.c_str(), MODE_READWRITE);
-    ASSERT_NE(fh, 0);
-    Write(fh, "hello\nworld\n", 12);
-    Close(fh);
-    fh = Open(f.c_str(), MODE_READWRITE);
-    char buf[16];
-    FGets(fh, buf, sizeof buf);
-    EXPECT_STREQ(buf, "hello\n");
-    Write(fh, "W", 1); // right after the line read, not after the read-ahead
-    Close(fh);
-    EXPECT_EQ(slurp(f), "hello\nWorld\n");
-    // A read-only handle refuses writes and a write-only one reads.
-    fh = Open(f.c_str(), MODE_OLDFILE);
-    EXPECT_EQ(Write(fh, "x", 1), -1);
-    Close(fh);
-    fh = Open(f.c_str(), MODE_NEWFILE);
-    EXPECT_EQ(FGets(fh, buf, sizeof buf), nullptr);
-    EXPECT_EQ(Read(fh, buf, 1), -1);
-    Close(fh);
 }
 
 TEST_F(DosTest, ProgdirIsTheProgramsDirectoryInAnyCase) {
