@@ -1,6 +1,6 @@
-// Skin pictures: the host's decoder and layouts, then the game's own path
-// with arbitrary files: loading with the size check, a screen of the
-// picture's kind, the layout for it and the mask.
+// Skin pictures through the game's own path with arbitrary files: loading
+// with the size check, a screen of the picture's kind, the layout for it and
+// the mask.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,10 +11,6 @@
 #include "fuzz_common.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"
-
-namespace host {
-bool picture_fuzz_one(const uint8_t *data, size_t size);
-}
 
 namespace {
 std::string dir;
@@ -32,8 +28,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    host::picture_fuzz_one(data, size);
-
     const std::string path = dir + "/skin";
     fuzzing::write_file(path, data, size);
     snprintf(nazwa_skina, sizeof nazwa_skina, "%s", path.c_str());

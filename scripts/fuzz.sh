@@ -17,10 +17,12 @@ cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=
   -DCMAKE_CXX_COMPILER=clang++ -DKWADRON_FUZZ=ON -DKWADRON_TESTS=OFF >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target fuzz_all
 
-# Starting points: the shipped skins, a few score lines and command lines.
+# Starting points: the odd inputs kept in fuzz/corpus/<target>, the shipped
+# skins, a few score lines and command lines.
 seed() {
   local c="$dir/corpus/$1"
   mkdir -p "$c"
+  [ -d "$root/fuzz/corpus/$1" ] && cp "$root/fuzz/corpus/$1"/* "$c/"
   case "$1" in
     picture) cp "$root/skins/grafika_aga" "$c/skin_normal"
              cp "$root/skins/grafika_aga2x" "$c/skin_double" ;;

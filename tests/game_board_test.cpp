@@ -237,16 +237,6 @@ TEST_F(BoardTest, LayoutAtDoubleScaleWithBorders) {
     EXPECT_EQ(pixel(bl + 640, bt + 480), testgame::UNTOUCHED);
 }
 
-TEST_F(BoardTest, LayoutAtNormalScaleKeepsTablesAndMovesButtons) {
-    open(0);
-    EXPECT_EQ(Funk[0].x, bl + 23);
-    EXPECT_EQ(Funk[0].y, bt + 169);
-    EXPECT_EQ(Funk[0].szer, 71);
-    EXPECT_EQ(Funk[2].aktywny, 0);
-    EXPECT_EQ(Kafle[15].x, 120);
-    EXPECT_EQ(Kafle[15].y, 361);
-}
-
 TEST_F(BoardTest, EmptyCellShowsTheBackgroundAfterATile) {
     for (LONG scale = 0; scale <= 1; ++scale) {
         open(scale);

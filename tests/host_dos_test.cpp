@@ -175,21 +175,6 @@ TEST_F(DosTest, ArgvWordsStayWholeValues) {
         EXPECT_EQ(ReadArgs("SKIN/K,SCREEN/S", slots, nullptr), nullptr) << w;
         EXPECT_EQ(IoErr(), ERROR_TOO_MANY_ARGS) << w;
     }
-    // Long words: a big one is fine, one past the limit is refused cleanly.
-    for (auto [size, ok] : {std::pair{size_t(100000), true}, {size_t(3) << 20, false}}) {
-        host::set_command_line({"SKIN", std::string(size, 'x')});
-        IPTR slots[2] = {0, 0};
-        RDArgs *r = ReadArgs("SKIN/K,SCREEN/S", slots, nullptr);
-        EXPECT_EQ(r != nullptr, ok);
-        if (r) EXPECT_EQ(strlen(reinterpret_cast<char *>(slots[0])), size);
-        else EXPECT_EQ(IoErr(), ERROR_LINE_TOO_LONG);
-        FreeArgs(r);
-    }
-    // argv[0] is the program, not an argument.
-    char prog[] = "kwadron", scr[] = "screen";
-    char *argv[] = {prog, scr, nullptr};
-    host::set_command_line(2, argv);
-    EXPECT_EQ(host::command_line(), "screen\n");
 }
 
 // Runs ReadArgs on a lone "?" with stdin fed from text; returns the output.
@@ -369,43 +354,6 @@ TEST_F(DosTest, NewFileFailsCleanlyWhereItCannotWrite) {
     EXPECT_EQ(entries(), 2u);
 }
 
-TEST_F(DosTest, NewFileThroughLinksAndDevices) {
-    // A link stays a link; the file it names gets the content.
-    spit(dir + "/real", "old");
-    fs::create_symlink(dir + "/real", dir + "/link");
-    BPTR fh = Open((dir + "/link").c_str(), MODE_NEWFILE);
-    Write(fh, "new", 3);
-    EXPECT_EQ(Close(fh), DOSTRUE);
-    EXPECT_TRUE(fs::is_symlink(dir + "/link"));
-    EXPECT_EQ(slurp(dir + "/real"), "new");
-    // A device is written in place, never replaced by a file.
-    fh = Open("/dev/null", MODE_NEWFILE);
-    ASSERT_NE(fh, 0);
-    EXPECT_EQ(Write(fh, "x", 1), 1);
-    EXPECT_EQ(Close(fh), DOSTRUE);
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-}
-
-TEST_F(DosTest, ProgdirIsTheProgramsDirectoryInAnyCase) {
-    host::set_progdir(dir);
-    BPTR fh = Open("progdir:score", MODE_NEWFILE);
-    ASSERT_NE(fh, 0);
-    Write(fh, "7\n", 2);
-    Close(fh);
-    EXPECT_EQ(slurp(dir + "/score"), "7\n");
-    for (const char *name : {"PROGDIR:score", "ProgDir:score"}) {
-        fh = Open(name, MODE_OLDFILE);
-        ASSERT_NE(fh, 0) << name;
-        char buf[10];
-        EXPECT_STREQ(FGets(fh, buf, sizeof buf), "7\n");
-        Close(fh);
-    }
-    EXPECT_EQ(Open("PROGDIRscore", MODE_OLDFILE), 0);
-    BPTR lock = Lock("PROGDIR:", ACCESS_READ);
-    ASSERT_NE(lock, 0);
-    UnLock(lock);
-}
-
 // Runs fn in a child process as an ordinary user (root may write anywhere);
 // the child's exit code is the number of failed checks.
 int as_nobody(const std::function<int()> &fn) {
@@ -493,29 +441,6 @@ TEST_F(DosTest, NewFileInAFolderThatCannotBeWrittenIsRewrittenInPlace) {
               0);
     EXPECT_EQ(slurp(closed + "/score"), "12345\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
-}
-
-TEST_F(DosTest, CurrentDirFollowsLocks) {
-    std::string start = fs::current_path();
-    spit(dir + "/here", "x");
-    BPTR lock = Lock(dir.c_str(), ACCESS_READ);
-    ASSERT_NE(lock, 0);
-    EXPECT_EQ(host::ledger_count("lock"), 1u);
-    BPTR old = CurrentDir(lock);
-    EXPECT_NE(old, 0);
-    EXPECT_EQ(fs::current_path(), fs::canonical(dir));
-    BPTR fh = Open("here", MODE_OLDFILE);
-    EXPECT_NE(fh, 0);
-    Close(fh);
-    EXPECT_EQ(CurrentDir(old), lock);
-    EXPECT_EQ(fs::current_path(), start);
-    UnLock(old); // the process's own lock: left alone
-    UnLock(lock);
-    UnLock(0);
-    CurrentDir(0);
-    EXPECT_EQ(fs::current_path(), start);
-    EXPECT_EQ(Lock((dir + "/missing").c_str(), ACCESS_READ), 0);
-    EXPECT_EQ(IoErr(), ERROR_OBJECT_NOT_FOUND);
 }
 
 } // namespace
