@@ -1,6 +1,6 @@
-// Skin pictures: the host's decoder and layouts, then the game's own path
-// with arbitrary files: loading with the size check, a screen of the
-// picture's kind, the layout for it and the mask.
+// Skin pictures through the game's own path with arbitrary files: loading
+// with the size check, a screen of the picture's kind, the layout for it and
+// the mask.
 #include <cstdint>
 #include <cstdio>
 #include <string>

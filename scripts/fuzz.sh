@@ -15,10 +15,12 @@ targets=("$@")
 dir="$root/build-fuzz"
 (cd "$root" && cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j"$(nproc)")
 
-# Starting points: the shipped skins, a few score lines and command lines.
+# Starting points: the odd inputs kept in fuzz/corpus/<target>, the shipped
+# skins, a few score lines and command lines.
 seed() {
   local c="$dir/corpus/$1"
   mkdir -p "$c"
+  [ -d "$root/fuzz/corpus/$1" ] && cp "$root/fuzz/corpus/$1"/* "$c/"
   case "$1" in
     picture) cp "$root/skins/grafika_aga" "$c/skin_normal"
              cp "$root/skins/grafika_aga2x" "$c/skin_double" ;;

@@ -78,6 +78,7 @@ inline void reset_program_state() {
 
 class GameTest : public ::testing::Test {
   protected:
+    static bool opaque(LONG x, LONG y) { return (x + y) % 3 == 0; }
     struct BitMap *skin = nullptr;
     struct BitMap *frame = nullptr;
     struct RastPort rp {};
@@ -86,7 +87,7 @@ class GameTest : public ::testing::Test {
     LONG bl = 4, bt = 11;
 
     // Sets up the game's drawing context at a scale; the mask is opaque
-    // wherever the skin pixel's code is odd in x, for the overlay tests.
+    // where opaque(x, y) says, a pattern that differs from row to row.
     void open(LONG scale) {
         close();
         host::ledger_clear();
@@ -111,7 +112,7 @@ class GameTest : public ::testing::Test {
         mask_block = new UBYTE[mrow * size_t(sh + 1)]();
         for (LONG y = 0; y < sh; ++y)
             for (LONG x = 0; x < sw; ++x)
-                if (x & 1) mask_block[y * mrow + x / 8] |= UBYTE(0x80 >> (x & 7));
+                if (opaque(x, y)) mask_block[y * mrow + x / 8] |= UBYTE(0x80 >> (x & 7));
         BM_Grafika = skin;
         RastPort = &rp;
         Okno = &okno;

@@ -1,22 +1,26 @@
 // A whole turn inside the window: the score file, the counters, the
-// overlays and states, the buttons, the event loop and the outlined text.
-#include <unistd.h>
+// overlays and the credits as drawn, the buttons and the event loop; then
+// the score file killed while being written, and a long random play.
+#include <signal.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <random>
+#include <regex>
+#include <thread>
 
 #include "amiga/dos.h"
 #include "amiga/gadtools.h"
 #include "game_fixture.h"
-#include "test_files.h"
+#include "support.h"
 
 using testgame::GameTest;
+using testgame::skin_code;
+using testgame::UNTOUCHED;
 namespace fs = std::filesystem;
 
 namespace {
-
 
 IntuiMessage message(ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
     IntuiMessage m{};
@@ -27,29 +31,34 @@ IntuiMessage message(ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
     return m;
 }
 
+void queue(MsgPort &port, ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
+    IntuiMessage *m = new IntuiMessage(message(cls, code, x, y));
+    PutMsg(&port, &m->ExecMessage);
+}
+
 constexpr UWORD KEY_UP = 0x4C, KEY_DOWN = 0x4D, KEY_RIGHT = 0x4E, KEY_LEFT = 0x4F, KEY_ESC = 0x45;
+
+// A folder of its own for the score file.
+struct ScoreDir {
+    fs::path dir;
+    std::string saved = host::progdir();
+    ScoreDir() {
+        char tmpl[] = "/tmp/kwadron-score-XXXXXX";
+        dir = mkdtemp(tmpl) ? tmpl : "/tmp";
+        host::set_progdir(dir.string());
+    }
+    ~ScoreDir() {
+        host::set_progdir(saved);
+        fs::remove_all(dir);
+    }
+};
 
 class TurnTest : public GameTest {
   protected:
-    fs::path dir;
-    std::string saved_progdir;
+    ScoreDir sd;
+    void SetUp() override { open(0); }
 
-    void SetUp() override {
-        saved_progdir = host::progdir();
-        dir = fs::temp_directory_path() / ("kwadron-turn-" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        host::set_progdir(dir.string());
-        open(0);
-    }
-    void TearDown() override {
-        host::set_progdir(saved_progdir);
-        fs::remove_all(dir);
-        GameTest::TearDown();
-    }
-
-    fs::path score() const { return dir / "score"; }
-
+    fs::path score() const { return sd.dir / "score"; }
     ULONG key(UWORD code) {
         IntuiMessage m = message(IDCMP_RAWKEY, code);
         return Dekoduj_IDCMP(&m);
@@ -58,9 +67,7 @@ class TurnTest : public GameTest {
         IntuiMessage m = message(IDCMP_MOUSEBUTTONS, code, WORD(x), WORD(y));
         return Dekoduj_IDCMP(&m);
     }
-
     void set_board(const LONG (&b)[16]) { memcpy(Tab_PoleGry, b, sizeof b); }
-
     size_t masked_copies(LONG sx) {
         size_t n = 0;
         for (const auto &b : host::blit_log()) n += b.masked && b.sx == sx;
@@ -73,6 +80,30 @@ class TurnTest : public GameTest {
             if (!b.masked && b.dy == wy(row) && b.sx == Cyfry[0].x) out.push_back(int((b.sy - Cyfry[0].y) / 12));
         return out;
     }
+    // Every board cell shows its tile, read back from its corner pixels.
+    void expect_board_shown() {
+        const LONG s = tryb_ekran, W = Kafle[0].szer;
+        for (int i = 0; i < 16; ++i) {
+            const LONG X = (131 << s) + (i % 4) * W, Y = (48 << s) + (i / 4) * W;
+            const LONG e = Tab_PoleGry[i];
+            for (LONG k : {LONG(0), W - 1}) {
+                const ULONG want = e ? skin_code(Kafle[e - 1].x + k, Kafle[e - 1].y + k) : skin_code(X + k, Y + k);
+                EXPECT_EQ(pixel(bl + X + k, bt + Y + k), want) << "cell " << i;
+            }
+        }
+    }
+    // An overlay in layout units: the skin's picture at (sx, sy) of w x h
+    // through the mask at (dx, dy), and nothing drawn in 8 pixels around it.
+    void expect_overlay(LONG sx, LONG sy, LONG dx, LONG dy, LONG w, LONG h) {
+        const LONG s = tryb_ekran, X = wx(dx), Y = wy(dy), W = w << s, H = h << s;
+        for (LONG y = Y - 8; y < Y + H + 8; ++y)
+            for (LONG x = X - 8; x < X + W + 8; ++x) {
+                ULONG want = UNTOUCHED;
+                const LONG px = (sx << s) + x - X, py = (sy << s) + y - Y;
+                if (x >= X && x < X + W && y >= Y && y < Y + H && opaque(px, py)) want = skin_code(px, py);
+                ASSERT_EQ(pixel(x, y), want) << "scale " << s << " at " << x - X << "," << y - Y;
+            }
+    }
 };
 
 // The first 11 is made by a left move; whatever tile comes next, no move is left.
@@ -80,36 +111,23 @@ const LONG last_move_board[16] = {10, 10, 3, 4, 5, 6, 7, 5, 6, 7, 8, 6, 7, 8, 9,
 
 } // namespace
 
-TEST_F(TurnTest, ScoreFileIsReadAsItsFirstLine) {
-    const std::pair<std::string, LONG> cases[] = {
-        {"1234\n", 1234}, {"  56abc", 56}, {"abc", 0}, {"", 0}, {"-42\n", -42},
-        {"1234567890123\n", 123456789}, {"\n", 0}, {"7", 7},
-    };
-    for (const auto &[text, value] : cases) {
-        testfiles::spit(score(), text);
-        High_Punkty = 999;
-        WczytajHighScore();
-        EXPECT_EQ(High_Punkty, value) << '"' << text << '"';
-    }
+TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
+    testfiles::spit(score(), "  1234junk\n");
+    WczytajHighScore();
+    EXPECT_EQ(High_Punkty, 1234);
     fs::remove(score());
-    High_Punkty = 999;
     WczytajHighScore();
     EXPECT_EQ(High_Punkty, 0);
-    EXPECT_EQ(host::ledger_count("file"), 0u);
-}
 
-TEST_F(TurnTest, GameOverWritesTheBestScoreExactly) {
     // No file yet: the first game over creates it.
-    WczytajHighScore();
     set_board(last_move_board);
     EXPECT_EQ(key(KEY_LEFT), 0u);
     EXPECT_EQ(Gra_OK, 0);
-    EXPECT_EQ(testfiles::slurp(score()), std::to_string(High_Punkty) + "\n");
     EXPECT_EQ(High_Punkty, 2048);
+    EXPECT_EQ(testfiles::slurp(score()), "2048\n");
 
     // A lower score still rewrites the file, with the unchanged best.
-    testfiles::spit(score(), "  5000junk");
-    WczytajHighScore();
+    testfiles::spit(score(), "5000\n");
     reset_state();
     WczytajHighScore();
     set_board(last_move_board);
@@ -128,8 +146,8 @@ TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     EXPECT_EQ(testfiles::slurp(score()), "777\n");
 
     // A program directory that cannot hold files at all.
-    testfiles::spit(dir / "plain", "x");
-    host::set_progdir((dir / "plain").string());
+    testfiles::spit(sd.dir / "plain", "x");
+    host::set_progdir((sd.dir / "plain").string());
     set_board(last_move_board);
     ::testing::internal::CaptureStdout();
     key(KEY_LEFT);
@@ -145,7 +163,6 @@ TEST_F(TurnTest, Counters) {
     Gfx_Start_Punkty();
     EXPECT_EQ(digits_in_row(52), (std::vector<int>{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(digits_in_row(100), (std::vector<int>{0, 0, 1, 2, 3, 4}));
-    // Places at x = 30 + 11k.
     for (size_t i = 0; i < 6; ++i) EXPECT_EQ(host::blit_log()[2 * i].dx, wx(30 + 11 * LONG(i)));
 
     host::blit_log_clear();
@@ -154,10 +171,8 @@ TEST_F(TurnTest, Counters) {
     Gfx_Punkty(4);
     EXPECT_EQ(digits_in_row(52), (std::vector<int>{0, 0, 0, 1, 0, 0}));
     EXPECT_TRUE(digits_in_row(100).empty());
-    EXPECT_EQ(High_Punkty, 100);
     host::blit_log_clear();
     Gfx_Punkty(8);
-    EXPECT_EQ(digits_in_row(52), (std::vector<int>{0, 0, 0, 1, 0, 8}));
     EXPECT_EQ(digits_in_row(100), (std::vector<int>{0, 0, 0, 1, 0, 8}));
     EXPECT_EQ(High_Punkty, 108);
     host::blit_log_clear();
@@ -173,15 +188,52 @@ TEST_F(TurnTest, Counters) {
     EXPECT_EQ(digits_in_row(100), (std::vector<int>{0, 0, 0, 0, 0, 0}));
 }
 
-TEST_F(TurnTest, AMoveWithoutMergeRedrawsNoCounter) {
-    const LONG board[16] = {0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0};
-    set_board(board);
+TEST_F(TurnTest, OnlyAMoveThatChangesTheBoardMakesATurn) {
+    // Nothing moves left: no tile, no counter, no copy at all.
+    const LONG stuck[16] = {1, 2, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    set_board(stuck);
     key(KEY_LEFT);
-    EXPECT_TRUE(digits_in_row(52).empty());
-    EXPECT_TRUE(digits_in_row(100).empty());
+    EXPECT_EQ(memcmp(stuck, Tab_PoleGry, sizeof stuck), 0);
+    EXPECT_TRUE(host::blit_log().empty());
+    // A move without a merge: one new tile, no counter.
+    key(KEY_RIGHT);
     int tiles = 0;
     for (LONG c : Tab_PoleGry) tiles += c != 0;
-    EXPECT_EQ(tiles, 3);
+    EXPECT_EQ(tiles, 4);
+    EXPECT_TRUE(digits_in_row(52).empty());
+}
+
+TEST_F(TurnTest, EachCursorKeyThroughTheEventLoop) {
+    const std::pair<UWORD, int> keys[] = {{KEY_UP, 1}, {KEY_DOWN, 13}, {KEY_LEFT, 4}, {KEY_RIGHT, 7}};
+    for (const auto &[code, cell] : keys) {
+        reset_state();
+        srand(1);
+        const LONG one[16] = {0, 0, 0, 0, 0, 5};
+        set_board(one);
+        MsgPort port{};
+        queue(port, IDCMP_RAWKEY, code);
+        queue(port, IDCMP_CLOSEWINDOW, 0);
+        Petla_Zdarzen(&port);
+        EXPECT_EQ(Tab_PoleGry[cell], 5) << "key " << code;
+        EXPECT_NE(Tab_PoleGry[5], 5) << "key " << code;
+    }
+}
+
+TEST_F(TurnTest, GameOverAndWinPicturesAtBothScales) {
+    for (LONG scale = 0; scale <= 1; ++scale) {
+        open(scale);
+        Gfx_GameOver();
+        expect_overlay(0, 402, 140, 85, 140, 80);
+        EXPECT_EQ(Gra_OK, 0);
+
+        fill_frame(UNTOUCHED);
+        reset_state();
+        Tab_PoleGry[7] = 11;
+        Gfx_Continue();
+        expect_overlay(141, 402, 140, 85, 132, 81);
+        EXPECT_EQ(Gra_OK, 2);
+        EXPECT_EQ(Funk[2].aktywny, 1);
+    }
 }
 
 TEST_F(TurnTest, LastMoveMakingTheWinningTileIsGameOverOnly) {
@@ -190,21 +242,18 @@ TEST_F(TurnTest, LastMoveMakingTheWinningTileIsGameOverOnly) {
     EXPECT_EQ(Tab_PoleGry[0], 11);
     EXPECT_EQ(masked_copies(0), 1u);
     EXPECT_EQ(masked_copies(141), 0u);
-    EXPECT_EQ(Gra_OK, 0);
     EXPECT_EQ(Gra_Won, 1);
     EXPECT_EQ(Funk[2].aktywny, 0);
 }
 
-TEST_F(TurnTest, WinIsAnnouncedOncePerGame) {
+TEST_F(TurnTest, WinIsAnnouncedOncePerGameAndBackRedrawsTheBoard) {
     const LONG board[16] = {10, 10, 0, 0};
     set_board(board);
     key(KEY_LEFT);
     EXPECT_EQ(masked_copies(141), 1u);
     EXPECT_EQ(Gra_OK, 2);
     EXPECT_EQ(Gra_Won, 2);
-    EXPECT_EQ(Funk[2].aktywny, 1);
     EXPECT_EQ(testfiles::slurp(score()), "2048\n");
-    // The return button is drawn with the others, just below the picture.
     bool back_drawn = false;
     for (const auto &b : host::blit_log()) back_drawn |= b.dx == Funk[2].x && b.dy == Funk[2].y;
     EXPECT_TRUE(back_drawn);
@@ -217,7 +266,9 @@ TEST_F(TurnTest, WinIsAnnouncedOncePerGame) {
     EXPECT_EQ(memcmp(before, Tab_PoleGry, sizeof before), 0);
     EXPECT_TRUE(host::blit_log().empty());
 
+    fill_frame(UNTOUCHED);
     Wykonaj(3);
+    expect_board_shown();
     EXPECT_EQ(Gra_OK, 1);
     EXPECT_EQ(Funk[2].aktywny, 0);
     const LONG again[16] = {10, 10, 11, 0};
@@ -235,13 +286,59 @@ TEST_F(TurnTest, WinIsAnnouncedOncePerGame) {
     EXPECT_EQ(masked_copies(141), 1u);
 }
 
+TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
+    const char *const lines[7] = {"Based on game by:", "Brennoch", "www.kwadron.example", "Code:", "Ulmerik",
+                                  "Graphics:", "Vexol"};
+    const LONG rows[7] = {55, 70, 83, 105, 118, 142, 155};
+    for (LONG scale = 0; scale <= 1; ++scale) {
+        open(scale);
+        fill_frame(0x123456);
+        Wykonaj(1);
+        EXPECT_EQ(Gra_OK, 0);
+        EXPECT_EQ(Funk[2].aktywny, 1);
+        EXPECT_EQ(Tekst.FrontPen, 1);
+
+        // The same lines drawn at the expected places: white pen 2 at the four
+        // diagonal neighbours, then black pen 1 on top.
+        struct BitMap *ref = AllocBitMap(frame->Width, frame->Rows, 24, 0, nullptr);
+        std::copy_n(frame->Pixels, size_t(frame->BytesPerRow) * frame->Rows, ref->Pixels);
+        struct RastPort rrp;
+        InitRastPort(&rrp);
+        rrp.BitMap = ref;
+        const LONG top = wy(45), bottom = wy(170), left = wx(120);
+        for (LONG y = top; y < bottom; ++y)
+            for (LONG x = left; x < ref->Width; ++x) reinterpret_cast<ULONG *>(ref->Pixels)[y * ref->Width + x] = 0x123456;
+        for (int i = 0; i < 7; ++i) {
+            char buf[30];
+            snprintf(buf, sizeof buf, "%s", lines[i]);
+            IntuiText it = Tekst;
+            it.IText = reinterpret_cast<UBYTE *>(buf);
+            const LONG cx = wx(210) - IntuiTextLength(&it) / 2, cy = wy(rows[i]);
+            it.FrontPen = 2;
+            for (const auto &[ox, oy] : {std::pair{-1, -1}, {1, 1}, {-1, 1}, {1, -1}}) PrintIText(&rrp, &it, cx + ox, cy + oy);
+            it.FrontPen = 1;
+            PrintIText(&rrp, &it, cx, cy);
+        }
+        size_t ink = 0;
+        for (LONG y = top; y < bottom; ++y)
+            for (LONG x = left; x < frame->Width; ++x) {
+                const ULONG want = reinterpret_cast<ULONG *>(ref->Pixels)[y * ref->Width + x];
+                ink += want == 0;
+                ASSERT_EQ(pixel(x, y), want) << "scale " << scale << " at " << x << "," << y;
+            }
+        EXPECT_GT(ink, 300u);
+        FreeBitMap(ref);
+    }
+    // Longer than the buffer: cut, never overflowed.
+    Printuj(210, 70, "0123456789012345678901234567890123456789");
+    EXPECT_EQ(strlen(text), 29u);
+}
+
 TEST_F(TurnTest, CreditsAfterGameOverThenBackLetsKeysReachAStuckBoard) {
     set_board(last_move_board);
     key(KEY_LEFT);
     ASSERT_EQ(Gra_OK, 0);
     Wykonaj(1);
-    EXPECT_EQ(Gra_OK, 0);
-    EXPECT_EQ(Funk[2].aktywny, 1);
     Wykonaj(3);
     EXPECT_EQ(Gra_OK, 1);
     LONG before[16];
@@ -253,15 +350,14 @@ TEST_F(TurnTest, CreditsAfterGameOverThenBackLetsKeysReachAStuckBoard) {
         EXPECT_TRUE(host::blit_log().empty());
     }
     EXPECT_EQ(memcmp(before, Tab_PoleGry, sizeof before), 0);
-    EXPECT_EQ(Gra_OK, 1);
     EXPECT_EQ(fs::last_write_time(score()), written);
 }
 
-TEST_F(TurnTest, NewGameFromEveryState) {
-    High_Punkty = 321;
+TEST_F(TurnTest, NewGameFromEveryStateKeepsTheBestScore) {
     auto check = [&](const char *state) {
         Punkty = 50;
         Sub_Punkty = 7;
+        const LONG best = High_Punkty;
         Wykonaj(2);
         int tiles = 0;
         for (LONG c : Tab_PoleGry) tiles += c != 0;
@@ -271,8 +367,9 @@ TEST_F(TurnTest, NewGameFromEveryState) {
         EXPECT_EQ(Gra_OK, 1) << state;
         EXPECT_EQ(Gra_Won, 1) << state;
         EXPECT_EQ(Funk[2].aktywny, 0) << state;
-        EXPECT_GE(High_Punkty, 321) << state;
+        EXPECT_EQ(High_Punkty, best) << state;
     };
+    High_Punkty = 321;
     check("playing");
     set_board(last_move_board);
     key(KEY_LEFT);
@@ -289,12 +386,9 @@ TEST_F(TurnTest, NewGameFromEveryState) {
 TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     const Przycisk &nowa = Funk[1];
     const LONG in_x = nowa.x + 5, in_y = nowa.y + 5;
-    const LONG pressed_y = nowa.zrodlo_y + nowa.wys + 1;
-
     EXPECT_EQ(mouse(SELECTDOWN, in_x, in_y), 0u);
-    EXPECT_EQ(Fun, 1u);
     ASSERT_EQ(host::blit_log().size(), 1u);
-    EXPECT_EQ(host::blit_log()[0].sy, pressed_y);
+    EXPECT_EQ(host::blit_log()[0].sy, nowa.zrodlo_y + nowa.wys + 1);
     EXPECT_EQ(host::blit_log()[0].dx, nowa.x);
     host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 2u);
@@ -303,15 +397,10 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
 
     // Released elsewhere: the button comes back up and nothing runs.
     mouse(SELECTDOWN, in_x, in_y);
-    host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTUP, 0, 0), 0u);
-    ASSERT_EQ(host::blit_log().size(), 1u);
-    EXPECT_EQ(host::blit_log()[0].sy, nowa.zrodlo_y);
-
     // Pressed elsewhere, released over the button: nothing.
     host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTDOWN, 0, 0), 0u);
-    EXPECT_EQ(Fun, 4u);
     EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 0u);
     EXPECT_TRUE(host::blit_log().empty());
 
@@ -323,7 +412,6 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     };
     for (const auto &[px, py, hit] : edges) {
         mouse(SELECTDOWN, px, py);
-        EXPECT_EQ(Fun, hit ? 1u : 4u) << px << "," << py;
         EXPECT_EQ(mouse(SELECTUP, px, py), hit ? 2u : 0u) << px << "," << py;
     }
 
@@ -333,7 +421,6 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     EXPECT_EQ(Fun, 4u);
     Wykonaj(1);
     mouse(SELECTDOWN, wroc.x + 3, wroc.y + 3);
-    EXPECT_EQ(Fun, 2u);
     EXPECT_EQ(mouse(SELECTUP, wroc.x + 3, wroc.y + 3), 3u);
 
     // A redraw of the button row between press and release cancels the click.
@@ -342,20 +429,10 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 0u);
     EXPECT_TRUE(host::blit_log().empty());
-
-    // Other buttons of the mouse do nothing.
-    host::blit_log_clear();
     EXPECT_EQ(mouse(MENUDOWN, in_x, in_y), 0u);
     EXPECT_EQ(mouse(MENUUP, in_x, in_y), 0u);
     EXPECT_TRUE(host::blit_log().empty());
 }
-
-namespace {
-void queue(MsgPort &port, ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
-    IntuiMessage *m = new IntuiMessage(message(cls, code, x, y));
-    PutMsg(&port, &m->ExecMessage);
-}
-} // namespace
 
 TEST_F(TurnTest, LoopHandlesWaitingMessagesAfterAStop) {
     MsgPort port{};
@@ -376,14 +453,9 @@ TEST_F(TurnTest, KeyUpCodesAndOtherKeysDoNothing) {
     EXPECT_EQ(memcmp(board, Tab_PoleGry, sizeof board), 0);
     EXPECT_EQ(Quit, 0);
     EXPECT_TRUE(host::blit_log().empty());
-    // A repeated key moves once per message, whatever its qualifier.
-    IntuiMessage m = message(IDCMP_RAWKEY, KEY_LEFT);
-    m.Qualifier = IEQUALIFIER_REPEAT;
-    Dekoduj_IDCMP(&m);
-    EXPECT_EQ(Tab_PoleGry[0], 1);
 }
 
-TEST_F(TurnTest, CloseGadgetAndQuitButtonEndWithoutWritingTheScore) {
+TEST_F(TurnTest, CloseGadgetEscAndQuitButtonEndWithoutWritingTheScore) {
     const LONG board[16] = {1, 1};
     for (int way = 0; way < 3; ++way) {
         reset_state();
@@ -403,40 +475,235 @@ TEST_F(TurnTest, CloseGadgetAndQuitButtonEndWithoutWritingTheScore) {
     }
 }
 
-TEST_F(TurnTest, PrintujDrawsAnOutlinedLineCentred) {
-    fill_frame(0x123456);
-    Printuj(210, 55, "ABCDEF");
-    EXPECT_EQ(Tekst.FrontPen, 1);
-    EXPECT_STREQ(text, "ABCDEF");
+// ---- The score file killed while being written ----------------------------
 
-    // The same line drawn plainly at the expected place, to compare with.
-    struct BitMap *ref = AllocBitMap(frame->Width, frame->Rows, 24, 0, nullptr);
-    struct RastPort rrp;
-    InitRastPort(&rrp);
-    rrp.BitMap = ref;
-    SetRast(&rrp, 0); // pen 0, the grey of the default pens: not black
-    IntuiText it = Tekst;
-    const LONG cx = bl + 186, cy = bt + 55;
-    ASSERT_EQ(IntuiTextLength(&it), 48);
-    PrintIText(&rrp, &it, cx, cy);
-    auto glyph = [&](LONG x, LONG y) {
-        return x >= 0 && y >= 0 && x < ref->Width && y < ref->Rows &&
-               reinterpret_cast<ULONG *>(ref->Pixels)[y * ref->Width + x] == 0;
-    };
-    size_t ink = 0;
-    for (LONG y = 0; y < frame->Rows; ++y)
-        for (LONG x = 0; x < frame->Width; ++x) {
-            const bool body = glyph(x, y);
-            const bool outline = !body && (glyph(x + 1, y + 1) || glyph(x - 1, y - 1) ||
-                                           glyph(x + 1, y - 1) || glyph(x - 1, y + 1));
-            const ULONG want = body ? 0x000000 : outline ? 0xFFFFFF : 0x123456;
-            ink += body;
-            ASSERT_EQ(pixel(x, y), want) << x << "," << y;
+// A child writes the best score over and over and is killed at a random
+// moment; the file must then hold one whole "%d\n" line, of the value before
+// or of one the child wrote. KWADRON_KILLS sets how many kills.
+TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
+    const char *env = getenv("KWADRON_KILLS");
+    const long kills = env && *env ? strtol(env, nullptr, 10) : 300;
+    ASSERT_LE(kills, 99999); // the values written keep to the nine digits read back
+    // Memory-backed storage makes a write quick, so the kills land in every
+    // part of it, not mostly in the flush to the disk.
+    char tmpl[] = "/dev/shm/kwadron_crash_XXXXXX", tmpl2[] = "/tmp/kwadron_crash_XXXXXX";
+    const char *d = mkdtemp(tmpl);
+    if (!d) d = mkdtemp(tmpl2);
+    ASSERT_NE(d, nullptr);
+    const std::string dir = d, score = dir + "/score";
+    host::reset_all();
+    host::set_progdir(dir);
+    std::mt19937 rng(99);
+    long previous = -1, changed = 0;
+    for (long k = 1; k <= kills; ++k) {
+        const long base = k * 10000;
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        fflush(nullptr);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            alarm(10);
+            // Every other child says so once its first line is written, so
+            // that kills also come in the middle of a run of writes.
+            for (long v = base;; ++v) {
+                if (v == base + k % 2 && write(ready[1], "!", 1) != 1) _exit(1);
+                High_Punkty = LONG(v);
+                ZapiszHighScore();
+            }
         }
-    EXPECT_GT(ink, 20u);
-    FreeBitMap(ref);
+        close(ready[1]);
+        char c;
+        ASSERT_EQ(read(ready[0], &c, 1), 1);
+        close(ready[0]);
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 400));
+        kill(pid, SIGKILL);
+        int st = 0;
+        waitpid(pid, &st, 0);
+        ASSERT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == SIGKILL) << "kill " << k;
+        const std::string text = testfiles::slurp(score);
+        if (previous < 0 && !fs::exists(score)) continue; // killed before its first write was done
+        ASSERT_TRUE(std::regex_match(text, std::regex("-?[0-9]+\n"))) << "kill " << k << ": \"" << text << "\"";
+        const long value = std::stol(text);
+        if (value != previous) {
+            ASSERT_GE(value, base) << "kill " << k;
+            ASSERT_LT(value, base + 10000) << "kill " << k;
+            ++changed;
+        }
+        previous = value;
+    }
+    WczytajHighScore();
+    EXPECT_EQ(High_Punkty, previous);
+    EXPECT_GT(changed, 0);
+    printf("kills survived: %ld (%ld with a new value)\n", kills, changed);
+    host::reset_all();
+    fs::remove_all(dir);
+}
 
-    // Longer than the buffer: cut, never overflowed.
-    Printuj(210, 70, "0123456789012345678901234567890123456789");
-    EXPECT_EQ(strlen(text), 29u);
+// ---- Random play through the event loop ------------------------------------
+
+namespace {
+
+using Board = std::array<LONG, 16>;
+
+// The board after a cursor key, written apart from the game's own moves:
+// each line packed toward its edge, equal neighbours merged once.
+Board model_move(const Board &b, UWORD key, LONG &gain) {
+    Board r = b;
+    gain = 0;
+    for (int l = 0; l < 4; ++l) {
+        int idx[4];
+        for (int k = 0; k < 4; ++k)
+            idx[k] = key == KEY_UP ? k * 4 + l : key == KEY_DOWN ? (3 - k) * 4 + l : key == KEY_RIGHT ? l * 4 + 3 - k : l * 4 + k;
+        std::vector<LONG> tiles;
+        for (int k : idx)
+            if (b[size_t(k)]) tiles.push_back(b[size_t(k)]);
+        std::vector<LONG> out;
+        for (size_t i = 0; i < tiles.size(); ++i)
+            if (i + 1 < tiles.size() && tiles[i] == tiles[i + 1]) {
+                out.push_back(tiles[i] + 1);
+                gain += LONG(1) << (tiles[i] + 1);
+                ++i;
+            } else {
+                out.push_back(tiles[i]);
+            }
+        out.resize(4, 0);
+        for (int k = 0; k < 4; ++k) r[size_t(idx[k])] = out[size_t(k)];
+    }
+    return r;
+}
+
+// A player who keeps the big tiles in the lower left corner, to reach wins:
+// the move leaving most free cells, up only when nothing else moves.
+UWORD corner_player(const Board &b) {
+    UWORD best = KEY_UP;
+    long best_value = -1;
+    for (UWORD k : {KEY_DOWN, KEY_LEFT, KEY_RIGHT}) {
+        LONG g;
+        const Board r = model_move(b, k, g);
+        if (r == b) continue;
+        long value = g + 4000 * (r[12] == *std::max_element(r.begin(), r.end()));
+        for (LONG v : r) value += v ? 0 : 1000;
+        if (value > best_value) best_value = value, best = k;
+    }
+    return best;
+}
+
+} // namespace
+
+// Random messages through the real event loop at both scales, each checked
+// against the model; no handle may pile up. KWADRON_SOAK_MESSAGES sets the
+// length; scripts/soak.sh runs it long.
+TEST(Soak, RandomPlayThroughTheEventLoop) {
+    const char *env = getenv("KWADRON_SOAK_MESSAGES");
+    const long total = env && *env ? strtol(env, nullptr, 10) : 40000;
+    testfiles::ProgDir d;
+    std::mt19937 rng(20261206);
+    long messages = 0, turns = 0, wins = 0, game_overs = 0;
+    for (int half = 0; half < 2; ++half) {
+        host::reset_all();
+        testgame::reset_program_state();
+        host::headless_select();
+        host::set_progdir(d.prog.string());
+        ASSERT_EQ(Zasoby_Otworz(), 1);
+        snprintf(nazwa_skina, sizeof nazwa_skina, "%s", half ? "progdir:grafika_aga2x" : "progdir:grafika_aga");
+        args[1] = IPTR(half);
+        ASSERT_EQ(Wczytaj_Grafike(), 1);
+        ASSERT_EQ(Otworz_Ekran(LONG(args[1]), tryb_ekran), 1);
+        ASSERT_EQ(Otworz_Okno(LONG(args[1]), tryb_ekran), 1);
+        Uloz_Grafike();
+        ASSERT_EQ(Generuj_Maske(BM_Grafika), 1);
+        Skaluj_Uklad();
+        srand(unsigned(half));
+        Pierwsza_Gra();
+        const size_t handles = host::ledger_count();
+        // One message: queued, taken by the loop's wait and handled; the
+        // empty queue then closes the window, which ends the loop.
+        auto deliver = [&](ULONG cls, UWORD code, WORD x, WORD y) {
+            host::input_push(cls, code, x, y);
+            Petla_Zdarzen(Okno->UserPort);
+            Quit = 0;
+            ++messages;
+        };
+        auto click = [&](int i, WORD dx) {
+            const Przycisk &f = Funk[i];
+            deliver(IDCMP_MOUSEBUTTONS, SELECTDOWN, WORD(f.x + f.szer / 2), WORD(f.y + f.wys / 2));
+            deliver(IDCMP_MOUSEBUTTONS, SELECTUP, WORD(f.x + f.szer / 2 + dx), WORD(f.y + f.wys / 2));
+        };
+        LONG model_score = Punkty;
+        for (long m = 0; m < total / 2; ++m) {
+            Board before;
+            std::copy(std::begin(Tab_PoleGry), std::end(Tab_PoleGry), before.begin());
+            const LONG punkty = Punkty, best = High_Punkty;
+            const UBYTE ok = Gra_OK;
+            const unsigned r = rng() % 100;
+            UWORD key = 0;
+            if (ok != 1 && r < 30) {
+                click(Funk[2].aktywny ? 2 : 1, 0); // back or a new game
+            } else if (r < 75) {
+                key = rng() % 20 ? corner_player(before) : UWORD(KEY_UP + rng() % 4);
+                deliver(IDCMP_RAWKEY, key, 0, 0);
+            } else if (r < 85) {
+                const UWORD codes[] = {SELECTDOWN, SELECTUP, MENUDOWN, MENUUP, UWORD(rng())};
+                deliver(IDCMP_MOUSEBUTTONS, codes[rng() % 5], WORD(rng() % 760 - 60), WORD(rng() % 600 - 60));
+            } else if (r < 90) {
+                click(rng() % 8 ? 0 : 2, WORD(rng() % 4 ? 0 : 200)); // credits or back, or let go elsewhere
+            } else if (r < 95) {
+                const UWORD code = UWORD(rng() % 0x100);
+                deliver(IDCMP_RAWKEY, code == KEY_ESC || (code >= KEY_UP && code <= KEY_LEFT) ? 0x44 : code, 0, 0);
+            } else {
+                deliver(r < 97 ? IDCMP_CLOSEWINDOW : ULONG(1) << (rng() % 32), UWORD(rng()), WORD(rng()), WORD(rng()));
+            }
+            Board after;
+            std::copy(std::begin(Tab_PoleGry), std::end(Tab_PoleGry), after.begin());
+            const std::string what = "message " + std::to_string(messages);
+            ASSERT_GE(High_Punkty, std::max(Punkty, best)) << what;
+            if (key && ok == 1) {
+                LONG gain;
+                const Board moved = model_move(before, key, gain);
+                if (moved == before) {
+                    ASSERT_EQ(after, before) << what;
+                    continue;
+                }
+                ++turns;
+                int spawned = 0;
+                for (size_t i = 0; i < 16; ++i)
+                    if (after[i] != moved[i]) {
+                        ASSERT_EQ(moved[i], 0) << what;
+                        ASSERT_TRUE(after[i] == 1 || after[i] == 2) << what;
+                        ++spawned;
+                    }
+                ASSERT_EQ(spawned, 1) << what;
+                model_score += gain;
+                ASSERT_EQ(Punkty, model_score) << what;
+                bool can_move = false;
+                for (UWORD k = KEY_UP; k <= KEY_LEFT; ++k) can_move = can_move || model_move(after, k, gain) != after;
+                ASSERT_EQ(Gra_OK == 0, !can_move) << what;
+                game_overs += Gra_OK == 0;
+                wins += Gra_OK == 2;
+                if (Gra_OK != 1) {
+                    ASSERT_EQ(testfiles::slurp(d.prog / "score"), std::to_string(High_Punkty) + "\n") << what;
+                }
+            } else if (after != before) {
+                // Off a turn only a new game changes the board.
+                ASSERT_EQ(Gra_OK, 1) << what;
+                int tiles = 0;
+                for (LONG v : after) tiles += v != 0;
+                ASSERT_EQ(tiles, 2) << what;
+                ASSERT_EQ(Punkty, 0) << what;
+                model_score = 0;
+            } else {
+                ASSERT_EQ(after, before) << what;
+                ASSERT_EQ(Punkty, punkty) << what;
+            }
+            if (m % 1000 == 0) {
+                ASSERT_EQ(host::ledger_count(), handles) << what;
+            }
+        }
+        Zasoby_Zamknij();
+        EXPECT_EQ(host::ledger_count(), 0u);
+    }
+    printf("soak: %ld messages, %ld turns, %ld game overs, %ld wins\n", messages, turns, game_overs, wins);
+    host::reset_all();
+    testgame::reset_program_state();
 }

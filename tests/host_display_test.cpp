@@ -107,37 +107,6 @@ TEST_F(DisplayTest, WindowOnThePublicScreenHasItsPlaceSizeBordersAndBackground) 
     EXPECT_EQ(host::ledger_count(), 0u);
 }
 
-TEST_F(DisplayTest, OwnPaletteScreenShowsItsPensThroughSetRGB32) {
-    Screen *s = OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, 5, SA_DisplayID,
-                               PAL_MONITOR_ID | LORES_KEY, SA_Quiet, TRUE, TAG_DONE);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->Width, 320);
-    EXPECT_EQ(s->Height, 256);
-    EXPECT_EQ(GetBitMapAttr(s->RastPort.BitMap, BMA_DEPTH), 5u);
-    EXPECT_EQ(s->host_DisplayID, 0x21000u);
-    EXPECT_TRUE(s->host_Quiet);
-    EXPECT_EQ(s->ViewPort.ColorMap->Count, 32);
-    EXPECT_EQ(s->ViewPort.ColorMap->Colors[1], 0u);
-
-    SetRGB32(&s->ViewPort, 0, 0x10101010, 0x20202020, 0x30303030);
-    SetRGB32(&s->ViewPort, 31, 0xFFFFFFFF, 0x80000000, 0);
-    SetRast(&s->RastPort, 0);
-    Window *w = game_window(s, 0, 8);
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->RPort->BitMap->BytesPerPixel, 1);
-    EXPECT_EQ(host::window_pixel(w, 5, 5), 0x102030u);
-    SetRast(w->RPort, 31);
-    EXPECT_EQ(host::window_pixel(w, 5, 5), 0xFF8000u);
-    // A later change of a pen shows at once: pens are looked up, not copied.
-    SetRGB32(&s->ViewPort, 31, 0, 0, 0xFFFFFFFF);
-    EXPECT_EQ(host::window_pixel(w, 319, 239), 0x0000FFu);
-    EXPECT_EQ(host::ledger_count("screen"), 1u);
-
-    CloseWindow(w);
-    CloseScreen(s);
-    EXPECT_EQ(host::ledger_count(), 0u);
-}
-
 TEST_F(DisplayTest, QueuedInputReachesThePortAndAnEmptyQueueCloses) {
     borders(4, 11, 4, 2);
     Screen *pub = LockPubScreen(nullptr);
@@ -172,94 +141,6 @@ TEST_F(DisplayTest, QueuedInputReachesThePortAndAnEmptyQueueCloses) {
     CloseWindow(quiet);
     CloseWindow(w);
     EXPECT_EQ(host::ledger_count(), 0u);
-}
-
-TEST_F(DisplayTest, ScriptBecomesMessagesWithBordersAdded) {
-    borders(4, 11, 4, 2);
-    std::string path = write("play.txt", "# a game\n"
-                                         "key left\n"
-                                         "  click 10 20   # the new game button\n"
-                                         "\n"
-                                         "key 0x45\n"
-                                         "move -1 3\n"
-                                         "press 1 2\n"
-                                         "release 3 4\n"
-                                         "rightclick 5 6\n"
-                                         "close\n");
-    std::string why;
-    ASSERT_TRUE(host::input_script_load(path, &why)) << why;
-    Screen *pub = LockPubScreen(nullptr);
-    Window *w = game_window(pub);
-    UnlockPubScreen(nullptr, pub);
-    ASSERT_NE(w, nullptr);
-    struct Expect {
-        ULONG cls;
-        UWORD code;
-        WORD x, y;
-    } expected[] = {
-        {IDCMP_RAWKEY, 0x4F, 0, 0},         {IDCMP_RAWKEY, 0xCF, 0, 0},
-        {IDCMP_MOUSEBUTTONS, SELECTDOWN, 14, 31}, {IDCMP_MOUSEBUTTONS, SELECTUP, 14, 31},
-        {IDCMP_RAWKEY, 0x45, 0, 0},         {IDCMP_RAWKEY, 0xC5, 0, 0},
-        {IDCMP_MOUSEMOVE, 0xFF, 3, 14},     {IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 13},
-        {IDCMP_MOUSEBUTTONS, SELECTUP, 7, 15}, {IDCMP_MOUSEBUTTONS, MENUDOWN, 9, 17},
-        {IDCMP_MOUSEBUTTONS, MENUUP, 9, 17}, {IDCMP_CLOSEWINDOW, 0, 0, 0},
-    };
-    for (const Expect &e : expected) {
-        IntuiMessage m = take(w);
-        EXPECT_EQ(m.Class, e.cls);
-        EXPECT_EQ(m.Code, e.code);
-        if (e.cls == IDCMP_MOUSEBUTTONS || e.cls == IDCMP_MOUSEMOVE) {
-            EXPECT_EQ(m.MouseX, e.x);
-            EXPECT_EQ(m.MouseY, e.y);
-        }
-    }
-    EXPECT_EQ(host::input_pending(), 0u);
-    CloseWindow(w);
-}
-
-TEST_F(DisplayTest, BadScriptsAreRefusedWithTheLineAndQueueNothing) {
-    const char *bad[] = {"key left\nkey sideways\n", "click 1\n", "click 1 2 3\n", "move a b\n",
-                         "jump 1 2\n", "key 0x80\n", "snapshot\n", "press 99999 1\n", "close now\n"};
-    for (const char *text : bad) {
-        std::string why;
-        EXPECT_FALSE(host::input_script_load(write("bad.txt", text), &why)) << text;
-        EXPECT_NE(why.find("bad.txt:"), std::string::npos) << why;
-        EXPECT_EQ(host::input_pending(), 0u) << text;
-    }
-    std::string why;
-    EXPECT_FALSE(host::input_script_load(dir + "/missing.txt", &why));
-    EXPECT_NE(why.find("missing.txt"), std::string::npos);
-    EXPECT_FALSE(host::input_script_load(dir, &why));
-    EXPECT_TRUE(host::input_script_load(write("empty.txt", ""), &why));
-}
-
-TEST_F(DisplayTest, SnapshotsHoldTheInnerAreaWhenTheScriptReachesThem) {
-    borders(3, 7, 3, 3);
-    std::string early = dir + "/early.png", late = dir + "/late.png";
-    ASSERT_TRUE(host::input_script_load(
-        write("s.txt", "snapshot " + early + "\nkey up\nsnapshot " + late + "\n"), nullptr));
-    Screen *pub = LockPubScreen(nullptr);
-    Window *w = game_window(pub);
-    UnlockPubScreen(nullptr, pub);
-    ASSERT_NE(w, nullptr);
-    SetRast(w->RPort, 3); // blue everywhere
-    EXPECT_EQ(take(w).Code, 0x4C);
-    // The program draws after the key; the second snapshot must show it.
-    SetRast(w->RPort, 2);
-    EXPECT_EQ(take(w).Code, 0xCC);
-    EXPECT_EQ(take(w).Class, IDCMP_CLOSEWINDOW);
-    CloseWindow(w);
-
-    SDL_Surface *a = IMG_Load(early.c_str());
-    SDL_Surface *b = IMG_Load(late.c_str());
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ(a->w, 320);
-    EXPECT_EQ(a->h, 240);
-    SDL_Surface *ac = SDL_ConvertSurfaceFormat(a, SDL_PIXELFORMAT_XRGB8888, 0);
-    SDL_Surface *bc = SDL_ConvertSurfaceFormat(b, SDL_PIXELFORMAT_XRGB8888, 0);
-    EXPECT_EQ(static_cast<uint32_t *>(ac->pixels)[0] & 0xFFFFFF, 0x6688BBu);
-    EXPECT_EQ(static_cast<uint32_t *>(bc->pixels)[0] & 0xFFFFFF, 0xFFFFFFu);
-    for (SDL_Surface *s : {a, b, ac, bc}) SDL_FreeSurface(s);
 }
 
 TEST_F(DisplayTest, ReadPixelArrayClipsAndShowsPensThroughTheirColours) {

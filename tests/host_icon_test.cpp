@@ -116,31 +116,4 @@ TEST_F(IconTest, IconFileHoldsOneToolTypePerLine) {
     FreeDiskObject(d);
 }
 
-TEST_F(IconTest, OddIconFilesAreReadSafely) {
-    // Only comments: an empty list. NUL bytes end an entry early. A huge file
-    // is read up to a limit.
-    spit("comments.info", "#a\n#b\n");
-    spit("nul.info", std::string("SKIN=a\0b\nSCREEN\n", 16));
-    std::string huge;
-    for (int i = 0; i < 200000; ++i) huge += "ENTRY" + std::to_string(i) + "=x\n";
-    spit("huge.info", huge);
-
-    DiskObject *d = GetDiskObjectNew((dir + "/comments").c_str());
-    ASSERT_NE(d, nullptr);
-    EXPECT_TRUE(tool_types(d).empty());
-    FreeDiskObject(d);
-    d = GetDiskObjectNew((dir + "/nul").c_str());
-    ASSERT_NE(d, nullptr);
-    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "SKIN"), "a");
-    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "SCREEN"), "");
-    FreeDiskObject(d);
-    d = GetDiskObjectNew((dir + "/huge").c_str());
-    ASSERT_NE(d, nullptr);
-    size_t n = tool_types(d).size();
-    EXPECT_GT(n, 1000u);
-    EXPECT_LT(n, 200000u);
-    EXPECT_STREQ(FindToolType(d->do_ToolTypes, "ENTRY0"), "x");
-    FreeDiskObject(d);
-}
-
 } // namespace

@@ -103,14 +103,6 @@ TEST_F(PlatformTest, EveryMissingLibraryIsReportedInOrder) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), library_messages[4]);
 }
 
-TEST_F(PlatformTest, NoCybergraphicsIsNoFailure) {
-    host::set_library_version("cybergraphics.library", -1);
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(Zasoby_Otworz(), 1);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(CyberGfxBase, nullptr);
-}
-
 TEST_F(PlatformTest, ReleaseOrderWithEverySubsetOfResources) {
     const std::string skin = picture(320, 483);
     for (int subset = 0; subset < 16; ++subset) {
@@ -240,54 +232,6 @@ TEST_F(PlatformTest, DeepPictureWithoutCybergraphicsFallsBackToThePublicScreen) 
     EXPECT_EQ(host::ledger_count("publock"), 0u);
 }
 
-TEST_F(PlatformTest, ScreenAndWindowFailuresSayWhy) {
-    const std::string skin = picture(320, 483);
-    struct Case {
-        const char *fault;
-        bool cyber;
-        LONG screen;
-        const char *message;
-    };
-    const Case cases[] = {
-        {"BestCModeIDTags", true, 1, "Nie moge znalezc odpowiedniego ekranu\n\n"},
-        {"OpenScreenTags", true, 1, "Nie moge otworzyc ekranu\n\n"},
-        {"OpenWindowTags", true, 1, "Nie mogę otworzyć okna\n\n"},
-        {"OpenWindowTags", true, 0, "Nie mogę otworzyć okna\n\n"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.fault);
-        host::reset_all();
-        host::headless_select();
-        testgame::reset_program_state();
-        ASSERT_EQ(Zasoby_Otworz(), 1);
-        ASSERT_EQ(load(skin), 1);
-        host::fault_inject(c.fault);
-        ::testing::internal::CaptureStdout();
-        LONG ok = Otworz_Ekran(c.screen, 0);
-        if (ok) ok = Otworz_Okno(LONG(args[1]), 0);
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.message);
-        EXPECT_EQ(ok, 0);
-        EXPECT_EQ(Okno, nullptr);
-        EXPECT_EQ(host::ledger_count("publock"), 0u);
-        if (std::string(c.fault) != "OpenWindowTags") {
-            EXPECT_EQ(EkranP, 0);
-        }
-        Zasoby_Zamknij();
-        EXPECT_EQ(host::ledger_open(), std::vector<std::string>{});
-    }
-    // The palette screen has its own way to fail.
-    host::reset_all();
-    host::headless_select();
-    testgame::reset_program_state();
-    host::set_library_version("cybergraphics.library", -1);
-    ASSERT_EQ(Zasoby_Otworz(), 1);
-    ASSERT_EQ(load(picture(320, 483, 16)), 1);
-    host::fault_inject("OpenScreenTags");
-    ::testing::internal::CaptureStdout();
-    EXPECT_EQ(Otworz_Ekran(1, 0), 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge otworzyc ekranu\n\n");
-}
-
 TEST_F(PlatformTest, PictureWidthChoosesTheScaleAndSizesAreChecked) {
     ASSERT_EQ(Zasoby_Otworz(), 1);
     struct Case {
@@ -319,39 +263,6 @@ TEST_F(PlatformTest, PictureWidthChoosesTheScaleAndSizesAreChecked) {
     EXPECT_EQ(load((dir / "missing").string()), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie mogę otworzyć pliku graficznego\n\n");
     EXPECT_EQ(host::ledger_count("dtobject"), 0u);
-}
-
-TEST_F(PlatformTest, SkinsInEveryCommonFormatLoad) {
-    ASSERT_EQ(Zasoby_Otworz(), 1);
-    struct Case {
-        std::string path;
-        LONG depth;
-    };
-    std::vector<Case> cases;
-    cases.push_back({picture(320, 483), 24});
-    cases.push_back({picture(320, 483, 32, "p32.png"), 5});
-    {
-        SDL_Surface *s = testpic::palette_surface(320, 483, 256);
-        const std::string p = (dir / "skin.bmp").string();
-        SDL_SaveBMP(s, p.c_str());
-        SDL_FreeSurface(s);
-        cases.push_back({p, 8});
-    }
-    cases.push_back({(dir / "skin.gif").string(), 4});
-    testpic::save(cases.back().path, testpic::gif(320, 483, 4));
-    cases.push_back({(dir / "skin.iff").string(), 5});
-    testpic::save(cases.back().path, testpic::ilbm(320, 483, 5));
-    cases.push_back({(dir / "wide.iff").string(), 3});
-    testpic::save(cases.back().path, testpic::ilbm(640, 966, 3));
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.path);
-        tryb_ekran = 0;
-        ASSERT_EQ(load(c.path), 1);
-        EXPECT_EQ(kolor, c.depth);
-        EXPECT_EQ(tryb_ekran, BM_Header->bmh_Width > 320 ? 1 : 0);
-        DisposeDTObject(grafika);
-        grafika = nullptr;
-    }
 }
 
 namespace {
@@ -420,19 +331,6 @@ TEST_F(PlatformTest, PaletteMaskUsesTheScreensBlackPen) {
     Zasoby_Zamknij();
     FreeBitMap(bm);
     Ekran = nullptr;
-}
-
-TEST_F(PlatformTest, DeepBitmapWithoutCybergraphicsReadsPens) {
-    host::set_library_version("cybergraphics.library", -1);
-    ASSERT_EQ(Zasoby_Otworz(), 1);
-    Ekran = LockPubScreen(nullptr);
-    struct BitMap *bm = black_bitmap(16, 2, {{1, 0, 0x0A0A0A}, {2, 1, 0xFFFFFF}});
-    ASSERT_EQ(Generuj_Maske(bm), 1);
-    EXPECT_EQ(maska[0], 0x40);
-    EXPECT_EQ(maska[2], 0x20);
-    UnlockPubScreen(nullptr, Ekran);
-    Ekran = nullptr;
-    FreeBitMap(bm);
 }
 
 TEST_F(PlatformTest, MaskFailuresLeaveNothingBehind) {
