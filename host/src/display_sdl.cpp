@@ -18,6 +18,7 @@
 #include <deque>
 
 #include "display.h"
+#include "scale.h"
 #include "internal.h"
 #include "settings.h"
 
@@ -67,6 +68,14 @@ WindowRec *target(View *v) {
     return v->screen->windows.empty() ? nullptr : v->screen->windows.back();
 }
 
+// Where the picture lies in the window: the largest whole-number zoom that
+// fits, centred; at least 1.
+void layout(View *v, int ww, int wh, int &z, int &ox, int &oy) {
+    z = std::max(1, std::min(ww / v->lw, wh / v->lh));
+    ox = (ww - v->lw * z) / 2;
+    oy = (wh - v->lh * z) / 2;
+}
+
 int SDLCALL watch(void *, SDL_Event *e) {
     int x, y;
     Uint32 id;
@@ -78,10 +87,12 @@ int SDLCALL watch(void *, SDL_Event *e) {
         return 1;
     View *v = view_of(id);
     if (!v) return 1;
-    float lx, ly;
-    SDL_RenderWindowToLogical(v->ren, x, y, &lx, &ly);
+    int ww, wh, z, ox, oy;
+    SDL_GetWindowSize(v->win, &ww, &wh);
+    layout(v, ww, wh, z, ox, oy);
     if (positions.size() > 4096) positions.pop_front();
-    positions.push_back({e->type, id, e->common.timestamp, int(std::floor(lx)), int(std::floor(ly))});
+    positions.push_back({e->type, id, e->common.timestamp, int(std::floor(double(x - ox) / z)),
+                         int(std::floor(double(y - oy) / z))});
     return 1;
 }
 
@@ -129,53 +140,69 @@ UWORD qualifier(Uint16 mod) {
     return q;
 }
 
-// Copies a framebuffer into the texture's pixels at (dx, dy), clipped.
-void draw(uint8_t *pixels, int pitch, int tw, int th, const BitMap *bm, const ColorMap *cm, int dx,
-          int dy) {
-    if (!bm || !bm->Pixels) return;
-    uint32_t lut[256];
-    if (bm->BytesPerPixel == 1)
-        for (int i = 0; i < 256; ++i) lut[i] = 0xFF000000u | pen_rgb(cm, unsigned(i));
-    int x0 = std::max(0, -dx), x1 = std::min<int>(bm->Width, tw - dx);
-    int y0 = std::max(0, -dy), y1 = std::min<int>(bm->Rows, th - dy);
-    size_t stride = size_t(bm->Width) * bm->BytesPerPixel;
-    for (int y = y0; y < y1; ++y) {
-        auto *out = reinterpret_cast<uint32_t *>(pixels + size_t(y + dy) * pitch) + dx;
-        const UBYTE *in = bm->Pixels + size_t(y) * stride;
+// The frame into t at zoom z from (ox, oy): a window's framebuffer, or a
+// screen's picture with each of its windows over it at its place.
+void compose(View *v, const ScaleTarget &t, int z, int ox, int oy) {
+    auto put = [&](const BitMap *bm, const ColorMap *cm, int x, int y) {
+        if (!bm || !bm->Pixels) return;
+        const size_t pitch = size_t(bm->Width) * bm->BytesPerPixel;
         if (bm->BytesPerPixel == 4) {
-            auto *src = reinterpret_cast<const uint32_t *>(in);
-            for (int x = x0; x < x1; ++x) out[x] = 0xFF000000u | src[x];
+            scale_rgb(reinterpret_cast<const uint32_t *>(bm->Pixels), pitch, bm->Width, bm->Rows, t, z,
+                      ox + x * z, oy + y * z);
         } else {
-            for (int x = x0; x < x1; ++x) out[x] = lut[in[x]];
+            uint32_t lut[256];
+            for (unsigned i = 0; i < 256; ++i) lut[i] = pen_rgb(cm, i);
+            scale_pens(bm->Pixels, pitch, bm->Width, bm->Rows, lut, t, z, ox + x * z, oy + y * z);
         }
+    };
+    if (v->window) {
+        put(v->window->host_RastPort.BitMap, &v->window->screen->host_ColorMap, 0, 0);
+    } else {
+        ScreenRec *s = v->screen;
+        put(s->host_BitMap, &s->host_ColorMap, 0, 0);
+        for (WindowRec *w : s->windows)
+            put(w->host_RastPort.BitMap, &s->host_ColorMap, w->LeftEdge, w->TopEdge);
     }
 }
 
-// The whole frame, composed afresh: a window's framebuffer, or a screen's
-// picture with each of its windows over it at its place.
-void present(View *v) {
-    const long long cpu0 = cpu_now_us();
-    v->stale = false;
+// Through the window's own surface: scaled by the host, the margins black.
+void present_surface(View *v) {
+    SDL_Surface *s = SDL_GetWindowSurface(v->win);
+    if (!s || s->format->BytesPerPixel != 4) return;
+    int z, ox, oy;
+    layout(v, s->w, s->h, z, ox, oy);
+    const int pw = v->lw * z, ph = v->lh * z;
+    const SDL_Rect margins[4] = {{0, 0, s->w, std::max(0, oy)},
+                                 {0, oy + ph, s->w, std::max(0, s->h - oy - ph)},
+                                 {0, oy, std::max(0, ox), ph},
+                                 {ox + pw, oy, std::max(0, s->w - ox - pw), ph}};
+    SDL_FillRects(s, margins, 4, 0);
+    compose(v, {static_cast<uint32_t *>(s->pixels), size_t(s->pitch), s->w, s->h}, z, ox, oy);
+    SDL_UpdateWindowSurface(v->win);
+}
+
+// Through an SDL renderer: a texture of the picture's own size, scaled by
+// the renderer with whole-number, nearest-pixel scaling.
+void present_renderer(View *v) {
     void *px;
     int pitch;
     if (v->tex && SDL_LockTexture(v->tex, nullptr, &px, &pitch) == 0) {
-        auto *p = static_cast<uint8_t *>(px);
-        if (v->window) {
-            draw(p, pitch, v->lw, v->lh, v->window->host_RastPort.BitMap,
-                 &v->window->screen->host_ColorMap, 0, 0);
-        } else {
-            ScreenRec *s = v->screen;
-            draw(p, pitch, v->lw, v->lh, s->host_BitMap, &s->host_ColorMap, 0, 0);
-            for (WindowRec *w : s->windows)
-                draw(p, pitch, v->lw, v->lh, w->host_RastPort.BitMap, &s->host_ColorMap, w->LeftEdge,
-                     w->TopEdge);
-        }
+        compose(v, {static_cast<uint32_t *>(px), size_t(pitch), v->lw, v->lh}, 1, 0, 0);
         SDL_UnlockTexture(v->tex);
     }
     SDL_SetRenderDrawColor(v->ren, 0, 0, 0, 255);
     SDL_RenderClear(v->ren);
     if (v->tex) SDL_RenderCopy(v->ren, v->tex, nullptr, nullptr);
     SDL_RenderPresent(v->ren);
+}
+
+void present(View *v) {
+    const long long cpu0 = cpu_now_us();
+    v->stale = false;
+    if (v->ren)
+        present_renderer(v);
+    else
+        present_surface(v);
     trace_present(cpu_now_us() - cpu0);
 }
 
@@ -183,7 +210,22 @@ bool make_texture(View *v) {
     v->tex = SDL_CreateTexture(v->ren, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, v->lw, v->lh);
     if (!v->tex) return false;
     SDL_SetTextureScaleMode(v->tex, SDL_ScaleModeNearest);
+    SDL_SetTextureBlendMode(v->tex, SDL_BLENDMODE_NONE);
     return true;
+}
+
+// A renderer only where the user names one (SDL_RENDER_DRIVER) or the window
+// has no surface of 32-bit pixels to draw into (as on Wayland). The surface
+// keeps the process small and quick to start: a renderer loads the whole
+// OpenGL stack, most of it to scale one small picture.
+bool make_renderer(View *v) {
+    if (!settings().render_driver_named) {
+        SDL_Surface *s = SDL_GetWindowSurface(v->win);
+        if (s && s->format->BytesPerPixel == 4) return true;
+    }
+    v->ren = SDL_CreateRenderer(v->win, -1, 0);
+    return v->ren && SDL_RenderSetLogicalSize(v->ren, v->lw, v->lh) == 0 &&
+           SDL_RenderSetIntegerScale(v->ren, SDL_TRUE) == 0 && make_texture(v);
 }
 
 // The name every window shows where the program gives none.
@@ -195,10 +237,9 @@ View *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 flags)
     v->lh = lh;
     if (!title || !*title) title = default_title;
     v->win = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ww, wh, flags);
-    if (v->win) v->ren = SDL_CreateRenderer(v->win, -1, 0);
-    if (!v->ren || SDL_RenderSetLogicalSize(v->ren, lw, lh) != 0 ||
-        SDL_RenderSetIntegerScale(v->ren, SDL_TRUE) != 0 || !make_texture(v)) {
+    if (!v->win || !make_renderer(v)) {
         fprintf(stderr, "host: cannot open a display window: %s\n", SDL_GetError());
+        if (v->tex) SDL_DestroyTexture(v->tex);
         if (v->ren) SDL_DestroyRenderer(v->ren);
         if (v->win) SDL_DestroyWindow(v->win);
         delete v;
@@ -375,6 +416,7 @@ void handle(const SDL_Event &e) {
     }
     case SDL_RENDER_DEVICE_RESET:
         for (View *v : views) {
+            if (!v->ren) continue;
             if (v->tex) SDL_DestroyTexture(v->tex);
             v->tex = nullptr;
             make_texture(v);
@@ -488,7 +530,7 @@ void close(View *v) {
     if (v->window) v->window->view = nullptr;
     if (v->screen) v->screen->view = nullptr;
     if (v->tex) SDL_DestroyTexture(v->tex);
-    SDL_DestroyRenderer(v->ren);
+    if (v->ren) SDL_DestroyRenderer(v->ren);
     SDL_DestroyWindow(v->win);
     delete v;
 }

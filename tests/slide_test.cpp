@@ -1,0 +1,138 @@
+// Every redraw of a slide reaches the screen: the pictures the headless
+// display presents during one move, read back from their PNG files.
+#include <SDL_image.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "amiga/exec.h"
+#include "amiga/gadtools.h"
+#include "amiga/intuition.h"
+#include "game_fixture.h"
+
+namespace {
+
+using Row = std::vector<LONG>;
+
+class SlideTest : public testgame::GameTest {
+  protected:
+    std::string dir;
+    struct Screen *pub = nullptr;
+    struct Window *win = nullptr;
+
+    void SetUp() override {
+        host::reset_all();
+        host::headless_select();
+        open(0);
+        ASSERT_EQ(Zasoby_Otworz(), 1);
+        // The game's drawing goes to a real window, which the display shows.
+        pub = LockPubScreen(nullptr);
+        win = OpenWindowTags(nullptr, WA_InnerWidth, 320, WA_InnerHeight, 240, WA_PubScreen, pub,
+                             WA_IDCMP, IDCMP_RAWKEY | IDCMP_CLOSEWINDOW, TAG_DONE);
+        ASSERT_TRUE(win);
+        Okno = win;
+        RastPort = win->RPort;
+        BorderLEFT = win->BorderLeft;
+        BorderTOP = win->BorderTop;
+        dir = std::filesystem::temp_directory_path() / ("kwadron_slide_" + std::to_string(getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override {
+        if (win) CloseWindow(win);
+        if (pub) UnlockPubScreen(nullptr, pub);
+        Okno = nullptr;
+        RastPort = nullptr;
+        GameTest::TearDown();
+        Zasoby_Zamknij();
+        std::filesystem::remove_all(dir);
+        host::reset_all();
+    }
+
+    // What row 1 shows in a presented picture, as exponents; -1 for a cell
+    // that is neither a tile nor the empty background, or is drawn unevenly.
+    Row shown_row(const std::string &png) {
+        SDL_Surface *raw = IMG_Load(png.c_str());
+        EXPECT_TRUE(raw) << png;
+        if (!raw) return {};
+        SDL_Surface *s = SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB888, 0);
+        SDL_FreeSurface(raw);
+        auto at = [&](LONG x, LONG y) {
+            return static_cast<const uint32_t *>(s->pixels)[y * (s->pitch / 4) + x] & 0xFFFFFF;
+        };
+        Row row;
+        const LONG W = Kafle[0].szer, H = Kafle[0].wys;
+        for (LONG c = 0; c < 4; ++c) {
+            const LONG X = 131 + c * W, Y = 48 + H;
+            const ULONG first = at(X, Y);
+            const LONG sx = LONG(first >> 12), sy = LONG(first & 0xFFF);
+            LONG e = sx == X && sy == Y ? 0 : -1;
+            for (LONG k = 0; k < 16 && e < 0; ++k)
+                if (Kafle[k].x == sx && Kafle[k].y == sy) e = k + 1;
+            for (LONG y = 0; y < H; ++y)
+                for (LONG x = 0; x < W; ++x)
+                    if (at(X + x, Y + y) != testgame::skin_code(sx + x, sy + y)) e = -1;
+            row.push_back(e);
+        }
+        SDL_FreeSurface(s);
+        return row;
+    }
+
+    // Row 1 holds the line, the other rows tiles that do not move right, so
+    // the new tile of the turn lands in row 1. One cursor key, then the run
+    // ends; the rows of every presented picture, in order.
+    std::vector<Row> slide_right(const Row &line) {
+        const LONG board[16] = {6, 7, 6, 7, line[0], line[1], line[2], line[3],
+                                7, 6, 7, 6, 6, 7, 6, 7};
+        memcpy(Tab_PoleGry, board, sizeof board);
+        Gfx_Start_Cyfr();
+        host::headless_frames(dir);
+        host::input_push(IDCMP_RAWKEY, 0x4E);
+        Petla_Zdarzen(win->UserPort);
+        std::vector<Row> rows;
+        for (int i = 1; i <= host::headless_presents(); ++i) {
+            char name[32];
+            snprintf(name, sizeof name, "/frame-%04d.png", i);
+            rows.push_back(shown_row(dir + name));
+        }
+        return rows;
+    }
+};
+
+// Rows as seen left to right; the move goes right.
+TEST_F(SlideTest, EachRedrawOfAMoveIsShownInOrder) {
+    struct Case {
+        const char *name;
+        Row line;
+        std::vector<Row> steps; // the pictures of the redraws
+    } cases[] = {
+        // The merge redraws from the edge cell, which the second step left
+        // alone: its first copy touches nothing drawn since the last picture
+        // and so is seen with the second step.
+        {"fills in two steps, then merges", {1, 0, 1, 0}, {{0, 1, 0, 1}, {0, 0, 1, 2}, {0, 0, 0, 2}}},
+        {"two merges", {1, 1, 1, 1}, {{0, 1, 1, 2}, {0, 0, 2, 2}}},
+        {"a lone tile in one jump", {5, 0, 0, 0}, {{0, 0, 0, 5}}},
+        {"a full line that cannot move", {2, 1, 2, 1}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (&c != cases) {
+            TearDown();
+            SetUp();
+        }
+        const std::vector<Row> shown = slide_right(c.line);
+        // The start picture, each redraw held for a refresh, then the
+        // picture of the finished turn with its new tile.
+        ASSERT_EQ(shown.size(), c.steps.size() + 2);
+        EXPECT_EQ(shown.front(), c.line);
+        for (size_t i = 0; i < c.steps.size(); ++i) EXPECT_EQ(shown[i + 1], c.steps[i]) << "step " << i;
+        const Row now(Tab_PoleGry + 4, Tab_PoleGry + 8);
+        EXPECT_EQ(shown.back(), now);
+        int spawned = 0;
+        if (!c.steps.empty())
+            for (int k = 0; k < 4; ++k) spawned += c.steps.back()[k] == 0 && now[k] != 0;
+        EXPECT_EQ(spawned, c.steps.empty() ? 0 : 1);
+    }
+}
+
+} // namespace
