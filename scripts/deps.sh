@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev zlib1g-dev
-          libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick netpbm clang libclang-rt-14-dev time)
+          libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick netpbm ffmpeg faketime clang libclang-rt-14-dev time)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -142,4 +144,77 @@ TEST_F(XvfbTest, PlaysInARealWindow) {
         for (int y = 0; y < 11; ++y)
             for (int x = 0; x < 10; ++x)
                 ASSERT_EQ(fresh.px(30 + 11 * k + x, 52 + y), at(skin.get(), 309 + x, 241 + y)) << k;
+}
+
+// One slide recorded from the real window: the first tile lands at the
+// edge, the second beside it, then they merge; each picture is seen.
+TEST_F(XvfbTest, EachRedrawOfASlideReachesTheWindow) {
+    if (!have("ffmpeg") || !have("faketime")) GTEST_SKIP() << "no ffmpeg or faketime";
+    fs::create_directories(dir / "rec");
+    const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
+                            "/tests/e2e/xvfb_slide.sh' '" +
+                            (dir / "game").string() + "' '" + (dir / "rec").string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(system(cmd.c_str()), 0) << std::ifstream(dir / "rec" / "error").rdbuf();
+    int zoom = 0;
+    std::ifstream(dir / "rec" / "zoom") >> zoom;
+    ASSERT_GT(zoom, 0);
+    // The top row of each frame as occupied cells, e.g. "1010"; each
+    // pattern noted once when it first differs from the one before.
+    std::vector<std::string> seen;
+    for (int i = 1;; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "frame-%04d.png", i);
+        Surface f = load_rgb(dir / "rec" / name);
+        if (!f) break;
+        std::string row;
+        for (int c = 0; c < 4; ++c) {
+            bool used = false;
+            for (int y = 2; y < 37; y += 3)
+                for (int x = 2; x < 37; x += 3)
+                    used |= at(f.get(), (39 * c + x) * zoom + zoom / 2, y * zoom + zoom / 2) !=
+                            at(skin.get(), 131 + 39 * c + x, 48 + y);
+            row += used ? '1' : '0';
+        }
+        if (seen.empty() || seen.back() != row) seen.push_back(row);
+    }
+    const std::vector<std::string> steps = {"1010", "0101", "0011", "0001"};
+    auto at_step = seen.begin();
+    for (const std::string &s : steps) at_step = std::find(at_step, seen.end(), s);
+    EXPECT_NE(at_step, seen.end()) << ::testing::PrintToString(seen);
+}
+
+// On a bare 1920 x 1080 display both skins open at the largest zoom that
+// fits (1280 x 960); a screen of its own is named and, after F11 to a
+// window and F11 back, shows the whole picture centred between equal bars.
+TEST_F(XvfbTest, WindowSizeTitleAndFullscreen) {
+    fs::copy_file(fs::path(KWADRON_SOURCE_DIR) / "skins" / "grafika_aga2x", dir / "game" / "grafika_aga2x");
+    const std::string run = "'" KWADRON_SOURCE_DIR "/tests/e2e/xvfb_window.sh' '" +
+                            (dir / "game" / "kwadron").string() + "' '" + dir.string();
+    const std::string cmd = "xvfb-run -a -s '-screen 0 1920x1080x24' bash -c \"set -e; " + run +
+                            "/small' 0 SKIN=progdir:grafika_aga; " + run + "/large' 0 SKIN=progdir:grafika_aga2x; " +
+                            run + "/screen' 2 SCREEN\" >/dev/null 2>&1";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+    auto text = [&](const char *name) {
+        std::stringstream ss;
+        ss << std::ifstream(dir / name).rdbuf();
+        return ss.str();
+    };
+    for (const char *name : {"small.geom", "large.geom"})
+        EXPECT_NE(text(name).find("WIDTH=1280\nHEIGHT=960"), std::string::npos) << name << text(name);
+    EXPECT_EQ(text("small.name"), "Kwadron\n");
+    EXPECT_EQ(text("screen.name"), "Kwadron\n");
+    EXPECT_NE(text("screen.geom").find("WIDTH=1920\nHEIGHT=1080"), std::string::npos) << text("screen.geom");
+    for (const char *shot : {"screen.1.png", "screen.2.png"}) {
+        Surface s = load_rgb(dir / shot);
+        ASSERT_TRUE(s) << shot;
+        int x0 = s->w, y0 = s->h, x1 = 0, y1 = 0;
+        for (int y = 0; y < s->h; ++y)
+            for (int x = 0; x < s->w; ++x)
+                if (at(s.get(), x, y)) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x + 1),
+                                       y1 = std::max(y1, y + 1);
+        EXPECT_EQ(x1 - x0, 1280) << shot;
+        EXPECT_EQ(y1 - y0, 960) << shot;
+        EXPECT_EQ(x0, s->w - x1) << shot;
+        EXPECT_EQ(y0, s->h - y1) << shot;
+    }
 }

@@ -116,8 +116,11 @@ void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
 bool input_waiting() {
     for (WindowRec *w : open_windows())
         for (Message *m = w->host_Port.mp_Head; m; m = reinterpret_cast<Message *>(m->mn_Node.ln_Succ)) {
-            ULONG cls = reinterpret_cast<IntuiMessage *>(m)->Class;
-            if (cls == IDCMP_RAWKEY || cls == IDCMP_MOUSEBUTTONS || cls == IDCMP_CLOSEWINDOW) return true;
+            const auto *im = reinterpret_cast<IntuiMessage *>(m);
+            const bool press = !(im->Code & IECODE_UP_PREFIX);
+            if (im->Class == IDCMP_CLOSEWINDOW ||
+                ((im->Class == IDCMP_RAWKEY || im->Class == IDCMP_MOUSEBUTTONS) && press))
+                return true;
         }
     return false;
 }

@@ -65,7 +65,7 @@ extern const DisplayDriver headless_driver;
 // The driver in use, chosen on first use; display_use sets it.
 const DisplayDriver &display();
 void display_use(const DisplayDriver &d);
-// Whether a key, button or close message waits on a window's port.
+// Whether a key press, a button press or a close waits on a window's port.
 bool input_waiting();
 
 // Whether a screen or window handle is one the host gave out and still open.

@@ -6,7 +6,6 @@
 set -u
 prog=$1
 out=$2
-export SDL_RENDER_DRIVER=software
 # The desktop's own libraries (D-Bus, X modules) keep memory to the end; in a
 # sanitizer build their leaks are not ours to report. The game's own resources
 # are checked by the headless runs.

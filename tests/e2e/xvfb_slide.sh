@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Records one slide in a real X window: the program starts at a fixed time
+# (so its first two tiles are always the same: a 2 in the first and third
+# cells of the top row), the top row is recorded with ffmpeg while Right is
+# pressed, and every recorded frame goes to OUT_DIR/frame-NNNN.png; zoom
+# gets the window's zoom. Run under xvfb-run:  xvfb_slide.sh PROGRAM_DIR OUT_DIR
+set -u
+prog=$1
+out=$2
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link_order=0"
+FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-01-01 00:00:00" "$prog/kwadron" >"$out/stdout" 2>"$out/stderr" &
+pid=$!
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kwadron$' 2>/dev/null | head -1)
+if [ -z "$wid" ]; then
+  echo "no window" >"$out/error"
+  kill "$pid" 2>/dev/null
+  exit 1
+fi
+xdotool windowfocus --sync "$wid" 2>/dev/null || true
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+zoom=$((WIDTH / 320))
+echo "$zoom" >"$out/zoom"
+# The top row of the board, recorded at twice the display's refresh.
+ffmpeg -loglevel error -f x11grab -framerate 120 -video_size $((156 * zoom))x$((39 * zoom)) \
+  -i "$DISPLAY+$((X + 131 * zoom)),$((Y + 48 * zoom))" -t 1.5 "$out/frame-%04d.png" &
+rec=$!
+sleep 0.5
+xdotool key --window "$wid" Right
+wait "$rec"
+xdotool key --window "$wid" Escape 2>/dev/null
+for _ in $(seq 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$pid" 2>/dev/null
+wait "$pid"
+echo $? >"$out/rc"
+exit 0
