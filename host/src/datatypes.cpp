@@ -113,9 +113,11 @@ void describe(DTObject *o) {
 // Decodes the file (the name may start with PROGDIR:) into a picture
 // object. Tags: DTA_GroupID (anything but GID_PICTURE is refused),
 // PDTA_Screen, PDTA_Remap, OBP_Precision; PDTA_DestMode and others are
-// taken as given: the object always keeps the picture's full depth. Null,
-// with IoErr set, for a missing file (205), a directory (212), a file that
-// cannot be read (2002) or decoded (2000), or on a fault.
+// taken as given: the object always keeps the picture's full depth. The
+// format is recognised by content; there are no datatype descriptors. Null,
+// with IoErr set, for a missing file or name (205), a directory (212), a file
+// that cannot be read (2002), is over 256 MB or cannot be decoded (2000), or
+// on a fault (103).
 Object *NewDTObjectA(APTR name, const struct TagItem *tags) {
     host::library_check("NewDTObjectA", "datatypes.library");
     if (host::fault_hit("NewDTObject")) {
@@ -149,7 +151,9 @@ Object *NewDTObjectA(APTR name, const struct TagItem *tags) {
 // Each tag's data is the address of a variable: pointers are written as
 // pointers, numbers as ULONG. Known: PDTA_BitMapHeader, PDTA_CRegs,
 // PDTA_ColorRegisters, PDTA_NumColors, PDTA_DestBitMap (null before the
-// layout), PDTA_Screen, DTA_GroupID. Returns how many were answered.
+// layout), PDTA_Screen, DTA_GroupID; others and null addresses are skipped.
+// Returns how many were answered, 0 for an object that does not exist
+// (a misuse, as for the calls below).
 ULONG GetDTAttrsA(Object *obj, const struct TagItem *tags) {
     host::library_check("GetDTAttrsA", "datatypes.library");
     DTObject *o = live(obj, "GetDTAttrs on an object that does not exist");
@@ -174,7 +178,8 @@ ULONG GetDTAttrsA(Object *obj, const struct TagItem *tags) {
 }
 
 // PDTA_Screen, PDTA_Remap and OBP_Precision (kept; the nearest pen is always
-// taken). They count at the next layout. Returns how many were taken.
+// taken). They count at the next layout; the window and requester are not
+// used. Returns how many were taken.
 ULONG SetDTAttrsA(Object *obj, struct Window *, struct Requester *, const struct TagItem *tags) {
     host::library_check("SetDTAttrsA", "datatypes.library");
     DTObject *o = live(obj, "SetDTAttrs on an object that does not exist");
@@ -187,12 +192,13 @@ ULONG SetDTAttrsA(Object *obj, struct Window *, struct Requester *, const struct
     return n;
 }
 
-// DTM_PROCLAYOUT only: makes PDTA_DestBitMap in the pixel form of
+// msg[0] is the method id, the other words its message. DTM_PROCLAYOUT
+// only: makes PDTA_DestBitMap (replacing any earlier one) in the form of
 // PDTA_Screen. On a true-colour screen it holds the picture's colours; on a
 // palette screen it holds pens: the picture's own indices when Remap is off
 // (for a palette picture), else each colour's nearest pen of the screen.
-// Without a screen the picture keeps its own form. Alpha is dropped. Returns
-// non-zero when the bitmap exists; other methods return 0.
+// Without a screen (or with one not open, a misuse) the picture keeps its own
+// form. Alpha is dropped. Non-zero when the bitmap exists; other methods: 0.
 IPTR DoDTMethodA(Object *obj, struct Window *, struct Requester *, const IPTR *msg, int words) {
     host::library_check("DoDTMethodA", "datatypes.library");
     DTObject *o = live(obj, "DoDTMethod on an object that does not exist");
@@ -210,7 +216,8 @@ IPTR DoDTMethodA(Object *obj, struct Window *, struct Requester *, const IPTR *m
     return o->dest ? 1 : 0;
 }
 
-// Frees the object with its header, colour tables and bitmap.
+// Frees the object with its header, colour tables and bitmap; null does
+// nothing.
 void DisposeDTObject(Object *obj) {
     host::library_check("DisposeDTObject", "datatypes.library");
     DTObject *o = live(obj, "DisposeDTObject of an object that does not exist");

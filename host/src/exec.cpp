@@ -72,6 +72,10 @@ struct Pool {
 
 } // namespace
 
+// The base of a library of the table when present at version or later
+// (KWADRON_LIBS can withhold or lower one); null otherwise or on a fault.
+// From the first call on, stand-ins check that their library is open.
+// Names are case-sensitive; a base has no function table.
 struct Library *OpenLibrary(CONST_STRPTR name, ULONG version) {
     read_environment();
     HostLibrary *l = find(name);
@@ -89,6 +93,7 @@ struct Library *OpenLibrary(CONST_STRPTR name, ULONG version) {
     return &l->base;
 }
 
+// Drops one open; null does nothing, a base that is not open is a misuse.
 void CloseLibrary(struct Library *lib) {
     if (!lib) return;
     for (auto &l : libraries)
@@ -127,6 +132,8 @@ void exec_reset() {
 }
 } // namespace host
 
+// A pool of separate zero-filled blocks, whatever the requirements; null
+// when threshSize > puddleSize or on a fault. No semaphore guards it.
 APTR CreatePool(ULONG, ULONG puddleSize, ULONG threshSize) {
     if (threshSize > puddleSize) return nullptr;
     if (host::fault_hit("CreatePool")) return nullptr;
@@ -136,6 +143,7 @@ APTR CreatePool(ULONG, ULONG puddleSize, ULONG threshSize) {
     return p;
 }
 
+// Frees the pool and its blocks; null does nothing, a foreign pool is a misuse.
 void DeletePool(APTR pool) {
     if (!pool) return;
     if (!host::ledger_remove("pool", pool)) {
@@ -147,6 +155,8 @@ void DeletePool(APTR pool) {
     delete p;
 }
 
+// A zero-filled block whose size the pool remembers; null for a null pool,
+// on a fault or when memory runs out.
 APTR AllocVecPooled(APTR pool, ULONG size) {
     if (!pool) return nullptr;
     if (host::fault_hit("AllocVecPooled")) return nullptr;
@@ -162,6 +172,7 @@ APTR AllocVecPooled(APTR pool, ULONG size) {
     return b;
 }
 
+// Null pool or block does nothing; a block not in the pool is a misuse.
 void FreeVecPooled(APTR pool, APTR memory) {
     if (!pool || !memory) return;
     Pool *p = static_cast<Pool *>(pool);
@@ -174,10 +185,12 @@ void FreeVecPooled(APTR pool, APTR memory) {
     host::misuse("FreeVecPooled of a block not in the pool");
 }
 
+// Copies size bytes (0 allowed); overlapping regions work, as with memmove.
 void CopyMem(const void *source, void *dest, ULONG size) {
     if (size) memmove(dest, source, size);
 }
 
+// Unlinks the first message; null for an empty or null port.
 struct Message *GetMsg(struct MsgPort *port) {
     if (!port || !port->mp_Head) return nullptr;
     Message *m = port->mp_Head;
@@ -188,6 +201,7 @@ struct Message *GetMsg(struct MsgPort *port) {
     return m;
 }
 
+// Appends to the port's queue; no task is signalled, mn_ReplyPort untouched.
 void PutMsg(struct MsgPort *port, struct Message *msg) {
     if (!port || !msg) return;
     msg->mn_Node.ln_Succ = nullptr;
@@ -199,6 +213,9 @@ void PutMsg(struct MsgPort *port, struct Message *msg) {
     ++port->mp_Count;
 }
 
+// The first message, left on the port. While the port is empty the display
+// presents what was drawn and waits for input on the owning window (a port
+// no open window owns is a misuse and gets a close message). No signals.
 struct Message *WaitPort(struct MsgPort *port) {
     if (!port) return nullptr;
     if (!port->mp_Head) host::note_first_frame();

@@ -153,6 +153,10 @@ void graphics_reset() {
 // Row stride in memory; BytesPerRow only holds it when it fits 16 bits.
 static size_t stride_of(const BitMap *bm) { return size_t(bm->Width) * bm->BytesPerPixel; }
 
+// Copies the rectangle at (xSrc, ySrc) of src to (xDest, yDest) of destRP's
+// bitmap, clipped to both bitmaps (no layers). Only minterm 0xC0 (a plain
+// copy) between bitmaps of one pixel form; other minterms or mixed forms are
+// a misuse. FALSE for those or a missing bitmap, else TRUE.
 BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
                        LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm) {
     host::library_check("BltBitMapRastPort", "graphics.library");
@@ -178,6 +182,10 @@ BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct Ra
     return TRUE;
 }
 
+// As BltBitMapRastPort, through a mask laid out like one plane of src (rows
+// of ((width + 15) / 16) * 2 bytes, bit 0x80 leftmost) and addressed with
+// source coordinates. Minterm 0xE0 only: the source pixel is copied where the
+// mask bit is set, elsewhere the destination stays. Null mask does nothing.
 void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
                            LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm,
                            const UBYTE *bltMask) {
@@ -218,6 +226,10 @@ void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struc
     }
 }
 
+// A zero-filled bitmap: pens for depth 1..8, true colour (depth 24) when
+// deeper or when the friend bitmap is true colour. Flags are ignored and the
+// width is not rounded up. Null on a fault, for a side of 0 or over 0xFFFF,
+// more than 2^28 pixels, or when memory runs out.
 struct BitMap *AllocBitMap(ULONG sizex, ULONG sizey, ULONG depth, ULONG,
                            const struct BitMap *friend_bitmap) {
     host::library_check("AllocBitMap", "graphics.library");
@@ -227,11 +239,14 @@ struct BitMap *AllocBitMap(ULONG sizex, ULONG sizey, ULONG depth, ULONG,
     return host::bitmap_create(LONG(sizex), LONG(sizey), int(depth), truecolor, true);
 }
 
+// Null does nothing; a bitmap not from AllocBitMap is a misuse.
 void FreeBitMap(struct BitMap *bm) {
     host::library_check("FreeBitMap", "graphics.library");
     host::bitmap_destroy(bm, true);
 }
 
+// BMA_WIDTH (exact), BMA_HEIGHT, BMA_DEPTH (24 for true colour), BMA_FLAGS
+// (always 0); 0 for other attributes or a null bitmap.
 ULONG GetBitMapAttr(const struct BitMap *bm, ULONG attribute) {
     host::library_check("GetBitMapAttr", "graphics.library");
     if (!bm) return 0;
@@ -244,11 +259,14 @@ ULONG GetBitMapAttr(const struct BitMap *bm, ULONG attribute) {
     }
 }
 
+// Clears the context: no bitmap, layer or font, FgPen 1, BgPen 0, JAM2.
 void InitRastPort(struct RastPort *rp) {
     host::library_check("InitRastPort", "graphics.library");
     host::rastport_init(rp);
 }
 
+// Sets pen n (0..255) of the viewport's colour map to the top 8 bits of each
+// component. Pixels already drawn in true colour keep their colour.
 void SetRGB32(struct ViewPort *vp, ULONG n, ULONG r, ULONG g, ULONG b) {
     host::library_check("SetRGB32", "graphics.library");
     if (!vp || !vp->ColorMap || n > 255) return;
@@ -256,6 +274,8 @@ void SetRGB32(struct ViewPort *vp, ULONG n, ULONG r, ULONG g, ULONG b) {
     vp->ColorMap->Colors[n] = ((r >> 24) << 16) | ((g >> 24) << 8) | (b >> 24);
 }
 
+// Fills the whole bitmap (a window's borders too) with the pen, or in true
+// colour with the pen's colour.
 void SetRast(struct RastPort *rp, ULONG pen) {
     host::library_check("SetRast", "graphics.library");
     if (!rp || !host::usable(rp->BitMap)) return;
@@ -284,6 +304,10 @@ static UBYTE pen_of_colour(const ColorMap *cm, uint32_t colour) {
     return 255;
 }
 
+// Pen numbers of the inclusive rectangle, one byte a pixel, rows padded to
+// a multiple of 16; pixels outside the bitmap read as 0, true-colour ones as
+// the pen of their exact colour. Returns the pixel count, 0 for a bad
+// rectangle or bitmap. temprp is not used.
 LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xstop, ULONG ystop,
                      UBYTE *array, struct RastPort *) {
     host::library_check("ReadPixelArray8", "graphics.library");
@@ -312,6 +336,9 @@ LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xsto
     return LONG(w * h);
 }
 
+// The first pen of the map (Count pens, 256 when 0) with exactly the colour,
+// else the nearest by RGB distance, or -1 under PRECISION_EXACT or for a null
+// map. Pens are not reserved, so any can come back; OBP_FailIfBad is ignored.
 LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct TagItem *tags) {
     host::library_check("ObtainBestPenA", "graphics.library");
     if (!cm) return -1;
@@ -334,6 +361,7 @@ LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct
     return best;
 }
 
+// Does nothing: ObtainBestPenA reserves no pens.
 void ReleasePen(struct ColorMap *, ULONG) {
     host::library_check("ReleasePen", "graphics.library");
 }

@@ -78,7 +78,8 @@ void icon_reset() {
 // Reads name + ".info" (a dos name: PROGDIR: works, relative names start
 // from the current directory). Without a readable file, and for a NULL name,
 // the result is a default project icon with no tool types. Of the native
-// icon only the tool types exist; no images, positions or drawer data.
+// icon only the tool types exist; no images, positions or drawer data. NULL,
+// with IoErr ERROR_NO_FREE_STORE, only when memory runs out or on a fault.
 struct DiskObject *GetDiskObjectNew(CONST_STRPTR name) {
     host::library_check("GetDiskObjectNew", "icon.library");
     if (host::fault_hit("GetDiskObjectNew")) {

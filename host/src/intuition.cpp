@@ -138,7 +138,8 @@ using host::WindowRec;
 // 480), SA_Depth (1..8 a palette screen whose pens start black, deeper true
 // colour with the desktop's first pens; default 8), SA_DisplayID (kept;
 // INVALID_ID refused), SA_Quiet (kept; there is no title bar to draw). Other
-// tags are ignored. Shown fullscreen on SDL; null without a display.
+// tags are ignored. Shown fullscreen on SDL. Null without a display, on a
+// fault, outside sides 1..16384 or depths 1..32, or when the display fails.
 struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem *tags) {
     host::library_check("OpenScreenTagList", "intuition.library");
     if (host::fault_hit("OpenScreenTags")) return nullptr;
@@ -167,8 +168,8 @@ struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem 
     return s;
 }
 
-// Closes an own screen. Windows still open on it are a programming error:
-// reported, and the screen stays open.
+// Closes an own screen; null does nothing. Windows still open on it, or a
+// screen not from OpenScreenTagList, are a misuse and nothing is closed.
 void CloseScreen(struct Screen *screen) {
     host::library_check("CloseScreen", "intuition.library");
     if (!screen) return;
@@ -187,8 +188,9 @@ void CloseScreen(struct Screen *screen) {
     host::screen_free(s);
 }
 
-// The default public screen (NULL or "Workbench"); other names are not
-// known: null. Each lock is recorded until UnlockPubScreen.
+// The default public screen (NULL or "Workbench"): the desktop's usable
+// area seen through the display's zoom, made on first use. Other names are
+// not known: null. Each lock is recorded until UnlockPubScreen.
 struct Screen *LockPubScreen(CONST_STRPTR name) {
     host::library_check("LockPubScreen", "intuition.library");
     if (name && strcasecmp(name, "Workbench") != 0) return nullptr;
@@ -199,6 +201,8 @@ struct Screen *LockPubScreen(CONST_STRPTR name) {
     return s;
 }
 
+// Drops one lock; the name is not looked at, null does nothing, and a screen
+// without a lock is a misuse.
 void UnlockPubScreen(CONST_STRPTR, struct Screen *screen) {
     host::library_check("UnlockPubScreen", "intuition.library");
     if (!screen) return;
@@ -304,6 +308,7 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
 
 // Closes the window, freeing its framebuffer and any messages not taken.
 // With KWADRON_SNAPSHOT set, the inner area is first written there as a PNG.
+// Null does nothing; a window that is not open is a misuse.
 void CloseWindow(struct Window *window) {
     host::library_check("CloseWindow", "intuition.library");
     if (!window) return;
@@ -315,6 +320,10 @@ void CloseWindow(struct Window *window) {
     host::window_close(w, true);
 }
 
+// Draws each text of the chain at (left + LeftEdge, top + TopEdge), the top
+// of an 8 x 8 cell per byte, in the built-in ROM font whatever ITextFont
+// names; bytes outside 32..127 are blank. JAM2 fills the cell's other pixels
+// with BackPen. Clipped to the bitmap; rp's own pens and mode are not used.
 void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, LONG top) {
     host::library_check("PrintIText", "intuition.library");
     if (!rp || !host::usable(rp->BitMap)) return;
@@ -335,6 +344,7 @@ void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, L
     }
 }
 
+// 8 pixels per byte of IText, whatever the font; 0 for a null text.
 LONG IntuiTextLength(const struct IntuiText *itext) {
     host::library_check("IntuiTextLength", "intuition.library");
     if (!itext || !itext->IText) return 0;

@@ -40,28 +40,29 @@ constexpr ULONG PMODE_V42 = 0;
 constexpr ULONG PMODE_V43 = 1;
 constexpr ULONG DTM_PROCLAYOUT = 0x602;
 
-// Decodes the picture file (its format recognised by content). Null when the
-// file is missing or no picture can be decoded; the reason is in IoErr.
+// Makes a picture object from a file.
 Object *NewDTObjectA(APTR name, const struct TagItem *tags);
 template <class... A> Object *NewDTObject(APTR name, A... tags) {
     auto l = host::make_tags(tags...);
     return NewDTObjectA(name, l.items);
 }
-// Each tag's data is the address of a variable that receives the value.
+// Reads attributes of an object.
 ULONG GetDTAttrsA(Object *o, const struct TagItem *tags);
 template <class... A> ULONG GetDTAttrs(Object *o, A... tags) {
     auto l = host::make_tags(tags...);
     return GetDTAttrsA(o, l.items);
 }
+// Sets attributes of an object.
 ULONG SetDTAttrsA(Object *o, struct Window *win, struct Requester *req, const struct TagItem *tags);
 template <class... A> ULONG SetDTAttrs(Object *o, struct Window *win, struct Requester *req, A... tags) {
     auto l = host::make_tags(tags...);
     return SetDTAttrsA(o, win, req, l.items);
 }
-// Carries out a method; the message words follow the method id.
+// Carries out a method on an object.
 IPTR DoDTMethodA(Object *o, struct Window *win, struct Requester *req, const IPTR *msg, int words);
 template <class... A> IPTR DoDTMethod(Object *o, struct Window *win, struct Requester *req, A... msg) {
     IPTR w[] = {host::tag_word(msg)...};
     return DoDTMethodA(o, win, req, w, static_cast<int>(sizeof...(A)));
 }
+// Frees an object from NewDTObjectA.
 void DisposeDTObject(Object *o);

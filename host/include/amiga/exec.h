@@ -41,27 +41,26 @@ constexpr ULONG MEMF_FAST = 0x4;
 constexpr ULONG MEMF_CLEAR = 0x10000;
 constexpr ULONG MEMF_SEM_PROTECTED = 0x100000;
 
-// Opens a library of the host's table when it exists at the version asked
-// for or later; null otherwise. The environment variable KWADRON_LIBS can
-// withhold a library ("-cybergraphics.library") or lower its version
-// ("intuition.library=35"), entries separated by commas or blanks.
+// Opens a library of the host's table at a least version.
 struct Library *OpenLibrary(CONST_STRPTR name, ULONG version);
+// Closes a library opened by OpenLibrary.
 void CloseLibrary(struct Library *lib);
 
-// Pools hand out zero-filled blocks whatever the flags; DeletePool frees
-// every block still in the pool. Null when threshSize > puddleSize.
+// Makes a memory pool.
 APTR CreatePool(ULONG requirements, ULONG puddleSize, ULONG threshSize);
+// Frees a pool with every block still in it.
 void DeletePool(APTR pool);
-// The block's size is remembered by the pool. Null for a null pool or when
-// memory is exhausted.
+// A block from a pool; the pool remembers its size.
 APTR AllocVecPooled(APTR pool, ULONG size);
+// Gives a block back to its pool.
 void FreeVecPooled(APTR pool, APTR memory);
 
-// Copies size bytes; overlapping regions are handled like memmove.
+// Copies bytes between memory regions.
 void CopyMem(const void *source, void *dest, ULONG size);
 
-// Sleeps until the port holds a message and returns it without removing it.
+// Waits for a message on the port.
 struct Message *WaitPort(struct MsgPort *port);
-// Takes the first message off the port, null when it is empty.
+// Takes the first message off the port.
 struct Message *GetMsg(struct MsgPort *port);
+// Queues a message on the port.
 void PutMsg(struct MsgPort *port, struct Message *msg);

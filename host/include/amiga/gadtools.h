@@ -3,7 +3,7 @@
 
 #include "amiga/intuition.h"
 
-// Next input message of the port, null when the port is empty.
+// Takes a window's next input message.
 struct IntuiMessage *GT_GetIMsg(struct MsgPort *port);
-// Hands a message back to the system, which frees it.
+// Answers an input message from GT_GetIMsg.
 void GT_ReplyIMsg(struct IntuiMessage *msg);

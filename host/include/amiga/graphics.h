@@ -69,46 +69,38 @@ constexpr LONG PRECISION_IMAGE = 0;
 constexpr LONG PRECISION_ICON = 16;
 constexpr LONG PRECISION_GUI = 32;
 
-// Copies a rectangle from a bitmap into a drawing context's bitmap. Only
-// minterm 0xC0 (plain copy) is carried out; others are reported as misuse.
-// The rectangle is clipped to both bitmaps, so nothing outside either is
-// read or written. Both bitmaps must have the same pixel form.
+// Copies a rectangle of a bitmap into a drawing context.
 BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
                        LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm);
-
-// As above, through a one-bit mask plane laid out like one plane of the
-// source bitmap (rows of ((width + 15) / 16) * 2 bytes, bit 0x80 leftmost),
-// addressed with source coordinates. Minterm 0xE0: where the mask bit is
-// set the source pixel is copied, elsewhere the destination stays.
+// Copies a rectangle of a bitmap through a one-bit mask.
 void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
                            LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm,
                            const UBYTE *bltMask);
 
-// Bitmaps of depth 1..8 hold pens; deeper ones (or a friend bitmap in true
-// colour) hold true colour. Null on a fault or when memory is exhausted.
+// Makes a pen or true-colour bitmap.
 struct BitMap *AllocBitMap(ULONG sizex, ULONG sizey, ULONG depth, ULONG flags,
                            const struct BitMap *friend_bitmap);
+// Frees a bitmap from AllocBitMap.
 void FreeBitMap(struct BitMap *bm);
-// Width, height, depth or flags; 0 for an unknown attribute or a null bitmap.
+// Width, height, depth or flags of a bitmap.
 ULONG GetBitMapAttr(const struct BitMap *bm, ULONG attribute);
+// Sets a drawing context to the defaults.
 void InitRastPort(struct RastPort *rp);
 
-// Sets a pen's colour from 32-bit left-justified components.
+// Sets a pen's colour.
 void SetRGB32(struct ViewPort *vp, ULONG n, ULONG r, ULONG g, ULONG b);
-// Fills the whole bitmap of the drawing context with a pen.
+// Fills a drawing context's bitmap with a pen.
 void SetRast(struct RastPort *rp, ULONG pen);
 
-// Pen number of the inclusive rectangle's pixels, one byte each, rows
-// padded to a multiple of 16 pixels. Pixels outside the bitmap read as 0.
-// Returns the number of pixels read, 0 for a true-colour bitmap.
+// Reads a rectangle's pixels as pen numbers.
 LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xstop, ULONG ystop,
                      UBYTE *array, struct RastPort *temprp);
 
-// The pen whose colour matches best; with PRECISION_EXACT only an exact
-// match counts. -1 when none can be had.
+// The pen nearest a colour.
 LONG ObtainBestPenA(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, const struct TagItem *tags);
 template <class... A> LONG ObtainBestPen(struct ColorMap *cm, ULONG r, ULONG g, ULONG b, A... tags) {
     auto l = host::make_tags(tags...);
     return ObtainBestPenA(cm, r, g, b, l.items);
 }
+// Gives back a pen from ObtainBestPen.
 void ReleasePen(struct ColorMap *cm, ULONG n);

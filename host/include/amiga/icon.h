@@ -21,10 +21,9 @@ struct DiskObject {
     STRPTR *do_ToolTypes; // NULL-terminated, or NULL when there are none
 };
 
-// The icon of name (name + ".info"), or a default icon without tool types
-// when there is no such file. NULL only when memory runs out.
+// Reads the icon of a file, or gives a default one.
 struct DiskObject *GetDiskObjectNew(CONST_STRPTR name);
+// Frees an icon from GetDiskObjectNew.
 void FreeDiskObject(struct DiskObject *diskobj);
-// The value of tool type typeName (the text after '=', "" for a bare name),
-// or NULL when no entry has that name.
+// Looks up a tool type's value.
 STRPTR FindToolType(STRPTR *toolTypeArray, CONST_STRPTR typeName);

@@ -125,31 +125,30 @@ constexpr ULONG INVALID_ID = 0xFFFFFFFFu;
 constexpr ULONG PAL_MONITOR_ID = 0x00021000u;
 constexpr ULONG LORES_KEY = 0x00000000u;
 
-// Opens a screen of the program's own: shown fullscreen by the display. A
-// depth of 1..8 gives a palette screen, anything deeper true colour.
+// Opens a screen of the program's own.
 struct Screen *OpenScreenTagList(const struct NewScreen *ns, const struct TagItem *tags);
 template <class... A> struct Screen *OpenScreenTags(const struct NewScreen *ns, A... tags) {
     auto l = host::make_tags(tags...);
     return OpenScreenTagList(ns, l.items);
 }
+// Closes a screen from OpenScreenTagList.
 void CloseScreen(struct Screen *screen);
 
-// The default public screen (the desktop, through the display's zoom).
+// Locks the default public screen.
 struct Screen *LockPubScreen(CONST_STRPTR name);
+// Drops a lock from LockPubScreen.
 void UnlockPubScreen(CONST_STRPTR name, struct Screen *screen);
 
-// Opens the window on WA_PubScreen (or WA_CustomScreen); its RastPort draws
-// into a framebuffer of the screen's pixel form, borders included.
+// Opens a window on a screen.
 struct Window *OpenWindowTagList(const struct NewWindow *nw, const struct TagItem *tags);
 template <class... A> struct Window *OpenWindowTags(const struct NewWindow *nw, A... tags) {
     auto l = host::make_tags(tags...);
     return OpenWindowTagList(nw, l.items);
 }
+// Closes a window from OpenWindowTagList.
 void CloseWindow(struct Window *window);
 
-// Draws the chain of texts with the built-in 8 x 8 ROM font, whatever font
-// is named. JAM1 draws only the set pixels of the glyphs; JAM2 fills the
-// cell with the back pen too. Clipped to the drawing context's bitmap.
+// Draws a chain of texts.
 void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, LONG top);
-// Width in pixels of the text: 8 per character.
+// Width in pixels of a text.
 LONG IntuiTextLength(const struct IntuiText *itext);
