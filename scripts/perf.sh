@@ -130,8 +130,9 @@ send_keys() {
   [ -n "$wid" ] || return 1
   xdotool windowfocus --sync "$wid" 2>/dev/null || true
   local k=(Left Up Right Down)
+  [ $# -gt 1 ] && k=("$2")
   for i in $(seq 0 $(($1 - 1))); do
-    xdotool key "${k[$((i % 4))]}"
+    xdotool key "${k[$((i % ${#k[@]}))]}"
     sleep 0.5
   done
 }
@@ -152,6 +153,7 @@ present_cpu() {
   awk '$1 == "key-us" {k = 1} $1 == "present-us" && k {print $4 / 1000}' "$tmp/xerr"
 }
 
+slide_x=n/a slide_n=n/a
 declare -A first_x base_x ratio_x size_x rss_x idle_x key_x per_key_x cpu_w cpu_fs rss_fs
 for s in 0 1; do
   first_x[$s]=n/a base_x[$s]=n/a ratio_x[$s]=n/a size_x[$s]=n/a rss_x[$s]=n/a idle_x[$s]=n/a
@@ -198,6 +200,25 @@ if start_x 1920x1080; then
     fi
     stop_window
   done
+  # A slide of three redraws: started at a fixed time, the first two tiles
+  # are 2s in the top row two cells apart, and Right moves the first to the
+  # edge, the second beside it, then merges them.
+  if command -v faketime >/dev/null; then
+    : >"$tmp/slide" && : >"$tmp/slide_n"
+    for _ in $(seq "$runs"); do
+      KWADRON_TRACE=1 FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-01-01 00:00:00" "$bin" \
+        >/dev/null 2>"$tmp/xerr" &
+      pid=$!
+      for _ in $(seq 400); do grep -q '^present-us' "$tmp/xerr" && break; sleep 0.05; done
+      sleep 0.3
+      send_keys 1 Right || true
+      key_to_last_picture >>"$tmp/slide"
+      pictures_per_key >>"$tmp/slide_n"
+      stop_window
+    done
+    slide_x=$(median <"$tmp/slide")
+    slide_n=$(sort -n "$tmp/slide_n" | tail -1)
+  fi
   stop_x
 else
   echo "Xvfb did not start: no figures in a window" >&2
@@ -264,6 +285,8 @@ for s in 0 1; do
   row "  pictures after one key, at most" "$s" "${per_key_x[$s]}" ""
   row "  CPU of one present, ms" "$s" "${cpu_w[$s]}" ""
 done
+row "  slide of three redraws: key to its last picture, ms" "0" "$slide_x" ""
+row "  slide of three redraws: pictures after the key" "0" "$slide_n" ""
 for s in 0 1; do
   row "own screen, fullscreen 3840x2160:" "$s" "" ""
   row "  CPU of one present, ms" "$s" "${cpu_fs[$s]}" "< 8"

@@ -22,11 +22,10 @@ struct BitMap {
     struct ColorMap *Colors; // colours of a pen bitmap's pens, when known
 };
 
-// Colours of a screen's pens: 0x00RRGGBB each, and which pens are taken.
+// Colours of a screen's pens: 0x00RRGGBB each.
 struct ColorMap {
     UWORD Count;
     ULONG Colors[256];
-    UBYTE Shared[256];
 };
 
 struct ViewPort {
