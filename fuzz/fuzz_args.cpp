@@ -16,7 +16,7 @@ const char Domyslna[] = "progdir:grafika_aga";
 
 bool known_error(LONG e) {
     return e == ERROR_BAD_TEMPLATE || e == ERROR_KEY_NEEDS_ARG || e == ERROR_TOO_MANY_ARGS ||
-           e == ERROR_UNMATCHED_QUOTES || e == ERROR_LINE_TOO_LONG || e == ERROR_REQUIRED_ARG_MISSING ||
+           e == ERROR_UNMATCHED_QUOTES || e == ERROR_LINE_TOO_LONG ||
            e == ERROR_NO_FREE_STORE;
 }
 
