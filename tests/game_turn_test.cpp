@@ -40,13 +40,10 @@ constexpr UWORD KEY_UP = 0x4C, KEY_DOWN = 0x4D, KEY_RIGHT = 0x4E, KEY_LEFT = 0x4
 
 // A folder of its own for the score file.
 struct ScoreDir {
-    fs::path dir;
+    char tmpl[32] = "/tmp/kwadron-score-XXXXXX";
+    fs::path dir = mkdtemp(tmpl);
     std::string saved = host::progdir();
-    ScoreDir() {
-        char tmpl[] = "/tmp/kwadron-score-XXXXXX";
-        dir = mkdtemp(tmpl) ? tmpl : "/tmp";
-        host::set_progdir(dir.string());
-    }
+    ScoreDir() { host::set_progdir(dir.string()); }
     ~ScoreDir() {
         host::set_progdir(saved);
         fs::remove_all(dir);
@@ -119,10 +116,15 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     WczytajHighScore();
     EXPECT_EQ(High_Punkty, 0);
 
-    // No file yet: the first game over creates it.
+    // No file yet: the first game over creates it. The move makes the
+    // winning tile, but game over is all that is shown.
     set_board(last_move_board);
     EXPECT_EQ(key(KEY_LEFT), 0u);
+    EXPECT_EQ(Tab_PoleGry[0], 11);
     EXPECT_EQ(Gra_OK, 0);
+    EXPECT_EQ(masked_copies(0), 1u);
+    EXPECT_EQ(masked_copies(141), 0u);
+    EXPECT_EQ(Funk[2].aktywny, 0);
     EXPECT_EQ(High_Punkty, 2048);
     EXPECT_EQ(testfiles::slurp(score()), "2048\n");
 
@@ -188,21 +190,6 @@ TEST_F(TurnTest, Counters) {
     EXPECT_EQ(digits_in_row(100), (std::vector<int>{0, 0, 0, 0, 0, 0}));
 }
 
-TEST_F(TurnTest, OnlyAMoveThatChangesTheBoardMakesATurn) {
-    // Nothing moves left: no tile, no counter, no copy at all.
-    const LONG stuck[16] = {1, 2, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    set_board(stuck);
-    key(KEY_LEFT);
-    EXPECT_EQ(memcmp(stuck, Tab_PoleGry, sizeof stuck), 0);
-    EXPECT_TRUE(host::blit_log().empty());
-    // A move without a merge: one new tile, no counter.
-    key(KEY_RIGHT);
-    int tiles = 0;
-    for (LONG c : Tab_PoleGry) tiles += c != 0;
-    EXPECT_EQ(tiles, 4);
-    EXPECT_TRUE(digits_in_row(52).empty());
-}
-
 TEST_F(TurnTest, EachCursorKeyThroughTheEventLoop) {
     const std::pair<UWORD, int> keys[] = {{KEY_UP, 1}, {KEY_DOWN, 13}, {KEY_LEFT, 4}, {KEY_RIGHT, 7}};
     for (const auto &[code, cell] : keys) {
@@ -234,16 +221,6 @@ TEST_F(TurnTest, GameOverAndWinPicturesAtBothScales) {
         EXPECT_EQ(Gra_OK, 2);
         EXPECT_EQ(Funk[2].aktywny, 1);
     }
-}
-
-TEST_F(TurnTest, LastMoveMakingTheWinningTileIsGameOverOnly) {
-    set_board(last_move_board);
-    key(KEY_LEFT);
-    EXPECT_EQ(Tab_PoleGry[0], 11);
-    EXPECT_EQ(masked_copies(0), 1u);
-    EXPECT_EQ(masked_copies(141), 0u);
-    EXPECT_EQ(Gra_Won, 1);
-    EXPECT_EQ(Funk[2].aktywny, 0);
 }
 
 TEST_F(TurnTest, WinIsAnnouncedOncePerGameAndBackRedrawsTheBoard) {
@@ -334,25 +311,6 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
     EXPECT_EQ(strlen(text), 29u);
 }
 
-TEST_F(TurnTest, CreditsAfterGameOverThenBackLetsKeysReachAStuckBoard) {
-    set_board(last_move_board);
-    key(KEY_LEFT);
-    ASSERT_EQ(Gra_OK, 0);
-    Wykonaj(1);
-    Wykonaj(3);
-    EXPECT_EQ(Gra_OK, 1);
-    LONG before[16];
-    memcpy(before, Tab_PoleGry, sizeof before);
-    const fs::file_time_type written = fs::last_write_time(score());
-    for (UWORD k : {KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT}) {
-        host::blit_log_clear();
-        key(k);
-        EXPECT_TRUE(host::blit_log().empty());
-    }
-    EXPECT_EQ(memcmp(before, Tab_PoleGry, sizeof before), 0);
-    EXPECT_EQ(fs::last_write_time(score()), written);
-}
-
 TEST_F(TurnTest, NewGameFromEveryStateKeepsTheBestScore) {
     auto check = [&](const char *state) {
         Punkty = 50;
@@ -386,19 +344,17 @@ TEST_F(TurnTest, NewGameFromEveryStateKeepsTheBestScore) {
 TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     const Przycisk &nowa = Funk[1];
     const LONG in_x = nowa.x + 5, in_y = nowa.y + 5;
+    // Drawn pressed on the press, up again and run on the release over it.
     EXPECT_EQ(mouse(SELECTDOWN, in_x, in_y), 0u);
-    ASSERT_EQ(host::blit_log().size(), 1u);
+    EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 2u);
+    ASSERT_EQ(host::blit_log().size(), 2u);
     EXPECT_EQ(host::blit_log()[0].sy, nowa.zrodlo_y + nowa.wys + 1);
     EXPECT_EQ(host::blit_log()[0].dx, nowa.x);
-    host::blit_log_clear();
-    EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 2u);
-    ASSERT_EQ(host::blit_log().size(), 1u);
-    EXPECT_EQ(host::blit_log()[0].sy, nowa.zrodlo_y);
+    EXPECT_EQ(host::blit_log()[1].sy, nowa.zrodlo_y);
 
-    // Released elsewhere: the button comes back up and nothing runs.
+    // Released elsewhere, or pressed elsewhere and released over it: nothing.
     mouse(SELECTDOWN, in_x, in_y);
     EXPECT_EQ(mouse(SELECTUP, 0, 0), 0u);
-    // Pressed elsewhere, released over the button: nothing.
     host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTDOWN, 0, 0), 0u);
     EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 0u);
@@ -406,10 +362,9 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
 
     // The rectangle's first row and column are outside, its last ones inside.
     const LONG x = nowa.x, y = nowa.y, w = nowa.szer, h = nowa.wys;
-    const std::tuple<LONG, LONG, bool> edges[] = {
-        {x, y + 1, false}, {x + 1, y, false}, {x + 1, y + 1, true},
-        {x + w - 1, y + h - 1, true}, {x + w, y + 1, false}, {x + 1, y + h, false},
-    };
+    const std::tuple<LONG, LONG, bool> edges[] = {{x, y + 1, false},         {x + 1, y, false},
+                                                  {x + 1, y + 1, true},     {x + w - 1, y + h - 1, true},
+                                                  {x + w, y + 1, false},    {x + 1, y + h, false}};
     for (const auto &[px, py, hit] : edges) {
         mouse(SELECTDOWN, px, py);
         EXPECT_EQ(mouse(SELECTUP, px, py), hit ? 2u : 0u) << px << "," << py;
@@ -423,12 +378,12 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     mouse(SELECTDOWN, wroc.x + 3, wroc.y + 3);
     EXPECT_EQ(mouse(SELECTUP, wroc.x + 3, wroc.y + 3), 3u);
 
-    // A redraw of the button row between press and release cancels the click.
+    // A redraw of the button row between press and release cancels the
+    // click; the other mouse buttons do nothing.
     mouse(SELECTDOWN, in_x, in_y);
     OdswierzGad(0, 4, Okno);
     host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 0u);
-    EXPECT_TRUE(host::blit_log().empty());
     EXPECT_EQ(mouse(MENUDOWN, in_x, in_y), 0u);
     EXPECT_EQ(mouse(MENUUP, in_x, in_y), 0u);
     EXPECT_TRUE(host::blit_log().empty());
@@ -446,15 +401,6 @@ TEST_F(TurnTest, LoopHandlesWaitingMessagesAfterAStop) {
     EXPECT_EQ(port.mp_Count, 0u);
 }
 
-TEST_F(TurnTest, KeyUpCodesAndOtherKeysDoNothing) {
-    const LONG board[16] = {0, 0, 0, 1, 0, 0, 2, 0};
-    set_board(board);
-    for (UWORD code : {0xC5, 0xCC, 0xCD, 0xCE, 0xCF, 0x40, 0x10, 0x44}) key(code);
-    EXPECT_EQ(memcmp(board, Tab_PoleGry, sizeof board), 0);
-    EXPECT_EQ(Quit, 0);
-    EXPECT_TRUE(host::blit_log().empty());
-}
-
 TEST_F(TurnTest, CloseGadgetEscAndQuitButtonEndWithoutWritingTheScore) {
     const LONG board[16] = {1, 1};
     for (int way = 0; way < 3; ++way) {
@@ -462,12 +408,10 @@ TEST_F(TurnTest, CloseGadgetEscAndQuitButtonEndWithoutWritingTheScore) {
         set_board(board);
         MsgPort port{};
         queue(port, IDCMP_RAWKEY, KEY_LEFT); // a new best score
+        const WORD qx = WORD(Funk[3].x + 2), qy = WORD(Funk[3].y + 2);
         if (way == 0) queue(port, IDCMP_CLOSEWINDOW, 0);
         if (way == 1) queue(port, IDCMP_RAWKEY, KEY_ESC);
-        if (way == 2) {
-            queue(port, IDCMP_MOUSEBUTTONS, SELECTDOWN, WORD(Funk[3].x + 2), WORD(Funk[3].y + 2));
-            queue(port, IDCMP_MOUSEBUTTONS, SELECTUP, WORD(Funk[3].x + 2), WORD(Funk[3].y + 2));
-        }
+        if (way == 2) queue(port, IDCMP_MOUSEBUTTONS, SELECTDOWN, qx, qy), queue(port, IDCMP_MOUSEBUTTONS, SELECTUP, qx, qy);
         Petla_Zdarzen(&port);
         EXPECT_EQ(Quit, 1);
         EXPECT_EQ(High_Punkty, 4);
@@ -486,9 +430,8 @@ TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
     ASSERT_LE(kills, 99999); // the values written keep to the nine digits read back
     // Memory-backed storage makes a write quick, so the kills land in every
     // part of it, not mostly in the flush to the disk.
-    char tmpl[] = "/dev/shm/kwadron_crash_XXXXXX", tmpl2[] = "/tmp/kwadron_crash_XXXXXX";
+    char tmpl[] = "/dev/shm/kwadron_crash_XXXXXX";
     const char *d = mkdtemp(tmpl);
-    if (!d) d = mkdtemp(tmpl2);
     ASSERT_NE(d, nullptr);
     const std::string dir = d, score = dir + "/score";
     host::reset_all();
@@ -535,6 +478,9 @@ TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
     WczytajHighScore();
     EXPECT_EQ(High_Punkty, previous);
     EXPECT_GT(changed, 0);
+    // What a killed writer left is swept away by the next one: at most the
+    // last one's half-written file remains.
+    EXPECT_LE(std::distance(fs::directory_iterator(dir), {}), 2);
     printf("kills survived: %ld (%ld with a new value)\n", kills, changed);
     host::reset_all();
     fs::remove_all(dir);
@@ -555,18 +501,14 @@ Board model_move(const Board &b, UWORD key, LONG &gain) {
         int idx[4];
         for (int k = 0; k < 4; ++k)
             idx[k] = key == KEY_UP ? k * 4 + l : key == KEY_DOWN ? (3 - k) * 4 + l : key == KEY_RIGHT ? l * 4 + 3 - k : l * 4 + k;
-        std::vector<LONG> tiles;
+        std::vector<LONG> tiles, out;
         for (int k : idx)
             if (b[size_t(k)]) tiles.push_back(b[size_t(k)]);
-        std::vector<LONG> out;
-        for (size_t i = 0; i < tiles.size(); ++i)
-            if (i + 1 < tiles.size() && tiles[i] == tiles[i + 1]) {
-                out.push_back(tiles[i] + 1);
-                gain += LONG(1) << (tiles[i] + 1);
-                ++i;
-            } else {
-                out.push_back(tiles[i]);
-            }
+        for (size_t i = 0; i < tiles.size(); ++i) {
+            const bool merge = i + 1 < tiles.size() && tiles[i] == tiles[i + 1];
+            out.push_back(tiles[i] + merge);
+            if (merge) gain += LONG(1) << (tiles[i++] + 1);
+        }
         out.resize(4, 0);
         for (int k = 0; k < 4; ++k) r[size_t(idx[k])] = out[size_t(k)];
     }
@@ -605,12 +547,10 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
         testgame::reset_program_state();
         host::headless_select();
         host::set_progdir(d.prog.string());
-        ASSERT_EQ(Zasoby_Otworz(), 1);
         snprintf(nazwa_skina, sizeof nazwa_skina, "%s", half ? "progdir:grafika_aga2x" : "progdir:grafika_aga");
         args[1] = IPTR(half);
-        ASSERT_EQ(Wczytaj_Grafike(), 1);
-        ASSERT_EQ(Otworz_Ekran(LONG(args[1]), tryb_ekran), 1);
-        ASSERT_EQ(Otworz_Okno(LONG(args[1]), tryb_ekran), 1);
+        ASSERT_TRUE(Zasoby_Otworz() && Wczytaj_Grafike() && Otworz_Ekran(LONG(args[1]), tryb_ekran) &&
+                    Otworz_Okno(LONG(args[1]), tryb_ekran));
         Uloz_Grafike();
         ASSERT_EQ(Generuj_Maske(BM_Grafika), 1);
         Skaluj_Uklad();
@@ -666,14 +606,12 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                     continue;
                 }
                 ++turns;
-                int spawned = 0;
-                for (size_t i = 0; i < 16; ++i)
-                    if (after[i] != moved[i]) {
-                        ASSERT_EQ(moved[i], 0) << what;
-                        ASSERT_TRUE(after[i] == 1 || after[i] == 2) << what;
-                        ++spawned;
-                    }
-                ASSERT_EQ(spawned, 1) << what;
+                int changed = 0, spawned = 0;
+                for (size_t i = 0; i < 16; ++i) {
+                    changed += after[i] != moved[i];
+                    spawned += after[i] != moved[i] && moved[i] == 0 && (after[i] == 1 || after[i] == 2);
+                }
+                ASSERT_TRUE(changed == 1 && spawned == 1) << what;
                 model_score += gain;
                 ASSERT_EQ(Punkty, model_score) << what;
                 bool can_move = false;
@@ -681,9 +619,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 ASSERT_EQ(Gra_OK == 0, !can_move) << what;
                 game_overs += Gra_OK == 0;
                 wins += Gra_OK == 2;
-                if (Gra_OK != 1) {
-                    ASSERT_EQ(testfiles::slurp(d.prog / "score"), std::to_string(High_Punkty) + "\n") << what;
-                }
+                if (Gra_OK != 1) ASSERT_EQ(testfiles::slurp(d.prog / "score"), std::to_string(High_Punkty) + "\n") << what;
             } else if (after != before) {
                 // Off a turn only a new game changes the board.
                 ASSERT_EQ(Gra_OK, 1) << what;
@@ -696,9 +632,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 ASSERT_EQ(after, before) << what;
                 ASSERT_EQ(Punkty, punkty) << what;
             }
-            if (m % 1000 == 0) {
-                ASSERT_EQ(host::ledger_count(), handles) << what;
-            }
+            if (m % 1000 == 0) ASSERT_EQ(host::ledger_count(), handles) << what;
         }
         Zasoby_Zamknij();
         EXPECT_EQ(host::ledger_count(), 0u);

@@ -52,7 +52,6 @@ TEST_F(IconTest, FindToolTypeMatchesNamesNotValues) {
     EXPECT_EQ(FindToolType(tt, "skin"), e0 + 5); // a pointer into the entry
     EXPECT_EQ(FindToolType(tt, "SCREEN"), e1 + 6); // bare name: ""
     EXPECT_STREQ(FindToolType(tt, "WIDTH"), "640");
-    EXPECT_STREQ(FindToolType(tt, "filetype"), "text|ascii");
     EXPECT_STREQ(FindToolType(tt, "SKINNY"), "1");
     EXPECT_STREQ(FindToolType(tt, "mode"), "");
     EXPECT_STREQ(FindToolType(tt, "zażółć"), "tak");
@@ -78,11 +77,6 @@ TEST_F(IconTest, MissingIconGivesADefaultOne) {
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->do_ToolTypes, nullptr);
     FreeDiskObject(d);
-    FreeDiskObject(nullptr);
-
-    host::fault_inject("GetDiskObjectNew");
-    EXPECT_EQ(GetDiskObjectNew((dir + "/kwadron").c_str()), nullptr);
-    EXPECT_EQ(IoErr(), ERROR_NO_FREE_STORE);
 }
 
 TEST_F(IconTest, IconFileHoldsOneToolTypePerLine) {
@@ -103,16 +97,6 @@ TEST_F(IconTest, IconFileHoldsOneToolTypePerLine) {
     EXPECT_STREQ(FindToolType(d->do_ToolTypes, "SCREEN"), "");
     EXPECT_EQ(FindToolType(d->do_ToolTypes, "CX_POPUP"), nullptr);
     EXPECT_EQ(host::ledger_count("file"), 0u); // the file is closed again
-    FreeDiskObject(d);
-
-    // Relative names start from the current directory.
-    BPTR lock = Lock(dir.c_str(), ACCESS_READ);
-    BPTR old = CurrentDir(lock);
-    d = GetDiskObjectNew("kwadron");
-    CurrentDir(old);
-    UnLock(lock);
-    ASSERT_NE(d, nullptr);
-    EXPECT_EQ(tool_types(d).size(), 5u);
     FreeDiskObject(d);
 }
 
