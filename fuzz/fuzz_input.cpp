@@ -43,9 +43,9 @@ struct Context {
     }
 };
 Context ctx[2];
-Prostokat kafle0[16], cyfry0[10];
+Prostokat kafle0[16], cyfry0[10]; // the tables before the layout scales them
 Przycisk funk0[4];
-size_t handles = 0; // the two contexts' bitmaps
+size_t handles = 0;               // the two contexts' bitmaps
 
 struct Reader {
     const uint8_t *p;
@@ -76,13 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     memcpy(Kafle, kafle0, sizeof Kafle);
     memcpy(Cyfry, cyfry0, sizeof Cyfry);
     memcpy(Funk, funk0, sizeof Funk);
-    tryb_ekran = s;
-    BM_Grafika = c.skin;
-    RastPort = &c.rp;
-    Okno = &c.okno;
-    maska = c.mask.data();
-    BorderLEFT = c.okno.BorderLeft;
-    BorderTOP = c.okno.BorderTop;
+    tryb_ekran = s, BM_Grafika = c.skin, RastPort = &c.rp, Okno = &c.okno, maska = c.mask.data();
+    BorderLEFT = c.okno.BorderLeft, BorderTOP = c.okno.BorderTop;
     Skaluj_Uklad();
 
     // The position: tiles up to exponent 19, any scores and flags.
@@ -91,13 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         cell = in.u8() % 20;
         highest = std::max(highest, cell);
     }
-    Punkty = LONG(in.u32());
-    High_Punkty = LONG(in.u32());
-    Gra_OK = in.u8() % 3;
-    Gra_Won = 1 + (in.u8() & 1);
-    Funk[2].aktywny = in.u8() & 1;
-    Fun = in.u8() % 6;
-    Quit = 0;
+    Punkty = LONG(in.u32()), High_Punkty = LONG(in.u32());
+    Gra_OK = in.u8() % 3, Gra_Won = 1 + (in.u8() & 1), Funk[2].aktywny = in.u8() & 1, Fun = in.u8() % 6, Quit = 0;
 
     // The messages: class, code, mouse position.
     size_t count = 0;

@@ -22,14 +22,7 @@ int cell_of(Dir d, int line, int k) {
     }
 }
 
-LONG move_line(Dir d, LONG line) {
-    switch (d) {
-    case RIGHT: return Ruch_Prawo(line);
-    case LEFT: return Ruch_Lewo(line);
-    case UP: return Ruch_Gora(line);
-    default: return Ruch_Dol(line);
-    }
-}
+LONG (*const move_line[4])(LONG) = {Ruch_Prawo, Ruch_Lewo, Ruch_Gora, Ruch_Dol};
 
 struct Drawn {
     int cell;     // board index
@@ -44,10 +37,7 @@ class BoardTest : public GameTest {
         std::vector<Drawn> out;
         const LONG s = tryb_ekran, W = Kafle[0].szer, H = Kafle[0].wys;
         for (const auto &b : host::blit_log()) {
-            EXPECT_FALSE(b.masked);
-            EXPECT_EQ(b.minterm, 0xC0u);
-            EXPECT_EQ(b.w, W);
-            EXPECT_EQ(b.h, H);
+            EXPECT_TRUE(!b.masked && b.minterm == 0xC0u && b.w == W && b.h == H);
             const LONG X = b.dx - bl - (131 << s), Y = b.dy - bt - (48 << s);
             EXPECT_EQ(X % W, 0);
             EXPECT_EQ(Y % H, 0);
@@ -97,7 +87,7 @@ TEST_F(BoardTest, LineCasesInEveryDirectionAtBothScales) {
                 reset_state();
                 for (int k = 0; k < 4; ++k) Tab_PoleGry[cell_of(Dir(d), line, k)] = lc.in[k];
                 host::blit_log_clear();
-                EXPECT_EQ(move_line(Dir(d), line), lc.result);
+                EXPECT_EQ(move_line[d](line), lc.result);
                 for (int k = 0; k < 4; ++k) EXPECT_EQ(Tab_PoleGry[cell_of(Dir(d), line, k)], lc.out[k]);
                 EXPECT_EQ(Sub_Punkty, lc.gain);
                 std::vector<Drawn> expected;

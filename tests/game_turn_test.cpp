@@ -24,10 +24,7 @@ namespace {
 
 IntuiMessage message(ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
     IntuiMessage m{};
-    m.Class = cls;
-    m.Code = code;
-    m.MouseX = x;
-    m.MouseY = y;
+    m.Class = cls, m.Code = code, m.MouseX = x, m.MouseY = y;
     return m;
 }
 
@@ -142,18 +139,11 @@ TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     testfiles::spit(score(), "777\n");
     High_Punkty = 900;
     host::fault_inject("Open");
-    ::testing::internal::CaptureStdout();
-    ZapiszHighScore();
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
-    EXPECT_EQ(testfiles::slurp(score()), "777\n");
-
-    // A program directory that cannot hold files at all.
-    testfiles::spit(sd.dir / "plain", "x");
-    host::set_progdir((sd.dir / "plain").string());
     set_board(last_move_board);
     ::testing::internal::CaptureStdout();
     key(KEY_LEFT);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
+    EXPECT_EQ(testfiles::slurp(score()), "777\n");
     EXPECT_EQ(Gra_OK, 0);
     EXPECT_EQ(masked_copies(0), 1u);
     EXPECT_EQ(host::ledger_count("file"), 0u);
@@ -278,18 +268,14 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
         // The same lines drawn at the expected places: white pen 2 at the four
         // diagonal neighbours, then black pen 1 on top.
         struct BitMap *ref = AllocBitMap(frame->Width, frame->Rows, 24, 0, nullptr);
-        std::copy_n(frame->Pixels, size_t(frame->BytesPerRow) * frame->Rows, ref->Pixels);
+        std::fill_n(reinterpret_cast<ULONG *>(ref->Pixels), size_t(ref->Width) * ref->Rows, 0x123456);
         struct RastPort rrp;
         InitRastPort(&rrp);
         rrp.BitMap = ref;
         const LONG top = wy(45), bottom = wy(170), left = wx(120);
-        for (LONG y = top; y < bottom; ++y)
-            for (LONG x = left; x < ref->Width; ++x) reinterpret_cast<ULONG *>(ref->Pixels)[y * ref->Width + x] = 0x123456;
         for (int i = 0; i < 7; ++i) {
-            char buf[30];
-            snprintf(buf, sizeof buf, "%s", lines[i]);
             IntuiText it = Tekst;
-            it.IText = reinterpret_cast<UBYTE *>(buf);
+            it.IText = reinterpret_cast<UBYTE *>(const_cast<char *>(lines[i]));
             const LONG cx = wx(210) - IntuiTextLength(&it) / 2, cy = wy(rows[i]);
             it.FrontPen = 2;
             for (const auto &[ox, oy] : {std::pair{-1, -1}, {1, 1}, {-1, 1}, {1, -1}}) PrintIText(&rrp, &it, cx + ox, cy + oy);
@@ -387,18 +373,6 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     EXPECT_EQ(mouse(MENUDOWN, in_x, in_y), 0u);
     EXPECT_EQ(mouse(MENUUP, in_x, in_y), 0u);
     EXPECT_TRUE(host::blit_log().empty());
-}
-
-TEST_F(TurnTest, LoopHandlesWaitingMessagesAfterAStop) {
-    MsgPort port{};
-    const LONG board[16] = {0, 0, 0, 1};
-    set_board(board);
-    queue(port, IDCMP_RAWKEY, KEY_ESC);
-    queue(port, IDCMP_RAWKEY, KEY_LEFT);
-    Petla_Zdarzen(&port);
-    EXPECT_EQ(Quit, 1);
-    EXPECT_EQ(Tab_PoleGry[0], 1);
-    EXPECT_EQ(port.mp_Count, 0u);
 }
 
 TEST_F(TurnTest, CloseGadgetEscAndQuitButtonEndWithoutWritingTheScore) {

@@ -99,11 +99,8 @@ TEST_F(DatatypesTest, PalettePicturesReportTheirOwnDepthAndColourTable) {
         EXPECT_EQ(bmh->bmh_Depth, c.depth);
         EXPECT_EQ(n, ULONG(c.colours));
         EXPECT_EQ(dest, nullptr); // nothing laid out yet
-        for (int i = 0; i < c.colours; ++i) {
-            EXPECT_EQ(cregs[3 * i], (colour(i) >> 16 & 0xFF) * 0x01010101u) << i;
-            EXPECT_EQ(cregs[3 * i + 1], (colour(i) >> 8 & 0xFF) * 0x01010101u) << i;
-            EXPECT_EQ(cregs[3 * i + 2], (colour(i) & 0xFF) * 0x01010101u) << i;
-        }
+        for (int i = 0; i < 3 * c.colours; ++i)
+            EXPECT_EQ(cregs[i], (colour(i / 3) >> (16 - 8 * (i % 3)) & 0xFF) * 0x01010101u) << i;
         // Read as far as the depth reaches: padded with zeros.
         for (int i = c.colours; i < (1 << c.depth); ++i) EXPECT_EQ(cregs[3 * i] | cregs[3 * i + 2], 0u);
         DisposeDTObject(o);
