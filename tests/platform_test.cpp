@@ -209,7 +209,7 @@ TEST_F(PlatformTest, PaletteMaskUsesTheScreensBlackPen) {
     ASSERT_EQ(Generuj_Maske(bm), 1);
     for (size_t i = 0; i < row * 3; ++i) EXPECT_EQ(maska[i], 0xFF) << i;
     for (size_t i = row * 3; i < row * 4; ++i) EXPECT_EQ(maska[i], 0) << i;
-    Zasoby_Zamknij();
     FreeBitMap(bm);
+    Zasoby_Zamknij();
     Ekran = nullptr;
 }
