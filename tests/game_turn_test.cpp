@@ -150,8 +150,7 @@ TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
 }
 
 TEST_F(TurnTest, Counters) {
-    Punkty = 0;
-    High_Punkty = 1234;
+    Punkty = 0, High_Punkty = 1234;
     Gfx_Start_Punkty();
     EXPECT_EQ(digits_in_row(52), (std::vector<int>{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(digits_in_row(100), (std::vector<int>{0, 0, 1, 2, 3, 4}));
@@ -297,22 +296,24 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
     EXPECT_EQ(strlen(text), 29u);
 }
 
+// The first game draws the background; every new game shows its two tiles.
 TEST_F(TurnTest, NewGameFromEveryStateKeepsTheBestScore) {
     auto check = [&](const char *state) {
+        SCOPED_TRACE(state);
         Punkty = 50;
         Sub_Punkty = 7;
         const LONG best = High_Punkty;
+        fill_frame(UNTOUCHED);
         Wykonaj(2);
         int tiles = 0;
         for (LONG c : Tab_PoleGry) tiles += c != 0;
-        EXPECT_EQ(tiles, 2) << state;
-        EXPECT_EQ(Punkty, 0) << state;
-        EXPECT_EQ(Sub_Punkty, 0) << state;
-        EXPECT_EQ(Gra_OK, 1) << state;
-        EXPECT_EQ(Gra_Won, 1) << state;
-        EXPECT_EQ(Funk[2].aktywny, 0) << state;
-        EXPECT_EQ(High_Punkty, best) << state;
+        EXPECT_EQ(tiles, 2);
+        expect_board_shown();
+        EXPECT_TRUE(Punkty == 0 && Sub_Punkty == 0 && Gra_OK == 1 && Gra_Won == 1 && !Funk[2].aktywny);
+        EXPECT_EQ(High_Punkty, best);
     };
+    Pierwsza_Gra();
+    EXPECT_EQ(pixel(bl, bt), skin_code(0, 0)) << "the first game draws the background";
     High_Punkty = 321;
     check("playing");
     set_board(last_move_board);
