@@ -21,22 +21,17 @@ inline void quiet_streams() {
     close(null);
 }
 
-// A new folder, in memory where there is room (files are written per input),
-// removed when the run ends normally; one that crashed stays for a look.
+// A new folder, in memory (files are written per input), removed when the
+// run ends normally; one that crashed stays for a look.
 inline std::string scratch_dir(const char *name) {
     static std::string made;
-    for (const char *base : {"/dev/shm", "/tmp"}) {
-        std::string t = std::string(base) + "/" + name + "_XXXXXX";
-        if (mkdtemp(t.data())) {
-            made = t;
-            atexit([] {
-                std::error_code ec;
-                std::filesystem::remove_all(made, ec);
-            });
-            return t;
-        }
-    }
-    abort();
+    made = std::string("/dev/shm/") + name + "_XXXXXX";
+    if (!mkdtemp(made.data())) abort();
+    atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(made, ec);
+    });
+    return made;
 }
 
 inline void write_file(const std::string &path, const uint8_t *data, size_t size) {

@@ -18,36 +18,34 @@
 
 namespace {
 
+// The skin and the window at one scale; every skin pixel holds its place.
 struct Context {
     struct BitMap *skin = nullptr, *frame = nullptr;
     struct RastPort rp {};
     struct Window okno {};
     std::vector<UBYTE> mask;
+    void prepare(int s) {
+        const LONG sw = 320 << s, sh = 483 << s;
+        const size_t row = size_t((sw + 15) / 16) * 2;
+        skin = AllocBitMap(sw, sh, 24, 0, nullptr);
+        mask.assign(row * size_t(sh + 1), 0);
+        for (LONG y = 0; y < sh; ++y)
+            for (LONG x = 0; x < sw; ++x) {
+                reinterpret_cast<ULONG *>(skin->Pixels)[y * sw + x] = ULONG(x << 12 | y);
+                if ((x ^ y) & 1) mask[size_t(y) * row + size_t(x / 8)] |= UBYTE(0x80 >> (x & 7));
+            }
+        frame = AllocBitMap((320 << s) + 9, (240 << s) + 13, 24, 0, nullptr);
+        InitRastPort(&rp);
+        rp.BitMap = frame;
+        okno.RPort = &rp;
+        okno.BorderLeft = 4;
+        okno.BorderTop = 11;
+    }
 };
 Context ctx[2];
-Prostokat kafle0[16], cyfry0[10];
-size_t handles = 0; // the two contexts' bitmaps
+Prostokat kafle0[16], cyfry0[10]; // the tables before the layout scales them
 Przycisk funk0[4];
-
-// The skin and the window at one scale; every skin pixel holds its place.
-void prepare(int s) {
-    Context &c = ctx[s];
-    const LONG sw = 320 << s, sh = 483 << s;
-    c.skin = AllocBitMap(sw, sh, 24, 0, nullptr);
-    for (LONG y = 0; y < sh; ++y)
-        for (LONG x = 0; x < sw; ++x) reinterpret_cast<ULONG *>(c.skin->Pixels)[y * sw + x] = ULONG(x << 12 | y);
-    c.frame = AllocBitMap((320 << s) + 9, (240 << s) + 13, 24, 0, nullptr);
-    InitRastPort(&c.rp);
-    c.rp.BitMap = c.frame;
-    c.okno.RPort = &c.rp;
-    c.okno.BorderLeft = 4;
-    c.okno.BorderTop = 11;
-    const size_t row = size_t((sw + 15) / 16) * 2;
-    c.mask.assign(row * size_t(sh + 1), 0);
-    for (LONG y = 0; y < sh; ++y)
-        for (LONG x = 0; x < sw; ++x)
-            if ((x ^ y) & 1) c.mask[size_t(y) * row + size_t(x / 8)] |= UBYTE(0x80 >> (x & 7));
-}
+size_t handles = 0;               // the two contexts' bitmaps
 
 struct Reader {
     const uint8_t *p;
@@ -57,9 +55,6 @@ struct Reader {
     uint32_t u32() { return uint32_t(u16() | uint32_t(u16()) << 16); }
 };
 
-const ULONG classes[] = {IDCMP_RAWKEY, IDCMP_MOUSEBUTTONS, IDCMP_MOUSEMOVE, IDCMP_CLOSEWINDOW};
-const UWORD buttons[] = {SELECTDOWN, SELECTUP, MENUDOWN, MENUUP, MIDDLEDOWN, MIDDLEUP};
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -68,8 +63,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     memcpy(kafle0, Kafle, sizeof Kafle);
     memcpy(cyfry0, Cyfry, sizeof Cyfry);
     memcpy(funk0, Funk, sizeof Funk);
-    prepare(0);
-    prepare(1);
+    ctx[0].prepare(0);
+    ctx[1].prepare(1);
     handles = host::ledger_count();
     return 0;
 }
@@ -81,13 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     memcpy(Kafle, kafle0, sizeof Kafle);
     memcpy(Cyfry, cyfry0, sizeof Cyfry);
     memcpy(Funk, funk0, sizeof Funk);
-    tryb_ekran = s;
-    BM_Grafika = c.skin;
-    RastPort = &c.rp;
-    Okno = &c.okno;
-    maska = c.mask.data();
-    BorderLEFT = c.okno.BorderLeft;
-    BorderTOP = c.okno.BorderTop;
+    tryb_ekran = s, BM_Grafika = c.skin, RastPort = &c.rp, Okno = &c.okno, maska = c.mask.data();
+    BorderLEFT = c.okno.BorderLeft, BorderTOP = c.okno.BorderTop;
     Skaluj_Uklad();
 
     // The position: tiles up to exponent 19, any scores and flags.
@@ -96,27 +86,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         cell = in.u8() % 20;
         highest = std::max(highest, cell);
     }
-    Punkty = LONG(in.u32());
-    High_Punkty = LONG(in.u32());
-    Gra_OK = in.u8() % 3;
-    Gra_Won = 1 + (in.u8() & 1);
-    Funk[2].aktywny = in.u8() & 1;
-    Fun = in.u8() % 6;
-    Quit = 0;
+    Punkty = LONG(in.u32()), High_Punkty = LONG(in.u32());
+    Gra_OK = in.u8() % 3, Gra_Won = 1 + (in.u8() & 1), Funk[2].aktywny = in.u8() & 1, Fun = in.u8() % 6, Quit = 0;
 
     // The messages: class, code, mouse position.
     size_t count = 0;
     while (in.n >= 6 && count++ < 2000) {
         IntuiMessage m{};
         const uint8_t k = in.u8();
+        const ULONG classes[] = {IDCMP_RAWKEY, IDCMP_MOUSEBUTTONS, IDCMP_MOUSEMOVE, IDCMP_CLOSEWINDOW};
+        const UWORD buttons[] = {SELECTDOWN, SELECTUP, MENUDOWN, MENUUP, MIDDLEDOWN, MIDDLEUP};
         m.Class = k < 200 ? classes[k % 4] : ULONG(1) << (k % 32);
         const uint16_t code = in.u16();
-        if (m.Class == IDCMP_RAWKEY && (code & 0x8000) == 0)
-            m.Code = UWORD(0x4C + code % 4); // mostly the cursor keys
-        else if (m.Class == IDCMP_MOUSEBUTTONS && (code & 0x8000) == 0)
-            m.Code = buttons[code % 6];
-        else
-            m.Code = code;
+        m.Code = code;
+        if (!(code & 0x8000) && m.Class == IDCMP_RAWKEY) m.Code = UWORD(0x4C + code % 4); // mostly cursor keys
+        if (!(code & 0x8000) && m.Class == IDCMP_MOUSEBUTTONS) m.Code = buttons[code % 6];
         m.MouseX = WORD(in.u16() % 800 - 100);
         m.MouseY = WORD(in.u16() % 600 - 100);
         if (m.Class == IDCMP_MOUSEBUTTONS && (code & 0x4000)) {

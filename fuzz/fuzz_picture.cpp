@@ -1,6 +1,6 @@
-// Skin pictures through the game's own path with arbitrary files: loading
-// with the size check, a screen of the picture's kind, the layout for it and
-// the mask.
+// Skin pictures through the game's own path with arbitrary files: decoding
+// and the size check, a screen of the picture's kind (true colour, or own
+// palette screen), the layout for it and the mask.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,27 +11,11 @@
 #include "app/app.h"
 #include "fuzz_common.h"
 #include "gfx/gfx.h"
-#include "host/src/internal.h"
-#include "host/src/picture.h"
 #include "platform/platform.h"
 
 namespace {
 std::string dir;
 size_t libraries = 0;
-
-// The decoder alone, then layouts for a true-colour target and for a
-// 16-pen target with and without remapping.
-void decode_and_lay_out(const uint8_t *data, size_t size) {
-    host::Picture p;
-    if (!host::picture_decode(data, size, p, nullptr)) return;
-    ColorMap cm{};
-    cm.Count = 16;
-    for (int i = 0; i < 16; ++i) cm.Colors[i] = uint32_t(i * 0x111111);
-    host::LayoutTarget targets[3];
-    targets[1] = {false, 4, &cm, true};
-    targets[2] = {false, 4, &cm, false};
-    for (auto &t : targets) host::bitmap_destroy(host::picture_layout(p, t), false);
-}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -45,8 +29,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    decode_and_lay_out(data, size);
-
     const std::string path = dir + "/skin";
     fuzzing::write_file(path, data, size);
     snprintf(nazwa_skina, sizeof nazwa_skina, "%s", path.c_str());

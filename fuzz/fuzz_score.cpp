@@ -1,6 +1,7 @@
 // The score file: reading arbitrary content, and writing any value and
 // reading it back.
-#include <cctype>
+#include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -16,19 +17,8 @@ std::string dir;
 // The best score a file's content stands for: its first line, at most nine
 // bytes of it, read as a decimal number after blanks, with a sign.
 LONG expected(const uint8_t *data, size_t size) {
-    char line[10] = {0};
-    size_t n = 0;
-    while (n < 9 && n < size) {
-        line[n] = char(data[n]);
-        if (data[n++] == '\n') break;
-    }
-    const char *p = line;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-    bool minus = false;
-    if (*p == '+' || *p == '-') minus = *p++ == '-';
-    long v = 0;
-    while (*p >= '0' && *p <= '9') v = v * 10 + (*p++ - '0');
-    return LONG(minus ? -v : v);
+    std::string line(reinterpret_cast<const char *>(data), std::min<size_t>(size, 9));
+    return LONG(strtol(line.substr(0, line.find('\n')).c_str(), nullptr, 10));
 }
 } // namespace
 

@@ -3,9 +3,7 @@
 // whose tool is missing is skipped.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,15 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
-
-Bytes slurp(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(f), {});
-}
-
-bool have(const char *tool) {
-    return system(("command -v " + std::string(tool) + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // The picture as one 0xRRGGBB a pixel, whatever form it was decoded to.
 std::vector<uint32_t> pixels(const host::Picture &p) {
@@ -44,8 +33,7 @@ std::vector<uint32_t> pixels(const host::Picture &p) {
 struct Variant {
     const char *format, *name;
     const char *skin;  // source PNG in skins/
-    const char *tool;  // needed on PATH
-    const char *cmd;   // shell command; $S is the source, $O the output
+    const char *cmd;   // bash command from $S, the source, to $O
     bool exact = true; // false: lossy, only the size must hold
 };
 
@@ -55,63 +43,52 @@ void PrintTo(const Variant &v, std::ostream *os) { *os << v.format << " " << v.n
 // true-colour skin has thousands of colours, so it goes only to the
 // true-colour ones (and to GIF and JPEG, reduced).
 const Variant variants[] = {
-    {"PNG", "palette", "grafika_aga", "convert", "convert $S PNG8:$O"},
-    {"PNG", "RGBA", "grafika_aga2x", "convert", "convert $S -alpha on PNG32:$O"},
-    {"BMP", "palette RLE8", "grafika_aga", "convert", "convert $S -type Palette -compress RLE BMP3:$O"},
-    {"BMP", "RGB v5 header", "grafika_aga2x", "convert", "convert $S -type TrueColor BMP:$O"},
-    {"TGA", "RGB RLE", "grafika_aga2x", "convert", "convert $S -type TrueColor -compress RLE $O"},
-    {"PCX", "palette", "grafika_aga", "convert", "convert $S -type Palette PCX:$O"},
-    {"PCX", "RGB netpbm", "grafika_aga2x", "ppmtopcx", "pngtopnm $S | ppmtopcx -24bit > $O"},
-    {"ILBM", "palette compressed", "grafika_aga", "ppmtoilbm", "pngtopnm $S | ppmtoilbm -maxplanes 8 -compress > $O"},
-    {"ILBM", "24 planes uncompressed", "grafika_aga2x", "ppmtoilbm",
-     "pngtopnm $S | ppmtoilbm -24force -nocompress > $O"},
-    {"GIF", "palette", "grafika_aga", "convert", "convert $S GIF:$O"},
-    {"GIF", "reduced from RGB", "grafika_aga2x", "convert", "convert $S GIF:$O", false},
-    {"PNM", "PPM ASCII", "grafika_aga", "pngtopnm", "pngtopnm -plain $S > $O"},
-    {"WebP", "lossless palette", "grafika_aga", "convert", "convert $S -define webp:lossless=true WEBP:$O"},
-    {"TIFF", "RGB LZW big-endian", "grafika_aga2x", "convert", "convert $S -compress LZW -endian MSB TIFF:$O"},
-    {"TIFF", "palette deflate", "grafika_aga", "convert", "convert $S -type Palette -compress Zip TIFF:$O"},
-    {"JPEG", "quality 95", "grafika_aga2x", "convert", "convert $S -quality 95 JPEG:$O", false},
+    {"PNG", "palette", "grafika_aga", "convert \"$S\" PNG8:\"$O\""},
+    {"PNG", "RGBA", "grafika_aga2x", "convert \"$S\" -alpha on PNG32:\"$O\""},
+    {"BMP", "palette RLE8", "grafika_aga", "convert \"$S\" -type Palette -compress RLE BMP3:\"$O\""},
+    {"BMP", "RGB v5 header", "grafika_aga2x", "convert \"$S\" -type TrueColor BMP:\"$O\""},
+    {"TGA", "RGB RLE", "grafika_aga2x", "convert \"$S\" -type TrueColor -compress RLE \"$O\""},
+    {"PCX", "palette", "grafika_aga", "convert \"$S\" -type Palette PCX:\"$O\""},
+    {"PCX", "RGB netpbm", "grafika_aga2x", "pngtopnm \"$S\" | ppmtopcx -24bit > \"$O\""},
+    {"ILBM", "palette compressed", "grafika_aga", "pngtopnm \"$S\" | ppmtoilbm -maxplanes 8 -compress > \"$O\""},
+    {"ILBM", "24 planes uncompressed", "grafika_aga2x",
+     "pngtopnm \"$S\" | ppmtoilbm -24force -nocompress > \"$O\""},
+    {"GIF", "palette", "grafika_aga", "convert \"$S\" GIF:\"$O\""},
+    {"GIF", "reduced from RGB", "grafika_aga2x", "convert \"$S\" GIF:\"$O\"", false},
+    {"PNM", "PPM ASCII", "grafika_aga", "pngtopnm -plain \"$S\" > \"$O\""},
+    {"WebP", "lossless palette", "grafika_aga", "convert \"$S\" -define webp:lossless=true WEBP:\"$O\""},
+    {"TIFF", "RGB LZW big-endian", "grafika_aga2x", "convert \"$S\" -compress LZW -endian MSB TIFF:\"$O\""},
+    {"TIFF", "palette deflate", "grafika_aga", "convert \"$S\" -type Palette -compress Zip TIFF:\"$O\""},
+    {"JPEG", "quality 95", "grafika_aga2x", "convert \"$S\" -quality 95 JPEG:\"$O\"", false},
 };
 
+// The variant written into a temporary folder and decoded, or a skip when
+// its tool is missing or cannot write it.
 class FormatsTest : public ::testing::TestWithParam<Variant> {
   protected:
-    fs::path dir;
-    void SetUp() override {
-        char tmpl[] = "/tmp/kwadron_fmt_XXXXXX";
-        ASSERT_TRUE(mkdtemp(tmpl));
-        dir = tmpl;
-    }
+    char tmpl[32] = "/tmp/kwadron_fmt_XXXXXX";
+    fs::path dir = mkdtemp(tmpl);
     void TearDown() override { fs::remove_all(dir); }
-
-    // The variant written into the temporary folder; empty on failure.
-    fs::path make(const Variant &v) {
-        const fs::path src = fs::path(KWADRON_SOURCE_DIR) / "skins" / v.skin, out = dir / "pic";
-        std::string cmd = v.cmd;
-        for (size_t at; (at = cmd.find("$S")) != std::string::npos;) cmd.replace(at, 2, "'" + src.string() + "'");
-        for (size_t at; (at = cmd.find("$O")) != std::string::npos;) cmd.replace(at, 2, "'" + out.string() + "'");
-        cmd = "set -o pipefail; " + cmd + " 2>/dev/null";
-        if (system(("bash -c \"" + cmd + "\"").c_str()) != 0 || !fs::exists(out) || fs::file_size(out) == 0) return {};
-        return out;
-    }
 };
 
 host::Picture decode_file(const fs::path &p, std::string &why) {
+    std::ifstream f(p, std::ios::binary);
+    const Bytes b((std::istreambuf_iterator<char>(f)), {});
     host::Picture pic;
-    Bytes b = slurp(p);
     if (!host::picture_decode(b.data(), b.size(), pic, &why)) pic = host::Picture{};
     return pic;
 }
 
 TEST_P(FormatsTest, DecodesToTheSkinsPixels) {
     const Variant &v = GetParam();
-    if (!have(v.tool) || (std::string(v.cmd).find("pngtopnm") != std::string::npos && !have("pngtopnm")))
-        GTEST_SKIP() << v.tool << " is not installed";
-    const fs::path file = make(v);
-    if (file.empty()) GTEST_SKIP() << v.tool << " cannot write " << v.format << " " << v.name;
+    const fs::path src = fs::path(KWADRON_SOURCE_DIR) / "skins" / v.skin, file = dir / "pic";
+    const std::string cmd = "S='" + src.string() + "' O='" + file.string() + "' bash -o pipefail -c '" + v.cmd +
+                            "' >/dev/null 2>&1";
+    if (system(cmd.c_str()) != 0 || !fs::exists(file) || fs::file_size(file) == 0)
+        GTEST_SKIP() << "no tool to write " << v.format << " " << v.name;
 
     std::string why;
-    const host::Picture ref = decode_file(fs::path(KWADRON_SOURCE_DIR) / "skins" / v.skin, why);
+    const host::Picture ref = decode_file(src, why);
     ASSERT_GT(ref.width, 0) << why;
     const host::Picture got = decode_file(file, why);
     ASSERT_GT(got.width, 0) << "refused: " << why;

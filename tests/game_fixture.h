@@ -22,23 +22,19 @@ namespace testgame {
 inline ULONG skin_code(LONG x, LONG y) { return (ULONG(x) << 12) | ULONG(y); }
 constexpr ULONG UNTOUCHED = 0xFF000000u;
 
+// The tables as the program starts with them.
 struct Tables {
     Prostokat kafle[16];
     Prostokat cyfry[10];
     Przycisk funk[4];
 };
-// The tables as the program starts with them.
-inline const Tables &initial_tables() {
-    static const Tables t = [] {
-        Tables x;
-        memcpy(x.kafle, Kafle, sizeof Kafle);
-        memcpy(x.cyfry, Cyfry, sizeof Cyfry);
-        memcpy(x.funk, Funk, sizeof Funk);
-        return x;
-    }();
-    return t;
-}
-inline const Tables &tables_at_load = initial_tables();
+inline const Tables tables_at_load = [] {
+    Tables x;
+    memcpy(x.kafle, Kafle, sizeof Kafle);
+    memcpy(x.cyfry, Cyfry, sizeof Cyfry);
+    memcpy(x.funk, Funk, sizeof Funk);
+    return x;
+}();
 
 // The board, the scores and the flags as a game starts; Fun as given.
 inline void reset_game_state(ULONG fun) {
@@ -62,15 +58,8 @@ inline void reset_program_state() {
     args[1] = 0;
     memset(nazwa_skina, 0, sizeof nazwa_skina);
     IntuitionBase = GfxBase = GadToolsBase = DataTypesBase = IconBase = CyberGfxBase = nullptr;
-    grafika = nullptr;
-    BM_Header = nullptr;
-    BM_Grafika = nullptr;
-    mem_pool = nullptr;
-    maska = nullptr;
-    Ekran = nullptr;
-    EkranP = 0;
-    Okno = nullptr;
-    RastPort = nullptr;
+    grafika = nullptr, BM_Header = nullptr, BM_Grafika = nullptr, mem_pool = nullptr, maska = nullptr;
+    Ekran = nullptr, EkranP = 0, Okno = nullptr, RastPort = nullptr;
     BorderLEFT = BorderTOP = 0;
     Plik = 0;
     Tekst.FrontPen = 1;
@@ -147,12 +136,8 @@ class GameTest : public ::testing::Test {
         if (skin) FreeBitMap(skin);
         if (frame) FreeBitMap(frame);
         delete[] mask_block;
-        skin = frame = nullptr;
-        mask_block = nullptr;
-        BM_Grafika = nullptr;
-        RastPort = nullptr;
-        Okno = nullptr;
-        maska = nullptr;
+        skin = frame = nullptr, mask_block = nullptr;
+        BM_Grafika = nullptr, RastPort = nullptr, Okno = nullptr, maska = nullptr;
     }
 
     void TearDown() override { close(); }

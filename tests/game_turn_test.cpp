@@ -24,10 +24,7 @@ namespace {
 
 IntuiMessage message(ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
     IntuiMessage m{};
-    m.Class = cls;
-    m.Code = code;
-    m.MouseX = x;
-    m.MouseY = y;
+    m.Class = cls, m.Code = code, m.MouseX = x, m.MouseY = y;
     return m;
 }
 
@@ -40,13 +37,10 @@ constexpr UWORD KEY_UP = 0x4C, KEY_DOWN = 0x4D, KEY_RIGHT = 0x4E, KEY_LEFT = 0x4
 
 // A folder of its own for the score file.
 struct ScoreDir {
-    fs::path dir;
+    char tmpl[32] = "/tmp/kwadron-score-XXXXXX";
+    fs::path dir = mkdtemp(tmpl);
     std::string saved = host::progdir();
-    ScoreDir() {
-        char tmpl[] = "/tmp/kwadron-score-XXXXXX";
-        dir = mkdtemp(tmpl) ? tmpl : "/tmp";
-        host::set_progdir(dir.string());
-    }
+    ScoreDir() { host::set_progdir(dir.string()); }
     ~ScoreDir() {
         host::set_progdir(saved);
         fs::remove_all(dir);
@@ -119,10 +113,15 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     WczytajHighScore();
     EXPECT_EQ(High_Punkty, 0);
 
-    // No file yet: the first game over creates it.
+    // No file yet: the first game over creates it. The move makes the
+    // winning tile, but game over is all that is shown.
     set_board(last_move_board);
     EXPECT_EQ(key(KEY_LEFT), 0u);
+    EXPECT_EQ(Tab_PoleGry[0], 11);
     EXPECT_EQ(Gra_OK, 0);
+    EXPECT_EQ(masked_copies(0), 1u);
+    EXPECT_EQ(masked_copies(141), 0u);
+    EXPECT_EQ(Funk[2].aktywny, 0);
     EXPECT_EQ(High_Punkty, 2048);
     EXPECT_EQ(testfiles::slurp(score()), "2048\n");
 
@@ -140,26 +139,18 @@ TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     testfiles::spit(score(), "777\n");
     High_Punkty = 900;
     host::fault_inject("Open");
-    ::testing::internal::CaptureStdout();
-    ZapiszHighScore();
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
-    EXPECT_EQ(testfiles::slurp(score()), "777\n");
-
-    // A program directory that cannot hold files at all.
-    testfiles::spit(sd.dir / "plain", "x");
-    host::set_progdir((sd.dir / "plain").string());
     set_board(last_move_board);
     ::testing::internal::CaptureStdout();
     key(KEY_LEFT);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
+    EXPECT_EQ(testfiles::slurp(score()), "777\n");
     EXPECT_EQ(Gra_OK, 0);
     EXPECT_EQ(masked_copies(0), 1u);
     EXPECT_EQ(host::ledger_count("file"), 0u);
 }
 
 TEST_F(TurnTest, Counters) {
-    Punkty = 0;
-    High_Punkty = 1234;
+    Punkty = 0, High_Punkty = 1234;
     Gfx_Start_Punkty();
     EXPECT_EQ(digits_in_row(52), (std::vector<int>{0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(digits_in_row(100), (std::vector<int>{0, 0, 1, 2, 3, 4}));
@@ -186,21 +177,6 @@ TEST_F(TurnTest, Counters) {
     Gfx_Start_Punkty();
     EXPECT_EQ(digits_in_row(52), (std::vector<int>{9, 9, 9, 9, 9, 9}));
     EXPECT_EQ(digits_in_row(100), (std::vector<int>{0, 0, 0, 0, 0, 0}));
-}
-
-TEST_F(TurnTest, OnlyAMoveThatChangesTheBoardMakesATurn) {
-    // Nothing moves left: no tile, no counter, no copy at all.
-    const LONG stuck[16] = {1, 2, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    set_board(stuck);
-    key(KEY_LEFT);
-    EXPECT_EQ(memcmp(stuck, Tab_PoleGry, sizeof stuck), 0);
-    EXPECT_TRUE(host::blit_log().empty());
-    // A move without a merge: one new tile, no counter.
-    key(KEY_RIGHT);
-    int tiles = 0;
-    for (LONG c : Tab_PoleGry) tiles += c != 0;
-    EXPECT_EQ(tiles, 4);
-    EXPECT_TRUE(digits_in_row(52).empty());
 }
 
 TEST_F(TurnTest, EachCursorKeyThroughTheEventLoop) {
@@ -234,16 +210,6 @@ TEST_F(TurnTest, GameOverAndWinPicturesAtBothScales) {
         EXPECT_EQ(Gra_OK, 2);
         EXPECT_EQ(Funk[2].aktywny, 1);
     }
-}
-
-TEST_F(TurnTest, LastMoveMakingTheWinningTileIsGameOverOnly) {
-    set_board(last_move_board);
-    key(KEY_LEFT);
-    EXPECT_EQ(Tab_PoleGry[0], 11);
-    EXPECT_EQ(masked_copies(0), 1u);
-    EXPECT_EQ(masked_copies(141), 0u);
-    EXPECT_EQ(Gra_Won, 1);
-    EXPECT_EQ(Funk[2].aktywny, 0);
 }
 
 TEST_F(TurnTest, WinIsAnnouncedOncePerGameAndBackRedrawsTheBoard) {
@@ -301,18 +267,14 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
         // The same lines drawn at the expected places: white pen 2 at the four
         // diagonal neighbours, then black pen 1 on top.
         struct BitMap *ref = AllocBitMap(frame->Width, frame->Rows, 24, 0, nullptr);
-        std::copy_n(frame->Pixels, size_t(frame->BytesPerRow) * frame->Rows, ref->Pixels);
+        std::fill_n(reinterpret_cast<ULONG *>(ref->Pixels), size_t(ref->Width) * ref->Rows, 0x123456);
         struct RastPort rrp;
         InitRastPort(&rrp);
         rrp.BitMap = ref;
         const LONG top = wy(45), bottom = wy(170), left = wx(120);
-        for (LONG y = top; y < bottom; ++y)
-            for (LONG x = left; x < ref->Width; ++x) reinterpret_cast<ULONG *>(ref->Pixels)[y * ref->Width + x] = 0x123456;
         for (int i = 0; i < 7; ++i) {
-            char buf[30];
-            snprintf(buf, sizeof buf, "%s", lines[i]);
             IntuiText it = Tekst;
-            it.IText = reinterpret_cast<UBYTE *>(buf);
+            it.IText = reinterpret_cast<UBYTE *>(const_cast<char *>(lines[i]));
             const LONG cx = wx(210) - IntuiTextLength(&it) / 2, cy = wy(rows[i]);
             it.FrontPen = 2;
             for (const auto &[ox, oy] : {std::pair{-1, -1}, {1, 1}, {-1, 1}, {1, -1}}) PrintIText(&rrp, &it, cx + ox, cy + oy);
@@ -334,41 +296,24 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
     EXPECT_EQ(strlen(text), 29u);
 }
 
-TEST_F(TurnTest, CreditsAfterGameOverThenBackLetsKeysReachAStuckBoard) {
-    set_board(last_move_board);
-    key(KEY_LEFT);
-    ASSERT_EQ(Gra_OK, 0);
-    Wykonaj(1);
-    Wykonaj(3);
-    EXPECT_EQ(Gra_OK, 1);
-    LONG before[16];
-    memcpy(before, Tab_PoleGry, sizeof before);
-    const fs::file_time_type written = fs::last_write_time(score());
-    for (UWORD k : {KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT}) {
-        host::blit_log_clear();
-        key(k);
-        EXPECT_TRUE(host::blit_log().empty());
-    }
-    EXPECT_EQ(memcmp(before, Tab_PoleGry, sizeof before), 0);
-    EXPECT_EQ(fs::last_write_time(score()), written);
-}
-
+// The first game draws the background; every new game shows its two tiles.
 TEST_F(TurnTest, NewGameFromEveryStateKeepsTheBestScore) {
     auto check = [&](const char *state) {
+        SCOPED_TRACE(state);
         Punkty = 50;
         Sub_Punkty = 7;
         const LONG best = High_Punkty;
+        fill_frame(UNTOUCHED);
         Wykonaj(2);
         int tiles = 0;
         for (LONG c : Tab_PoleGry) tiles += c != 0;
-        EXPECT_EQ(tiles, 2) << state;
-        EXPECT_EQ(Punkty, 0) << state;
-        EXPECT_EQ(Sub_Punkty, 0) << state;
-        EXPECT_EQ(Gra_OK, 1) << state;
-        EXPECT_EQ(Gra_Won, 1) << state;
-        EXPECT_EQ(Funk[2].aktywny, 0) << state;
-        EXPECT_EQ(High_Punkty, best) << state;
+        EXPECT_EQ(tiles, 2);
+        expect_board_shown();
+        EXPECT_TRUE(Punkty == 0 && Sub_Punkty == 0 && Gra_OK == 1 && Gra_Won == 1 && !Funk[2].aktywny);
+        EXPECT_EQ(High_Punkty, best);
     };
+    Pierwsza_Gra();
+    EXPECT_EQ(pixel(bl, bt), skin_code(0, 0)) << "the first game draws the background";
     High_Punkty = 321;
     check("playing");
     set_board(last_move_board);
@@ -386,19 +331,17 @@ TEST_F(TurnTest, NewGameFromEveryStateKeepsTheBestScore) {
 TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     const Przycisk &nowa = Funk[1];
     const LONG in_x = nowa.x + 5, in_y = nowa.y + 5;
+    // Drawn pressed on the press, up again and run on the release over it.
     EXPECT_EQ(mouse(SELECTDOWN, in_x, in_y), 0u);
-    ASSERT_EQ(host::blit_log().size(), 1u);
+    EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 2u);
+    ASSERT_EQ(host::blit_log().size(), 2u);
     EXPECT_EQ(host::blit_log()[0].sy, nowa.zrodlo_y + nowa.wys + 1);
     EXPECT_EQ(host::blit_log()[0].dx, nowa.x);
-    host::blit_log_clear();
-    EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 2u);
-    ASSERT_EQ(host::blit_log().size(), 1u);
-    EXPECT_EQ(host::blit_log()[0].sy, nowa.zrodlo_y);
+    EXPECT_EQ(host::blit_log()[1].sy, nowa.zrodlo_y);
 
-    // Released elsewhere: the button comes back up and nothing runs.
+    // Released elsewhere, or pressed elsewhere and released over it: nothing.
     mouse(SELECTDOWN, in_x, in_y);
     EXPECT_EQ(mouse(SELECTUP, 0, 0), 0u);
-    // Pressed elsewhere, released over the button: nothing.
     host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTDOWN, 0, 0), 0u);
     EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 0u);
@@ -406,10 +349,9 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
 
     // The rectangle's first row and column are outside, its last ones inside.
     const LONG x = nowa.x, y = nowa.y, w = nowa.szer, h = nowa.wys;
-    const std::tuple<LONG, LONG, bool> edges[] = {
-        {x, y + 1, false}, {x + 1, y, false}, {x + 1, y + 1, true},
-        {x + w - 1, y + h - 1, true}, {x + w, y + 1, false}, {x + 1, y + h, false},
-    };
+    const std::tuple<LONG, LONG, bool> edges[] = {{x, y + 1, false},         {x + 1, y, false},
+                                                  {x + 1, y + 1, true},     {x + w - 1, y + h - 1, true},
+                                                  {x + w, y + 1, false},    {x + 1, y + h, false}};
     for (const auto &[px, py, hit] : edges) {
         mouse(SELECTDOWN, px, py);
         EXPECT_EQ(mouse(SELECTUP, px, py), hit ? 2u : 0u) << px << "," << py;
@@ -423,35 +365,14 @@ TEST_F(TurnTest, ButtonsWorkByPressAndRelease) {
     mouse(SELECTDOWN, wroc.x + 3, wroc.y + 3);
     EXPECT_EQ(mouse(SELECTUP, wroc.x + 3, wroc.y + 3), 3u);
 
-    // A redraw of the button row between press and release cancels the click.
+    // A redraw of the button row between press and release cancels the
+    // click; the other mouse buttons do nothing.
     mouse(SELECTDOWN, in_x, in_y);
     OdswierzGad(0, 4, Okno);
     host::blit_log_clear();
     EXPECT_EQ(mouse(SELECTUP, in_x, in_y), 0u);
-    EXPECT_TRUE(host::blit_log().empty());
     EXPECT_EQ(mouse(MENUDOWN, in_x, in_y), 0u);
     EXPECT_EQ(mouse(MENUUP, in_x, in_y), 0u);
-    EXPECT_TRUE(host::blit_log().empty());
-}
-
-TEST_F(TurnTest, LoopHandlesWaitingMessagesAfterAStop) {
-    MsgPort port{};
-    const LONG board[16] = {0, 0, 0, 1};
-    set_board(board);
-    queue(port, IDCMP_RAWKEY, KEY_ESC);
-    queue(port, IDCMP_RAWKEY, KEY_LEFT);
-    Petla_Zdarzen(&port);
-    EXPECT_EQ(Quit, 1);
-    EXPECT_EQ(Tab_PoleGry[0], 1);
-    EXPECT_EQ(port.mp_Count, 0u);
-}
-
-TEST_F(TurnTest, KeyUpCodesAndOtherKeysDoNothing) {
-    const LONG board[16] = {0, 0, 0, 1, 0, 0, 2, 0};
-    set_board(board);
-    for (UWORD code : {0xC5, 0xCC, 0xCD, 0xCE, 0xCF, 0x40, 0x10, 0x44}) key(code);
-    EXPECT_EQ(memcmp(board, Tab_PoleGry, sizeof board), 0);
-    EXPECT_EQ(Quit, 0);
     EXPECT_TRUE(host::blit_log().empty());
 }
 
@@ -462,12 +383,10 @@ TEST_F(TurnTest, CloseGadgetEscAndQuitButtonEndWithoutWritingTheScore) {
         set_board(board);
         MsgPort port{};
         queue(port, IDCMP_RAWKEY, KEY_LEFT); // a new best score
+        const WORD qx = WORD(Funk[3].x + 2), qy = WORD(Funk[3].y + 2);
         if (way == 0) queue(port, IDCMP_CLOSEWINDOW, 0);
         if (way == 1) queue(port, IDCMP_RAWKEY, KEY_ESC);
-        if (way == 2) {
-            queue(port, IDCMP_MOUSEBUTTONS, SELECTDOWN, WORD(Funk[3].x + 2), WORD(Funk[3].y + 2));
-            queue(port, IDCMP_MOUSEBUTTONS, SELECTUP, WORD(Funk[3].x + 2), WORD(Funk[3].y + 2));
-        }
+        if (way == 2) queue(port, IDCMP_MOUSEBUTTONS, SELECTDOWN, qx, qy), queue(port, IDCMP_MOUSEBUTTONS, SELECTUP, qx, qy);
         Petla_Zdarzen(&port);
         EXPECT_EQ(Quit, 1);
         EXPECT_EQ(High_Punkty, 4);
@@ -486,9 +405,8 @@ TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
     ASSERT_LE(kills, 99999); // the values written keep to the nine digits read back
     // Memory-backed storage makes a write quick, so the kills land in every
     // part of it, not mostly in the flush to the disk.
-    char tmpl[] = "/dev/shm/kwadron_crash_XXXXXX", tmpl2[] = "/tmp/kwadron_crash_XXXXXX";
+    char tmpl[] = "/dev/shm/kwadron_crash_XXXXXX";
     const char *d = mkdtemp(tmpl);
-    if (!d) d = mkdtemp(tmpl2);
     ASSERT_NE(d, nullptr);
     const std::string dir = d, score = dir + "/score";
     host::reset_all();
@@ -535,6 +453,9 @@ TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
     WczytajHighScore();
     EXPECT_EQ(High_Punkty, previous);
     EXPECT_GT(changed, 0);
+    // What a killed writer left is swept away by the next one: at most the
+    // last one's half-written file remains.
+    EXPECT_LE(std::distance(fs::directory_iterator(dir), {}), 2);
     printf("kills survived: %ld (%ld with a new value)\n", kills, changed);
     host::reset_all();
     fs::remove_all(dir);
@@ -555,18 +476,14 @@ Board model_move(const Board &b, UWORD key, LONG &gain) {
         int idx[4];
         for (int k = 0; k < 4; ++k)
             idx[k] = key == KEY_UP ? k * 4 + l : key == KEY_DOWN ? (3 - k) * 4 + l : key == KEY_RIGHT ? l * 4 + 3 - k : l * 4 + k;
-        std::vector<LONG> tiles;
+        std::vector<LONG> tiles, out;
         for (int k : idx)
             if (b[size_t(k)]) tiles.push_back(b[size_t(k)]);
-        std::vector<LONG> out;
-        for (size_t i = 0; i < tiles.size(); ++i)
-            if (i + 1 < tiles.size() && tiles[i] == tiles[i + 1]) {
-                out.push_back(tiles[i] + 1);
-                gain += LONG(1) << (tiles[i] + 1);
-                ++i;
-            } else {
-                out.push_back(tiles[i]);
-            }
+        for (size_t i = 0; i < tiles.size(); ++i) {
+            const bool merge = i + 1 < tiles.size() && tiles[i] == tiles[i + 1];
+            out.push_back(tiles[i] + merge);
+            if (merge) gain += LONG(1) << (tiles[i++] + 1);
+        }
         out.resize(4, 0);
         for (int k = 0; k < 4; ++k) r[size_t(idx[k])] = out[size_t(k)];
     }
@@ -605,12 +522,10 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
         testgame::reset_program_state();
         host::headless_select();
         host::set_progdir(d.prog.string());
-        ASSERT_EQ(Zasoby_Otworz(), 1);
         snprintf(nazwa_skina, sizeof nazwa_skina, "%s", half ? "progdir:grafika_aga2x" : "progdir:grafika_aga");
         args[1] = IPTR(half);
-        ASSERT_EQ(Wczytaj_Grafike(), 1);
-        ASSERT_EQ(Otworz_Ekran(LONG(args[1]), tryb_ekran), 1);
-        ASSERT_EQ(Otworz_Okno(LONG(args[1]), tryb_ekran), 1);
+        ASSERT_TRUE(Zasoby_Otworz() && Wczytaj_Grafike() && Otworz_Ekran(LONG(args[1]), tryb_ekran) &&
+                    Otworz_Okno(LONG(args[1]), tryb_ekran));
         Uloz_Grafike();
         ASSERT_EQ(Generuj_Maske(BM_Grafika), 1);
         Skaluj_Uklad();
@@ -666,14 +581,12 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                     continue;
                 }
                 ++turns;
-                int spawned = 0;
-                for (size_t i = 0; i < 16; ++i)
-                    if (after[i] != moved[i]) {
-                        ASSERT_EQ(moved[i], 0) << what;
-                        ASSERT_TRUE(after[i] == 1 || after[i] == 2) << what;
-                        ++spawned;
-                    }
-                ASSERT_EQ(spawned, 1) << what;
+                int changed = 0, spawned = 0;
+                for (size_t i = 0; i < 16; ++i) {
+                    changed += after[i] != moved[i];
+                    spawned += after[i] != moved[i] && moved[i] == 0 && (after[i] == 1 || after[i] == 2);
+                }
+                ASSERT_TRUE(changed == 1 && spawned == 1) << what;
                 model_score += gain;
                 ASSERT_EQ(Punkty, model_score) << what;
                 bool can_move = false;
@@ -681,9 +594,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 ASSERT_EQ(Gra_OK == 0, !can_move) << what;
                 game_overs += Gra_OK == 0;
                 wins += Gra_OK == 2;
-                if (Gra_OK != 1) {
-                    ASSERT_EQ(testfiles::slurp(d.prog / "score"), std::to_string(High_Punkty) + "\n") << what;
-                }
+                if (Gra_OK != 1) ASSERT_EQ(testfiles::slurp(d.prog / "score"), std::to_string(High_Punkty) + "\n") << what;
             } else if (after != before) {
                 // Off a turn only a new game changes the board.
                 ASSERT_EQ(Gra_OK, 1) << what;
@@ -696,9 +607,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 ASSERT_EQ(after, before) << what;
                 ASSERT_EQ(Punkty, punkty) << what;
             }
-            if (m % 1000 == 0) {
-                ASSERT_EQ(host::ledger_count(), handles) << what;
-            }
+            if (m % 1000 == 0) ASSERT_EQ(host::ledger_count(), handles) << what;
         }
         Zasoby_Zamknij();
         EXPECT_EQ(host::ledger_count(), 0u);

@@ -1,13 +1,11 @@
-// Small picture files made by the tests: palette surfaces, IFF ILBM and GIF
-// writers, written with the test palette whose colours are never black.
+// Small picture files made by the tests: palette surfaces and an IFF ILBM
+// writer, written with the test palette whose colours are never black.
 #pragma once
 
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,7 +33,6 @@ inline SDL_Surface *palette_surface(int w, int h, int colours) {
 
 inline void put16be(Bytes &b, unsigned v) { b.push_back(Uint8(v >> 8)), b.push_back(Uint8(v)); }
 inline void put32be(Bytes &b, uint32_t v) { put16be(b, v >> 16), put16be(b, v & 0xFFFF); }
-inline void put16le(Bytes &b, unsigned v) { b.push_back(Uint8(v)), b.push_back(Uint8(v >> 8)); }
 
 // An uncompressed IFF ILBM of 'planes' bit planes.
 inline Bytes ilbm(int w, int h, int planes) {
@@ -67,52 +64,6 @@ inline Bytes ilbm(int w, int h, int planes) {
     f.insert(f.end(), {'I', 'L', 'B', 'M'});
     f.insert(f.end(), body.begin(), body.end());
     return f;
-}
-
-// A GIF with a global table of 2^bits colours. Its LZW stream never lets the
-// code table grow: a clear code comes before it would.
-inline Bytes gif(int w, int h, int bits) {
-    int colours = 1 << bits;
-    Bytes f = {'G', 'I', 'F', '8', '9', 'a'};
-    put16le(f, w), put16le(f, h);
-    f.insert(f.end(), {Uint8(0xF0 | (bits - 1)), 0, 0});
-    for (int i = 0; i < colours; ++i)
-        f.insert(f.end(), {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i))});
-    f.push_back(0x2C);
-    put16le(f, 0), put16le(f, 0), put16le(f, w), put16le(f, h);
-    f.push_back(0);
-    int min_code = std::max(bits, 2), width = min_code + 1, clear = 1 << min_code;
-    f.push_back(Uint8(min_code));
-    Bytes data;
-    uint32_t acc = 0;
-    int nacc = 0;
-    auto emit = [&](int code) {
-        acc |= uint32_t(code) << nacc;
-        nacc += width;
-        while (nacc >= 8) data.push_back(Uint8(acc)), acc >>= 8, nacc -= 8;
-    };
-    int run = 0;
-    emit(clear);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (++run == clear - 3) emit(clear), run = 1;
-            emit(index_at(x, y, colours));
-        }
-    emit(clear + 1);
-    if (nacc) data.push_back(Uint8(acc));
-    for (size_t i = 0; i < data.size(); i += 255) {
-        size_t n = std::min<size_t>(255, data.size() - i);
-        f.push_back(Uint8(n));
-        f.insert(f.end(), data.begin() + long(i), data.begin() + long(i + n));
-    }
-    f.insert(f.end(), {0, 0x3B});
-    return f;
-}
-
-inline bool save(const std::string &path, const Bytes &b) {
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char *>(b.data()), std::streamsize(b.size()));
-    return bool(f);
 }
 
 } // namespace testpic

@@ -48,8 +48,6 @@ struct ProgDir {
         std::error_code ec;
         fs::remove_all(root, ec);
     }
-    ProgDir(const ProgDir &) = delete;
-    ProgDir &operator=(const ProgDir &) = delete;
 };
 
 struct Outcome {

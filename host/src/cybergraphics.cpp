@@ -27,16 +27,15 @@ ULONG BestCModeIDTagList(const struct TagItem *tags) {
     return HOST_MODE_ID;
 }
 
-// Copies the rectangle, clipped to the bitmap, as RGB (3 bytes), RGBA or
-// ARGB (4 bytes, alpha 0) to dst at (dstX, dstY), dstMod bytes a row. Pens
+// Copies the rectangle, clipped to the bitmap, as RGBA (alpha 0) to dst at
+// (dstX, dstY), dstMod bytes a row. Pens
 // are shown through the bitmap's colours, else the drawing context's.
 // Other formats read nothing. Returns the pixels read.
 ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct RastPort *rp, UWORD srcX,
                      UWORD srcY, UWORD width, UWORD height, UBYTE format) {
     host::library_check("ReadPixelArray", "cybergraphics.library");
     if (!dst || !rp || !rp->BitMap || !rp->BitMap->Pixels) return 0;
-    int size = format == RECTFMT_RGB ? 3 : format == RECTFMT_RGBA || format == RECTFMT_ARGB ? 4 : 0;
-    if (!size) return 0;
+    if (format != RECTFMT_RGBA) return 0;
     host::trace("ReadPixelArray");
     const BitMap *bm = rp->BitMap;
     const ColorMap *cm = bm->Colors ? bm->Colors : rp->host_Colors;
@@ -46,19 +45,13 @@ ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct Rast
     auto *out = static_cast<UBYTE *>(dst);
     const bool deep = bm->BytesPerPixel == 4;
     for (LONG y = 0; y < h; ++y) {
-        UBYTE *o = out + size_t(dstY + y) * dstMod + size_t(dstX) * size;
+        UBYTE *o = out + size_t(dstY + y) * dstMod + size_t(dstX) * 4;
         // The row is read directly: this is the mask's inner loop at start-up.
         const UBYTE *row = bm->Pixels + size_t(srcY + y) * size_t(bm->Width) * bm->BytesPerPixel;
-        for (LONG x = 0; x < w; ++x, o += size) {
+        for (LONG x = 0; x < w; ++x, o += 4) {
             ULONG c = deep ? reinterpret_cast<const uint32_t *>(row)[srcX + x] & 0xFFFFFF
                            : host::pen_rgb(cm, row[srcX + x]);
-            UBYTE r = UBYTE(c >> 16), g = UBYTE(c >> 8), b = UBYTE(c);
-            if (format == RECTFMT_ARGB) {
-                o[0] = 0, o[1] = r, o[2] = g, o[3] = b;
-            } else {
-                o[0] = r, o[1] = g, o[2] = b;
-                if (size == 4) o[3] = 0;
-            }
+            o[0] = UBYTE(c >> 16), o[1] = UBYTE(c >> 8), o[2] = UBYTE(c), o[3] = 0;
         }
     }
     return ULONG(w * h);

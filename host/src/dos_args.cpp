@@ -1,7 +1,6 @@
 // dos.library: the command-line parser (ReadArgs) and the recorded command
 // line it reads.
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -24,17 +23,14 @@ std::vector<std::string> g_words;
 constexpr size_t kMaxLine = 1 << 20;
 
 struct Item {
-    std::vector<std::string> names; // upper case; aliases after the first
-    bool key = false, sw = false, toggle = false, num = false, req = false, multi = false, rest = false;
+    std::string name; // upper case
+    bool sw = false;  // /S: a switch; otherwise /K: a keyword with a value
 };
 
 // What one successful ReadArgs allocated; the slots point into it.
 struct ArgStore {
     std::unique_ptr<RDArgs> own; // set when ReadArgs made the RDArgs itself
     std::vector<std::unique_ptr<char[]>> strings;
-    std::vector<std::unique_ptr<LONG>> numbers;
-    std::vector<std::unique_ptr<STRPTR[]>> string_lists;
-    std::vector<std::unique_ptr<LONG *[]>> number_lists;
 };
 
 std::map<RDArgs *, std::unique_ptr<ArgStore>> &stores() {
@@ -59,47 +55,23 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 
 bool line_end(const std::string &s, size_t pos) { return pos >= s.size() || s[pos] == '\n' || s[pos] == '\0'; }
 
-// Items separated by ',', each NAME[=ALIAS...] followed by /K /S /T /N /A /M
-// /F (any case). False for an empty name, an unknown modifier or two /M.
+// Items separated by ',', each NAME/K (a keyword taking a value) or NAME/S
+// (a switch), the modifier in any case. False for anything else.
 bool parse_template(const char *tmpl, std::vector<Item> &items) {
     std::string t = tmpl;
     if (t.empty()) return true;
-    bool have_multi = false;
     size_t start = 0;
     for (;;) {
         size_t comma = t.find(',', start);
         std::string entry = t.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        Item item;
         size_t slash = entry.find('/');
-        std::string names = entry.substr(0, slash);
-        size_t n0 = 0;
-        for (;;) {
-            size_t eq = names.find('=', n0);
-            std::string name = names.substr(n0, eq == std::string::npos ? std::string::npos : eq - n0);
-            if (name.empty()) return false;
-            item.names.push_back(upper(name));
-            if (eq == std::string::npos) break;
-            n0 = eq + 1;
-        }
-        while (slash != std::string::npos) {
-            if (slash + 1 >= entry.size()) return false;
-            switch (upper(entry[slash + 1])) {
-            case 'K': item.key = true; break;
-            case 'S': item.sw = true; break;
-            case 'T': item.toggle = true; break;
-            case 'N': item.num = true; break;
-            case 'A': item.req = true; break;
-            case 'M':
-                if (have_multi) return false;
-                have_multi = item.multi = true;
-                break;
-            case 'F': item.rest = true; break;
-            default: return false;
-            }
-            size_t next = slash + 2;
-            if (next < entry.size() && entry[next] != '/') return false;
-            slash = next < entry.size() ? next : std::string::npos;
-        }
+        if (slash == 0 || slash == std::string::npos || slash + 2 != entry.size()) return false;
+        char mod = upper(entry[slash + 1]);
+        if (mod != 'K' && mod != 'S') return false;
+        Item item;
+        item.name = upper(entry.substr(0, slash));
+        if (item.name.find('=') != std::string::npos) return false;
+        item.sw = mod == 'S';
         items.push_back(std::move(item));
         if (comma == std::string::npos) return true;
         start = comma + 1;
@@ -111,10 +83,9 @@ enum class Tok { End, Word, Quoted, Equal, Error };
 // One item of the line: blanks separate items, '=' ends an unquoted word and
 // is an item of its own, a ';' at the start of an item ends the line. A
 // quoted word runs to the next '"' with the escapes ** *" *N *E (*x -> x).
-Tok next_item(const std::string &s, size_t &pos, std::string &out, size_t &start) {
+Tok next_item(const std::string &s, size_t &pos, std::string &out) {
     out.clear();
     while (pos < s.size() && blank(s[pos])) ++pos;
-    start = pos;
     if (line_end(s, pos)) return Tok::End;
     char c = s[pos];
     if (c == ';') {
@@ -145,41 +116,11 @@ Tok next_item(const std::string &s, size_t &pos, std::string &out, size_t &start
     return Tok::Word;
 }
 
-// The rest of the line from pos, taken literally, without trailing blanks.
-std::string rest_of_line(const std::string &s, size_t &pos) {
-    size_t end = pos;
-    while (!line_end(s, end)) ++end;
-    std::string r = s.substr(pos, end - pos);
-    while (!r.empty() && blank(r.back())) r.pop_back();
-    pos = end;
-    return r;
-}
-
-// Decimal number with an optional sign and nothing else; false when it is
-// not one or does not fit a LONG.
-bool to_long(const std::string &s, LONG &out) {
-    size_t i = 0;
-    bool neg = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
-    if (i == s.size()) return false;
-    long long v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < '0' || s[i] > '9') return false;
-        v = v * 10 + (s[i] - '0');
-        if (v > static_cast<long long>(INT32_MAX) + 1) return false;
-    }
-    if (neg) v = -v;
-    if (v > INT32_MAX || v < INT32_MIN) return false;
-    out = static_cast<LONG>(v);
-    return true;
-}
-
 struct Parse {
     const std::vector<Item> &items;
     ArgStore &store;
     std::vector<IPTR> vals;
     std::vector<bool> filled;
-    std::vector<std::string> multi_words;
 
     IPTR keep(const std::string &s) {
         auto p = std::make_unique<char[]>(s.size() + 1);
@@ -187,132 +128,39 @@ struct Parse {
         store.strings.push_back(std::move(p));
         return reinterpret_cast<IPTR>(store.strings.back().get());
     }
-    LONG *keep_number(LONG v) {
-        store.numbers.push_back(std::make_unique<LONG>(v));
-        return store.numbers.back().get();
-    }
-    // Stores a value in a string or number slot; false (115) for a bad number.
-    bool assign(size_t i, const std::string &v) {
-        if (items[i].num) {
-            LONG n;
-            if (!to_long(v, n)) return false;
-            vals[i] = reinterpret_cast<IPTR>(keep_number(n));
-        } else {
-            vals[i] = keep(v);
-        }
-        filled[i] = true;
-        return true;
-    }
+    // The item not yet given that the unquoted word names, or -1.
     int keyword(const std::string &word) const {
         std::string w = upper(word);
-        for (size_t i = 0; i < items.size(); ++i) {
-            if (filled[i]) continue;
-            for (auto &n : items[i].names)
-                if (n == w) return static_cast<int>(i);
-        }
-        return -1;
-    }
-    int multi_item() const {
         for (size_t i = 0; i < items.size(); ++i)
-            if (items[i].multi) return static_cast<int>(i);
-        return -1;
-    }
-    // The item a positional word goes to, or -1 when none is left.
-    int positional() const {
-        for (size_t i = 0; i < items.size(); ++i) {
-            const Item &it = items[i];
-            if (filled[i] || it.key || it.sw || it.toggle) continue;
-            return static_cast<int>(i);
-        }
+            if (!filled[i] && items[i].name == w) return static_cast<int>(i);
         return -1;
     }
 
+    // 0, or the error: a word that names no item still to be given is one
+    // too many, a keyword needs a value (after an optional '='), a stray '='
+    // is a bad template.
     LONG run(const std::string &line) {
-        size_t pos = 0, start = 0;
+        size_t pos = 0;
         std::string word;
         for (;;) {
-            Tok t = next_item(line, pos, word, start);
-            if (t == Tok::End) break;
+            Tok t = next_item(line, pos, word);
+            if (t == Tok::End) return 0;
             if (t == Tok::Error) return ERROR_UNMATCHED_QUOTES;
             if (t == Tok::Equal) return ERROR_BAD_TEMPLATE;
             int k = t == Tok::Word ? keyword(word) : -1;
-            if (k >= 0) {
-                const Item &it = items[k];
-                if (it.sw) {
-                    vals[k] = static_cast<IPTR>(static_cast<intptr_t>(DOSTRUE));
-                    filled[k] = true;
-                    continue;
-                }
-                if (it.toggle) {
-                    vals[k] = vals[k] ? 0 : static_cast<IPTR>(static_cast<intptr_t>(DOSTRUE));
-                    filled[k] = true;
-                    continue;
-                }
-                if (it.rest) {
-                    while (pos < line.size() && blank(line[pos])) ++pos;
-                    if (pos < line.size() && line[pos] == '=') ++pos;
-                    while (pos < line.size() && blank(line[pos])) ++pos;
-                    std::string r = rest_of_line(line, pos);
-                    if (r.empty()) return ERROR_KEY_NEEDS_ARG;
-                    assign(k, r);
-                    continue;
-                }
-                Tok v = next_item(line, pos, word, start);
-                if (v == Tok::Equal) v = next_item(line, pos, word, start);
-                if (v == Tok::End) return ERROR_KEY_NEEDS_ARG;
-                if (v == Tok::Error) return ERROR_UNMATCHED_QUOTES;
-                if (v == Tok::Equal) return ERROR_BAD_TEMPLATE;
-                if (it.multi) {
-                    multi_words.push_back(word);
-                    continue;
-                }
-                if (!assign(k, word)) return ERROR_BAD_NUMBER;
+            if (k < 0) return ERROR_TOO_MANY_ARGS;
+            filled[k] = true;
+            if (items[k].sw) {
+                vals[k] = static_cast<IPTR>(static_cast<intptr_t>(DOSTRUE));
                 continue;
             }
-            int p = positional();
-            if (p < 0) return ERROR_TOO_MANY_ARGS;
-            if (items[p].multi) {
-                multi_words.push_back(word);
-            } else if (items[p].rest) {
-                pos = start;
-                assign(p, rest_of_line(line, pos));
-            } else if (!assign(p, word)) {
-                return ERROR_BAD_NUMBER;
-            }
+            Tok v = next_item(line, pos, word);
+            if (v == Tok::Equal) v = next_item(line, pos, word);
+            if (v == Tok::End) return ERROR_KEY_NEEDS_ARG;
+            if (v == Tok::Error) return ERROR_UNMATCHED_QUOTES;
+            if (v == Tok::Equal) return ERROR_BAD_TEMPLATE;
+            vals[k] = keep(word);
         }
-        // Required items still empty take words from the end of the /M list.
-        int m = multi_item();
-        for (size_t i = items.size(); i-- > 0;) {
-            const Item &it = items[i];
-            if (!it.req || filled[i] || it.multi) continue;
-            if (it.key || it.sw || it.toggle || m < 0 || multi_words.empty()) return ERROR_REQUIRED_ARG_MISSING;
-            if (!assign(i, multi_words.back())) return ERROR_BAD_NUMBER;
-            multi_words.pop_back();
-        }
-        if (m >= 0) {
-            if (items[m].req && multi_words.empty()) return ERROR_REQUIRED_ARG_MISSING;
-            if (multi_words.empty()) {
-                vals[m] = 0;
-            } else if (items[m].num) {
-                auto list = std::make_unique<LONG *[]>(multi_words.size() + 1);
-                for (size_t i = 0; i < multi_words.size(); ++i) {
-                    LONG n;
-                    if (!to_long(multi_words[i], n)) return ERROR_BAD_NUMBER;
-                    list[i] = keep_number(n);
-                }
-                list[multi_words.size()] = nullptr;
-                store.number_lists.push_back(std::move(list));
-                vals[m] = reinterpret_cast<IPTR>(store.number_lists.back().get());
-            } else {
-                auto list = std::make_unique<STRPTR[]>(multi_words.size() + 1);
-                for (size_t i = 0; i < multi_words.size(); ++i)
-                    list[i] = reinterpret_cast<STRPTR>(keep(multi_words[i]));
-                list[multi_words.size()] = nullptr;
-                store.string_lists.push_back(std::move(list));
-                vals[m] = reinterpret_cast<IPTR>(store.string_lists.back().get());
-            }
-        }
-        return 0;
     }
 };
 
@@ -394,10 +242,9 @@ void dos::args_reset() {
 
 // Parses the recorded command line, or rda->RDA_Source when the caller gives
 // a buffer there, against the template; the slots of the items given are
-// filled, all others keep their values (a /M slot without words becomes
-// NULL). A lone '?' shows the template and parses a line read from Input()
+// filled, all others keep their values. A lone '?' shows the template and parses a line read from Input()
 // instead (not with RDAF_NOPROMPT); RDA_ExtHelp is not shown. On failure
-// nothing in the array changes and IoErr holds 114-120 or 103.
+// nothing in the array changes and IoErr holds 114, 117-120 or 103.
 struct RDArgs *ReadArgs(CONST_STRPTR arg_template, IPTR *array, struct RDArgs *rda) {
     try {
         if (rda) given().insert(rda);
@@ -429,7 +276,7 @@ struct RDArgs *ReadArgs(CONST_STRPTR arg_template, IPTR *array, struct RDArgs *r
             }
         }
         auto store = std::make_unique<ArgStore>();
-        Parse p{items, *store, std::vector<IPTR>(array, array + items.size()), std::vector<bool>(items.size()), {}};
+        Parse p{items, *store, std::vector<IPTR>(array, array + items.size()), std::vector<bool>(items.size())};
         if (LONG err = p.run(line)) {
             SetIoErr(err);
             return nullptr;

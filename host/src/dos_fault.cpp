@@ -1,7 +1,5 @@
 // dos.library: the fault texts of the error codes.
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "amiga/dos.h"
@@ -47,21 +45,9 @@ std::string fault_line(LONG code, CONST_STRPTR header) {
 }
 } // namespace
 
-// The fault text of code, after "header: " when a header is given, into
-// buffer, cut to len-1 bytes and NUL-terminated. Returns the length written;
-// 0 (and an empty text) for code 0. Codes without a text here read
-// "Error code <n>"; there are no localised texts.
-LONG Fault(LONG code, CONST_STRPTR header, STRPTR buffer, LONG len) {
-    if (!buffer || len <= 0) return 0;
-    std::string s = fault_line(code, header);
-    size_t n = std::min(s.size(), static_cast<size_t>(len) - 1);
-    memcpy(buffer, s.data(), n);
-    buffer[n] = '\0';
-    return static_cast<LONG>(n);
-}
-
 // Writes "header: text\n" (the text alone without a header) to Output() and
-// sets IoErr to code. Code 0 prints nothing and gives DOSFALSE.
+// sets IoErr to code. Code 0 prints nothing and gives DOSFALSE. Codes
+// without a text here read "Error code <n>"; there are no localised texts.
 LONG PrintFault(LONG code, CONST_STRPTR header) {
     SetIoErr(code);
     if (code == 0) return DOSFALSE;

@@ -8,9 +8,7 @@ constexpr Tag CYBRBIDTG_NominalWidth = 0x80050001u;
 constexpr Tag CYBRBIDTG_NominalHeight = 0x80050002u;
 constexpr Tag CYBRBIDTG_MonitorID = 0x80050003u;
 
-constexpr UBYTE RECTFMT_RGB = 0;
 constexpr UBYTE RECTFMT_RGBA = 1;
-constexpr UBYTE RECTFMT_ARGB = 2;
 
 // A true-colour display mode for the size and depth, or INVALID_ID.
 ULONG BestCModeIDTagList(const struct TagItem *tags);
@@ -19,8 +17,8 @@ template <class... A> ULONG BestCModeIDTags(A... tags) {
     return BestCModeIDTagList(l.items);
 }
 
-// Reads a rectangle of the drawing context's bitmap into the buffer in the
-// given format (RGB, RGBA or ARGB; alpha is 0), dstMod bytes per buffer row.
+// Reads a rectangle of the drawing context's bitmap into the buffer as RGBA
+// (alpha 0; other formats read nothing), dstMod bytes per buffer row.
 // The rectangle is clipped to the bitmap. Returns the pixels read.
 ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct RastPort *rp, UWORD srcX,
                      UWORD srcY, UWORD width, UWORD height, UBYTE format);

@@ -82,8 +82,6 @@ struct CSource {
     LONG CS_CurChr;
 };
 
-constexpr LONG RDAF_STDIN = 1;
-constexpr LONG RDAF_NOALLOC = 2;
 constexpr LONG RDAF_NOPROMPT = 4;
 
 struct RDArgs {
@@ -93,16 +91,15 @@ struct RDArgs {
 };
 
 // Parses the command line (or rda->RDA_Source when it holds a buffer) with
-// the template; fills the slots of the items given, leaves the others as
-// they were. NULL with the reason in IoErr() on failure, the slots then
-// untouched. Slots hold IPTR: a string slot holds a char *, /N a LONG *,
-// /M a NULL-terminated array, /S and /T a LONG truth value.
+// the template, whose items are NAME/K (a keyword with a value) or NAME/S (a
+// switch); fills the slots of the items given, leaves the others as they
+// were. NULL with the reason in IoErr() on failure, the slots then
+// untouched. Slots hold IPTR: a /K slot a char *, a /S slot a LONG truth
+// value.
 struct RDArgs *ReadArgs(CONST_STRPTR arg_template, IPTR *array, struct RDArgs *rda);
 // Frees what ReadArgs allocated (the strings the slots point to included).
 void FreeArgs(struct RDArgs *rda);
 
 // ---- Fault texts -------------------------------------------------------------
-// "header: text" into buf (at most len-1 bytes, NUL-terminated); its length.
-LONG Fault(LONG code, CONST_STRPTR header, STRPTR buffer, LONG len);
 // "header: text\n" to Output(); nothing for code 0. Sets IoErr to code.
 LONG PrintFault(LONG code, CONST_STRPTR header);
