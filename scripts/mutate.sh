@@ -2,7 +2,8 @@
 # Measures how much the test suite catches: changes the game's code (app/,
 # rules/, gfx/, platform/) and the host's (host/src/) one small thing at a
 # time, rebuilds, runs the tests and reports which changes were caught.
-#   scripts/mutate.sh [COUNT] [DIR]   default 30 changes, in build-mutate/
+#   scripts/mutate.sh [COUNT] [DIR] [FOLDERS]   default 30 changes, in build-mutate/,
+#                                               over "app rules gfx platform host/src"
 # The changes: a comparison turned (== and !=, < and <=, > and >=), an
 # integer constant off by one, a call or an assignment dropped. Every line
 # of those folders that allows one is a site; COUNT sites are picked evenly
@@ -15,6 +16,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 count="${1:-30}"
 work="${2:-$root/build-mutate}"
+folders="${3:-app rules gfx platform host/src}"
 src="$work/src"
 build="$work/build"
 skip='Soak|ScoreFileCrash|Xvfb'
@@ -37,9 +39,9 @@ if ! suite; then
 fi
 
 # The list of changes: file, line number, new text of the line.
-python3 - "$src" "$count" >"$work/sites.tsv" <<'EOF'
+python3 - "$src" "$count" $folders >"$work/sites.tsv" <<'EOF'
 import os, re, sys
-src, count = sys.argv[1], int(sys.argv[2])
+src, count, folders = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
 swap = {'==': '!=', '!=': '==', '<=': '<', '<': '<=', '>=': '>', '>': '>='}
 cmp_re = re.compile(r' (==|!=|<=|>=|<|>) ')
 num_re = re.compile(r'(?<![\w.])(\d+)(?![\w.])')
@@ -47,7 +49,7 @@ stmt_re = re.compile(r'^(\s*)(?!return\b|if\b|else\b|case\b|delete\b)'
                      r'[A-Za-z_][\w.:>\[\]-]*(\(.*\)|\s*[-+|&]?=\s*[^=].*);\s*$')
 kinds = {'compare': [], 'constant': [], 'drop': []}
 files = []
-for d in ('app', 'rules', 'gfx', 'platform', 'host/src'):
+for d in folders:
     for base, _, names in os.walk(os.path.join(src, d)):
         files += [os.path.join(base, n) for n in names if n.endswith(('.cpp', '.h'))]
 for path in sorted(files):
