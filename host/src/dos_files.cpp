@@ -496,8 +496,10 @@ STRPTR FGets(BPTR file, STRPTR buf, ULONG len) {
 BPTR Output() { return handle_of(&console_out); }
 BPTR Input() { return handle_of(&console_in); }
 
+// The code the last failing call left (calls that succeed may leave it).
 LONG IoErr() { return io_err; }
 
+// Sets the code IoErr() returns and gives back the previous one.
 LONG SetIoErr(LONG code) {
     LONG old = io_err;
     io_err = code;

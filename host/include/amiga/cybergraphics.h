@@ -17,8 +17,6 @@ template <class... A> ULONG BestCModeIDTags(A... tags) {
     return BestCModeIDTagList(l.items);
 }
 
-// Reads a rectangle of the drawing context's bitmap into the buffer as RGBA
-// (alpha 0; other formats read nothing), dstMod bytes per buffer row.
-// The rectangle is clipped to the bitmap. Returns the pixels read.
+// Reads a rectangle of a drawing context's pixels as colours.
 ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct RastPort *rp, UWORD srcX,
                      UWORD srcY, UWORD width, UWORD height, UBYTE format);

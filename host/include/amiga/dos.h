@@ -37,30 +37,24 @@ constexpr LONG ERROR_BREAK = 304;
 constexpr LONG MODE_OLDFILE = 1005;
 constexpr LONG MODE_NEWFILE = 1006;
 
-// Names: "PROGDIR:" (any case) is the directory holding the program; any
-// other name is a host path, a relative one taken from the current directory.
-// MODE_OLDFILE opens an existing file for reading (205 when missing, 212 for
-// a directory). MODE_NEWFILE writes to a new file that replaces the old one
-// only when Close succeeds.
-// Returns a handle or 0 with the reason in IoErr().
+// Opens a file to read (MODE_OLDFILE) or to replace (MODE_NEWFILE).
 BPTR Open(CONST_STRPTR name, LONG accessMode);
-// DOSTRUE when everything written reached the file; DOSFALSE otherwise (the
-// old content of a MODE_NEWFILE target is then kept). Close(0) does nothing.
+// Closes a file; DOSTRUE when everything written reached it.
 LONG Close(BPTR file);
-// Bytes read (0 at end of file) or -1 on error.
+// Reads bytes from a file.
 LONG Read(BPTR file, APTR buffer, LONG length);
-// Bytes written or -1 on error.
+// Writes bytes to a file.
 LONG Write(BPTR file, const void *buffer, LONG length);
-// One line of at most len-1 bytes, newline kept, NUL-terminated; the rest of
-// a longer line comes with the next call. NULL when nothing is left.
+// Reads one line.
 STRPTR FGets(BPTR file, STRPTR buf, ULONG len);
 
-// The process's console streams (standard output and standard input).
+// The process's standard output.
 BPTR Output();
+// The process's standard input.
 BPTR Input();
-
+// The reason the last failing call gave.
 LONG IoErr();
-// Sets the code IoErr() returns; gives back the previous one.
+// Sets the code IoErr() returns.
 LONG SetIoErr(LONG code);
 
 // ---- Locks and the current directory --------------------------------------
@@ -69,10 +63,11 @@ constexpr LONG EXCLUSIVE_LOCK = -1;
 constexpr LONG ACCESS_READ = SHARED_LOCK;
 constexpr LONG ACCESS_WRITE = EXCLUSIVE_LOCK;
 
-// A lock on an existing file or directory; 0 with IoErr 205 when missing.
+// A lock on an existing file or directory.
 BPTR Lock(CONST_STRPTR name, LONG type);
+// Gives a lock back.
 void UnLock(BPTR lock);
-// Makes the lock's directory the current one and returns the previous lock.
+// Makes the lock's directory the current one.
 BPTR CurrentDir(BPTR lock);
 
 // ---- Argument parser --------------------------------------------------------
@@ -90,16 +85,11 @@ struct RDArgs {
     LONG RDA_Flags;
 };
 
-// Parses the command line (or rda->RDA_Source when it holds a buffer) with
-// the template, whose items are NAME/K (a keyword with a value) or NAME/S (a
-// switch); fills the slots of the items given, leaves the others as they
-// were. NULL with the reason in IoErr() on failure, the slots then
-// untouched. Slots hold IPTR: a /K slot a char *, a /S slot a LONG truth
-// value.
+// Parses the command line against a template of NAME/K and NAME/S items.
 struct RDArgs *ReadArgs(CONST_STRPTR arg_template, IPTR *array, struct RDArgs *rda);
-// Frees what ReadArgs allocated (the strings the slots point to included).
+// Frees what ReadArgs allocated.
 void FreeArgs(struct RDArgs *rda);
 
 // ---- Fault texts -------------------------------------------------------------
-// "header: text\n" to Output(); nothing for code 0. Sets IoErr to code.
+// Prints the text of a fault code.
 LONG PrintFault(LONG code, CONST_STRPTR header);
