@@ -4,17 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include "host/src/picture.h"
+#include "support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
 // The picture as one 0xRRGGBB a pixel, whatever form it was decoded to.
 std::vector<uint32_t> pixels(const host::Picture &p) {
@@ -66,16 +62,14 @@ const Variant variants[] = {
 // its tool is missing or cannot write it.
 class FormatsTest : public ::testing::TestWithParam<Variant> {
   protected:
-    char tmpl[32] = "/tmp/kwadron_fmt_XXXXXX";
-    fs::path dir = mkdtemp(tmpl);
-    void TearDown() override { fs::remove_all(dir); }
+    testfiles::TempDir tmp;
+    const fs::path dir = tmp.root;
 };
 
 host::Picture decode_file(const fs::path &p, std::string &why) {
-    std::ifstream f(p, std::ios::binary);
-    const Bytes b((std::istreambuf_iterator<char>(f)), {});
+    const std::string b = testfiles::slurp(p);
     host::Picture pic;
-    if (!host::picture_decode(b.data(), b.size(), pic, &why)) pic = host::Picture{};
+    if (!host::picture_decode(reinterpret_cast<const uint8_t *>(b.data()), b.size(), pic, &why)) pic = host::Picture{};
     return pic;
 }
 

@@ -102,13 +102,8 @@ TEST_F(BoardTest, LineCasesInEveryDirectionAtBothScales) {
 TEST_F(BoardTest, LayoutAtDoubleScaleWithBorders) {
     open(1);
     const Przycisk &nowa = Funk[1];
-    EXPECT_EQ(nowa.x, bl + 46);
-    EXPECT_EQ(nowa.y, bt + 298);
-    EXPECT_EQ(nowa.szer, 142);
-    EXPECT_EQ(nowa.wys, 30);
-    EXPECT_EQ(nowa.zrodlo_x, 320);
-    EXPECT_EQ(nowa.zrodlo_y, 482);
-    EXPECT_EQ(nowa.zrodlo_y + nowa.wys + (1 << tryb_ekran), 514);
+    EXPECT_EQ(std::tie(nowa.x, nowa.y, nowa.szer, nowa.wys, nowa.zrodlo_x, nowa.zrodlo_y),
+              std::make_tuple(bl + 46, bt + 298, 142, 30, 320, 482));
     EXPECT_EQ(Kafle[0].szer, 78);
     EXPECT_EQ(Cyfry[9].y, 698);
     // The background reaches every pixel of the inner area and no border pixel.
@@ -149,30 +144,18 @@ TEST_F(BoardTest, SpawnsLandOnEmptyCellsOnly) {
 
 TEST_F(BoardTest, MoveCheckScansRowsAndColumnsEachAlone) {
     open(0);
-    // All cells different: no move. One equal pair in a row only, or in a
-    // column only, or one empty cell, and there is one.
-    LONG no_pair[16];
-    for (int i = 0; i < 16; ++i) no_pair[i] = i + 1;
-    memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
-    EXPECT_EQ(Sprawdz_Ruch(), 0);
+    // All cells different, then each (cell, source) copied in: -1 empties it.
+    const auto check = [](std::initializer_list<std::pair<int, int>> copies) {
+        for (int i = 0; i < 16; ++i) Tab_PoleGry[i] = i + 1;
+        for (const auto &[to, from] : copies) Tab_PoleGry[to] = from < 0 ? 0 : Tab_PoleGry[from];
+        return Sprawdz_Ruch();
+    };
+    EXPECT_EQ(check({}), 0);
+    EXPECT_EQ(check({{3, 4}, {0, 5}}), 0) << "equal cells that are not neighbours";
+    // One empty cell, or one equal pair in a row only or a column only.
     for (int i = 0; i < 16; ++i) {
-        memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
-        Tab_PoleGry[i] = 0;
-        EXPECT_EQ(Sprawdz_Ruch(), 1) << "empty " << i;
-        memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
-        if (i % 4 < 3) {
-            Tab_PoleGry[i + 1] = Tab_PoleGry[i];
-            EXPECT_EQ(Sprawdz_Ruch(), 1) << "row pair at " << i;
-        }
-        memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
-        if (i < 12) {
-            Tab_PoleGry[i + 4] = Tab_PoleGry[i];
-            EXPECT_EQ(Sprawdz_Ruch(), 1) << "column pair at " << i;
-        }
+        EXPECT_EQ(check({{i, -1}}), 1) << "empty " << i;
+        if (i % 4 < 3) { EXPECT_EQ(check({{i + 1, i}}), 1) << "row pair at " << i; }
+        if (i < 12) { EXPECT_EQ(check({{i + 4, i}}), 1) << "column pair at " << i; }
     }
-    // Equal cells that are not neighbours make no move.
-    memcpy(Tab_PoleGry, no_pair, sizeof no_pair);
-    Tab_PoleGry[3] = Tab_PoleGry[4];
-    Tab_PoleGry[0] = Tab_PoleGry[5];
-    EXPECT_EQ(Sprawdz_Ruch(), 0);
 }

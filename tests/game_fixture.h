@@ -84,10 +84,14 @@ class GameTest : public ::testing::Test {
         reset_program_state();
         tryb_ekran = scale;
         const LONG sw = 320 << scale, sh = 483 << scale;
+        const size_t mrow = size_t((sw + 15) / 16) * 2;
         skin = AllocBitMap(sw, sh, 24, 0, nullptr);
+        mask_block = new UBYTE[mrow * size_t(sh + 1)]();
         for (LONG y = 0; y < sh; ++y)
-            for (LONG x = 0; x < sw; ++x)
+            for (LONG x = 0; x < sw; ++x) {
                 reinterpret_cast<ULONG *>(skin->Pixels)[y * sw + x] = skin_code(x, y);
+                if (opaque(x, y)) mask_block[y * mrow + x / 8] |= UBYTE(0x80 >> (x & 7));
+            }
         const LONG fw = (320 << scale) + bl + 3, fh = (240 << scale) + bt + 2;
         frame = AllocBitMap(fw, fh, 24, 0, nullptr);
         fill_frame(UNTOUCHED);
@@ -97,11 +101,6 @@ class GameTest : public ::testing::Test {
         okno.RPort = &rp;
         okno.BorderLeft = BYTE(bl);
         okno.BorderTop = BYTE(bt);
-        const size_t mrow = size_t((sw + 15) / 16) * 2;
-        mask_block = new UBYTE[mrow * size_t(sh + 1)]();
-        for (LONG y = 0; y < sh; ++y)
-            for (LONG x = 0; x < sw; ++x)
-                if (opaque(x, y)) mask_block[y * mrow + x / 8] |= UBYTE(0x80 >> (x & 7));
         BM_Grafika = skin;
         RastPort = &rp;
         Okno = &okno;

@@ -29,22 +29,16 @@ IntuiMessage message(ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
 }
 
 void queue(MsgPort &port, ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
-    IntuiMessage *m = new IntuiMessage(message(cls, code, x, y));
-    PutMsg(&port, &m->ExecMessage);
+    PutMsg(&port, &(new IntuiMessage(message(cls, code, x, y)))->ExecMessage);
 }
 
 constexpr UWORD KEY_UP = 0x4C, KEY_DOWN = 0x4D, KEY_RIGHT = 0x4E, KEY_LEFT = 0x4F, KEY_ESC = 0x45;
 
 // A folder of its own for the score file.
-struct ScoreDir {
-    char tmpl[32] = "/tmp/kwadron-score-XXXXXX";
-    fs::path dir = mkdtemp(tmpl);
+struct ScoreDir : testfiles::TempDir {
     std::string saved = host::progdir();
-    ScoreDir() { host::set_progdir(dir.string()); }
-    ~ScoreDir() {
-        host::set_progdir(saved);
-        fs::remove_all(dir);
-    }
+    ScoreDir() { host::set_progdir(root.string()); }
+    ~ScoreDir() { host::set_progdir(saved); }
 };
 
 class TurnTest : public GameTest {
@@ -52,15 +46,10 @@ class TurnTest : public GameTest {
     ScoreDir sd;
     void SetUp() override { open(0); }
 
-    fs::path score() const { return sd.dir / "score"; }
-    ULONG key(UWORD code) {
-        IntuiMessage m = message(IDCMP_RAWKEY, code);
-        return Dekoduj_IDCMP(&m);
-    }
-    ULONG mouse(UWORD code, LONG x, LONG y) {
-        IntuiMessage m = message(IDCMP_MOUSEBUTTONS, code, WORD(x), WORD(y));
-        return Dekoduj_IDCMP(&m);
-    }
+    fs::path score() const { return sd.root / "score"; }
+    static ULONG decode(IntuiMessage m) { return Dekoduj_IDCMP(&m); }
+    ULONG key(UWORD code) { return decode(message(IDCMP_RAWKEY, code)); }
+    ULONG mouse(UWORD code, LONG x, LONG y) { return decode(message(IDCMP_MOUSEBUTTONS, code, WORD(x), WORD(y))); }
     void set_board(const LONG (&b)[16]) { memcpy(Tab_PoleGry, b, sizeof b); }
     size_t masked_copies(LONG sx) {
         size_t n = 0;
@@ -405,10 +394,8 @@ TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
     ASSERT_LE(kills, 99999); // the values written keep to the nine digits read back
     // Memory-backed storage makes a write quick, so the kills land in every
     // part of it, not mostly in the flush to the disk.
-    char tmpl[] = "/dev/shm/kwadron_crash_XXXXXX";
-    const char *d = mkdtemp(tmpl);
-    ASSERT_NE(d, nullptr);
-    const std::string dir = d, score = dir + "/score";
+    const testfiles::TempDir tmp("/dev/shm");
+    const std::string dir = tmp.root.string(), score = dir + "/score";
     host::reset_all();
     host::set_progdir(dir);
     std::mt19937 rng(99);
@@ -458,7 +445,6 @@ TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
     EXPECT_LE(std::distance(fs::directory_iterator(dir), {}), 2);
     printf("kills survived: %ld (%ld with a new value)\n", kills, changed);
     host::reset_all();
-    fs::remove_all(dir);
 }
 
 // ---- Random play through the event loop ------------------------------------

@@ -3,9 +3,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "host/headless.h"
 #include "host/src/picture.h"
 #include "picture_files.h"
+#include "support.h"
 
 namespace {
 
@@ -23,25 +22,20 @@ using namespace testpic;
 
 class DatatypesTest : public ::testing::Test {
   protected:
-    std::string dir;
+    testfiles::TempDir tmp;
     Screen *pub = nullptr;
 
     void SetUp() override {
         host::reset_all();
         host::headless_select();
-        char tmpl[] = "/tmp/kwadron_dt_XXXXXX";
-        ASSERT_TRUE(mkdtemp(tmpl));
-        dir = tmpl;
         pub = LockPubScreen(nullptr);
     }
     void TearDown() override {
         UnlockPubScreen(nullptr, pub);
         EXPECT_EQ(host::ledger_count(), 0u) << "left open";
         host::reset_all();
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
     }
-    std::string path(const std::string &name) { return dir + "/" + name; }
+    std::string path(const std::string &name) { return (tmp.root / name).string(); }
     std::string save(const std::string &name, const Bytes &b) {
         std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char *>(b.data()), long(b.size()));
         return path(name);
@@ -63,14 +57,6 @@ class DatatypesTest : public ::testing::Test {
         GetDTAttrs(o, PDTA_DestBitMap, &bm, TAG_DONE);
         return bm;
     }
-    Screen *palette_screen(int depth) {
-        return OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, depth, SA_DisplayID,
-                              0x21000, SA_Quiet, TRUE, TAG_DONE);
-    }
-    static ULONG rgb_at(const BitMap *bm, int x, int y) {
-        return reinterpret_cast<const uint32_t *>(bm->Pixels)[size_t(y) * bm->Width + x];
-    }
-    static UBYTE pen_at(const BitMap *bm, int x, int y) { return bm->Pixels[size_t(y) * bm->Width + x]; }
 };
 
 TEST_F(DatatypesTest, PalettePicturesReportTheirOwnDepthAndColourTable) {
@@ -116,19 +102,19 @@ TEST_F(DatatypesTest, LayoutFollowsTheScreensPixelForm) {
     ASSERT_NE(bm, nullptr);
     EXPECT_EQ(GetBitMapAttr(bm, BMA_WIDTH), 12u);
     EXPECT_EQ(GetBitMapAttr(bm, BMA_HEIGHT), 6u);
-    EXPECT_EQ(rgb_at(bm, 5, 4), colour(index_at(5, 4, 32)));
+    EXPECT_EQ(reinterpret_cast<const uint32_t *>(bm->Pixels)[4 * bm->Width + 5], colour(index_at(5, 4, 32)));
 
-    Screen *s = palette_screen(5);
+    Screen *s = OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, 5, SA_DisplayID, 0x21000,
+                               SA_Quiet, TRUE, TAG_DONE);
     ASSERT_NE(s, nullptr);
     bm = layout(o, s, false);
     ASSERT_NE(bm, nullptr);
     EXPECT_EQ(bm->BytesPerPixel, 1);
     EXPECT_EQ(GetBitMapAttr(bm, BMA_DEPTH), 5u);
-    EXPECT_EQ(pen_at(bm, 7, 3), index_at(7, 3, 32));
+    EXPECT_EQ(bm->Pixels[3 * bm->Width + 7], index_at(7, 3, 32));
     DisposeDTObject(o);
     CloseScreen(s);
 }
-
 
 // A file whose own kind's loader refuses it is not passed on to SDL_image,
 // which would pick another loader by content (its SVG loader leaks).
@@ -138,7 +124,6 @@ TEST_F(DatatypesTest, FilesTheDecoderWouldMisreadAreRefused) {
     std::string why;
     EXPECT_FALSE(host::picture_decode(jpeg_then_svg.data(), jpeg_then_svg.size(), p, &why));
     EXPECT_NE(why.find("damaged"), std::string::npos) << why;
-
 }
 
 } // namespace

@@ -1,11 +1,7 @@
 // Screens, windows and input of the headless display.
-#include <SDL.h>
-#include <SDL_image.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <string>
 
 #include "amiga/cybergraphics.h"
@@ -21,20 +17,11 @@ constexpr ULONG GAME_IDCMP = IDCMP_MOUSEBUTTONS | IDCMP_MOUSEMOVE | IDCMP_CLOSEW
 
 class DisplayTest : public ::testing::Test {
   protected:
-    std::string dir;
-
     void SetUp() override {
         host::reset_all();
         host::headless_select();
-        char tmpl[] = "/tmp/kwadron_display_XXXXXX";
-        ASSERT_TRUE(mkdtemp(tmpl));
-        dir = tmpl;
     }
-    void TearDown() override {
-        host::reset_all();
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
-    }
+    void TearDown() override { host::reset_all(); }
     void borders(int l, int t, int r, int b) {
         host::HeadlessConfig c;
         c.border_left = l, c.border_top = t, c.border_right = r, c.border_bottom = b;
@@ -46,11 +33,6 @@ class DisplayTest : public ::testing::Test {
                               WA_PubScreen, s, WA_Title, "Kwadron", WA_Activate, FALSE,
                               WA_DepthGadget, TRUE, WA_Backdrop, TRUE, WA_CloseGadget, TRUE,
                               WA_Flags, WFLG_RMBTRAP, WA_IDCMP, idcmp, TAG_DONE);
-    }
-    std::string write(const std::string &name, const std::string &text) {
-        std::string p = dir + "/" + name;
-        std::ofstream(p) << text;
-        return p;
     }
     // The next message the program would get, taken and given back.
     IntuiMessage take(Window *w) {

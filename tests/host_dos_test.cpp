@@ -4,12 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,21 +30,17 @@ protected:
         host::dos_reset();
         host::ledger_clear();
         host::faults_reset();
-        char tmpl[] = "/tmp/kwadron-dos-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        old_progdir = host::progdir();
     }
     void TearDown() override {
         EXPECT_EQ(host::ledger_count(), 0u) << "handles left open";
         host::dos_reset();
         host::set_progdir(old_progdir);
         host::set_command_line(std::vector<std::string>{});
-        fs::remove_all(dir);
     }
     size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
 
-    std::string dir, old_progdir;
+    testfiles::TempDir tmp;
+    const std::string dir = tmp.root.string(), old_progdir = host::progdir();
 };
 
 // Parses a native line (as a shell would hand it over) against tmpl, the

@@ -17,6 +17,7 @@ struct Copy : ::testing::Test {
     static bool opaque(LONG x, LONG y) { return (x * 7 + y * 3) % 5 < 2; }
 
     void make(LONG sw, LONG sh, LONG dw, LONG dh) {
+        TearDown(); // the previous pair, if any
         src = AllocBitMap(ULONG(sw), ULONG(sh), 24, 0, nullptr);
         dst = AllocBitMap(ULONG(dw), ULONG(dh), 24, 0, nullptr);
         for (LONG y = 0; y < sh; ++y)
@@ -83,9 +84,6 @@ TEST_F(Copy, MaskedCopyFromAPictureWhoseWidthIsNoMultipleOf16) {
         const std::vector<UBYTE> m = mask();
         check(0, 0, 0, 0, w, 20, m.data());
         check(w / 3, 5, 1, 2, w / 2, 10, m.data());
-        FreeBitMap(src);
-        FreeBitMap(dst);
-        src = dst = nullptr;
     }
 }
 

@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "amiga/dos.h"
 #include "host/control.h"
 #include "amiga/icon.h"
+#include "support.h"
 
 namespace fs = std::filesystem;
 
@@ -22,26 +22,19 @@ protected:
         host::icon_reset();
         host::ledger_clear();
         host::faults_reset();
-        char tmpl[] = "/tmp/kwadron-icon-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-        old_progdir = host::progdir();
     }
     void TearDown() override {
         EXPECT_EQ(host::ledger_count(), 0u) << "handles left open";
         host::icon_reset();
         host::set_progdir(old_progdir);
-        fs::remove_all(dir);
-    }
-    void spit(const std::string &name, const std::string &text) {
-        std::ofstream(dir + "/" + name, std::ios::binary) << text;
     }
     static std::vector<std::string> tool_types(const DiskObject *d) {
         std::vector<std::string> out;
         for (STRPTR *t = d->do_ToolTypes; t && *t; ++t) out.emplace_back(*t);
         return out;
     }
-    std::string dir, old_progdir;
+    testfiles::TempDir tmp;
+    const std::string dir = tmp.root.string(), old_progdir = host::progdir();
 };
 
 TEST_F(IconTest, FindToolTypeMatchesNamesNotValues) {
@@ -78,7 +71,7 @@ TEST_F(IconTest, MissingIconGivesADefaultOne) {
 }
 
 TEST_F(IconTest, IconFileHoldsOneToolTypePerLine) {
-    spit("kwadron.info", "# settings\n"
+    testfiles::spit(dir + "/kwadron.info", "# settings\n"
                          "SKIN=progdir:grafika_aga2x\r\n"
                          "\n"
                          "   \t\n"

@@ -1,13 +1,10 @@
 // Platform resources: the libraries, the screen and the window, the skin
 // picture and its mask, on the headless display.
-#include <unistd.h>
-
-#include <filesystem>
-
 #include "amiga/cybergraphics.h"
 #include "amiga/datatypes.h"
 #include "game_fixture.h"
 #include "picture_files.h"
+#include "support.h"
 
 namespace fs = std::filesystem;
 
@@ -15,22 +12,19 @@ namespace {
 
 class PlatformTest : public ::testing::Test {
   protected:
-    fs::path dir;
+    testfiles::TempDir tmp;
+    const fs::path dir = tmp.root;
 
     void SetUp() override {
         host::reset_all();
         host::headless_select();
         testgame::reset_program_state();
-        dir = fs::temp_directory_path() / ("kwadron-platform-" + std::to_string(getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
     }
     void TearDown() override {
         Zasoby_Zamknij();
         EXPECT_EQ(host::ledger_open(), std::vector<std::string>{});
         testgame::reset_program_state();
         host::reset_all();
-        fs::remove_all(dir);
     }
 
     // A skin-sized picture: true colour PNG, or a palette PNG of `colours`.
@@ -146,19 +140,13 @@ TEST_F(PlatformTest, PictureWidthChoosesTheScaleAndSizesAreChecked) {
     EXPECT_EQ(host::ledger_count("dtobject"), 0u);
 }
 
-namespace {
-// A true-colour bitmap of w x h, all black but the listed pixels.
-struct BitMap *black_bitmap(LONG w, LONG h, std::initializer_list<std::tuple<LONG, LONG, ULONG>> pixels) {
-    struct BitMap *bm = AllocBitMap(ULONG(w), ULONG(h), 24, 0, nullptr);
-    for (const auto &[x, y, c] : pixels) reinterpret_cast<ULONG *>(bm->Pixels)[y * w + x] = c;
-    return bm;
-}
-} // namespace
-
 TEST_F(PlatformTest, TrueColourMaskFollowsTheColoursOnly) {
     ASSERT_EQ(Zasoby_Otworz(), 1);
     const LONG W = 330, H = 5;
-    struct BitMap *bm = black_bitmap(W, H, {{329, 2, 0x000001}, {3, 1, 0xFF000000}, {4, 1, 0x000100}});
+    // All black but three pixels.
+    struct BitMap *bm = AllocBitMap(W, H, 24, 0, nullptr);
+    for (const auto &[x, y, c] : {std::tuple{329, 2, 0x000001u}, {3, 1, 0xFF000000u}, {4, 1, 0x000100u}})
+        reinterpret_cast<ULONG *>(bm->Pixels)[y * W + x] = c;
     host::trace_enable(true);
     ASSERT_EQ(Generuj_Maske(bm), 1);
     host::trace_enable(false);

@@ -25,18 +25,19 @@ const std::string NO_WINDOW = "Nie mogę otworzyć okna\n\n";
 class ProgramTest : public ::testing::Test {
   protected:
     ProgDir d;
-    Outcome run(const std::vector<std::string> &words, RunOptions o = {}) {
+    Outcome run(const std::vector<std::string> &words, const RunOptions &o = {}) {
         Outcome r = testfiles::run(d, words, o);
         EXPECT_TRUE(r.clean()) << r.err;
         return r;
     }
-    static RunOptions env(std::vector<std::string> e, std::string script = "key esc\n") {
-        RunOptions o;
-        o.env = std::move(e);
-        o.script = std::move(script);
-        return o;
-    }
 };
+
+// Forty moves, enough for a score above zero.
+const std::string MOVES = [] {
+    std::string m;
+    for (int i = 0; i < 10; ++i) m += "key left\nkey up\nkey right\nkey down\n";
+    return m;
+}();
 
 } // namespace
 
@@ -55,7 +56,7 @@ TEST_F(ProgramTest, PublicScreenOwnTrueColourScreenAndPaletteScreen) {
     EXPECT_TRUE(r.traced("OpenWindowTags 0,0 640x480 own"));
     EXPECT_TRUE(r.traced("ReadPixelArray"));
 
-    r = run({"SCREEN"}, env({"KWADRON_LIBS=-cybergraphics.library"}));
+    r = run({"SCREEN"}, {.env = {"KWADRON_LIBS=-cybergraphics.library"}});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_TRUE(r.traced("OpenScreenTags 320x256x8"));
     EXPECT_TRUE(r.traced("OpenWindowTags 0,8 320x240 own"));
@@ -63,7 +64,7 @@ TEST_F(ProgramTest, PublicScreenOwnTrueColourScreenAndPaletteScreen) {
     EXPECT_TRUE(r.traced("ReadPixelArray8"));
 
     // The true-colour skin cannot go on a palette screen: the public one it is.
-    r = run({"SCREEN", "SKIN=progdir:grafika_aga2x"}, env({"KWADRON_LIBS=-cybergraphics.library"}));
+    r = run({"SCREEN", "SKIN=progdir:grafika_aga2x"}, {.env = {"KWADRON_LIBS=-cybergraphics.library"}});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_FALSE(r.traced_prefix("OpenScreenTags"));
     EXPECT_TRUE(r.traced("OpenWindowTags 192,144 640x480 public titled"));
@@ -88,8 +89,7 @@ TEST_F(ProgramTest, CommandLinesAndSkinPaths) {
     // Relative paths start in the current directory; no picture is 20.
     fs::create_directories(d.work / "deep");
     fs::copy_file(d.prog / "grafika_aga", d.work / "mine");
-    RunOptions deep;
-    deep.cwd = d.work / "deep";
+    const RunOptions deep{.cwd = d.work / "deep"};
     r = run({"SKIN=../mine"}, deep);
     EXPECT_EQ(r.rc, 0) << r.err;
     r = run({"SKIN=mine"}, deep);
@@ -98,9 +98,7 @@ TEST_F(ProgramTest, CommandLinesAndSkinPaths) {
 
     // A lone '?' asks for the line on standard input.
     testfiles::spit(d.root / "answer", "SKIN=progdir:grafika_aga2x\n");
-    RunOptions o;
-    o.input = d.root / "answer";
-    r = run({"?"}, o);
+    r = run({"?"}, {.input = d.root / "answer"});
     EXPECT_EQ(r.rc, 0);
     EXPECT_EQ(r.out, "SKIN/K,SCREEN/S: ");
     EXPECT_TRUE(r.traced("NewDTObject progdir:grafika_aga2x"));
@@ -112,21 +110,20 @@ TEST_F(ProgramTest, DesktopStartReadsTheLastIconsToolTypes) {
     fs::create_directories(d.work / "project");
     fs::copy_file(d.prog / "grafika_aga2x", d.work / "project" / "night");
     testfiles::spit(d.work / "project" / "night.info", "skin=night\nSCREEN=NO\n");
-    RunOptions o = env({"KWADRON_WBSTART=1"});
-    o.cwd = d.work / "project";
-    Outcome r = run({(d.work / "project" / "night").string()}, o);
+    Outcome r = run({(d.work / "project" / "night").string()},
+                    {.env = {"KWADRON_WBSTART=1"}, .cwd = d.work / "project"});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_TRUE(r.traced("NewDTObject night"));
     EXPECT_TRUE(r.traced("OpenScreenTags 640x480x24"));
 
     // Alone, the program reads its own icon, and tells a failure on standard
     // error too; without an icon the defaults stay.
-    r = run({}, env({"KWADRON_WBSTART=1"}));
+    r = run({}, {.env = {"KWADRON_WBSTART=1"}});
     EXPECT_EQ(r.rc, 20);
     EXPECT_EQ(r.out, NO_PICTURE);
     EXPECT_NE(r.err.find("Nie mogę otworzyć pliku graficznego\n"), std::string::npos);
     fs::remove(d.prog / "kwadron.info");
-    r = run({}, env({"KWADRON_WBSTART=1"}));
+    r = run({}, {.env = {"KWADRON_WBSTART=1"}});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_TRUE(r.traced("NewDTObject progdir:grafika_aga"));
 }
@@ -135,14 +132,12 @@ TEST_F(ProgramTest, TheBestScoreIsWrittenOnlyWhenBeaten) {
     // A best score below the file's leaves the file alone.
     testfiles::spit(d.prog / "score", "999999\n");
     const auto before = fs::last_write_time(d.prog / "score");
-    std::string moves;
-    for (int i = 0; i < 10; ++i) moves += "key left\nkey up\nkey right\nkey down\n";
-    Outcome r = run({}, env({}, moves + "click 58 196\n")); // quit
+    Outcome r = run({}, {.script = MOVES + "click 58 196\n"}); // quit
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(fs::last_write_time(d.prog / "score"), before);
     // One above it is written when the program ends.
     testfiles::spit(d.prog / "score", "0\n");
-    r = run({}, env({}, moves + "key esc\n"));
+    r = run({}, {.script = MOVES + "key esc\n"});
     EXPECT_TRUE(std::regex_match(testfiles::slurp(d.prog / "score"), std::regex("[1-9][0-9]*\n")));
 }
 
@@ -158,16 +153,17 @@ TEST_F(ProgramTest, HelpAndVersionAnswerBeforeTheTemplate) {
 }
 
 TEST_F(ProgramTest, NoDisplayOrAStaleOneEndsPromptlyWithAMessage) {
-    Outcome r = run({}, env({"KWADRON_DISPLAY=none"}, ""));
+    Outcome r = run({}, {.script = "", .env = {"KWADRON_DISPLAY=none"}});
     EXPECT_EQ(r.rc, 20);
     EXPECT_EQ(r.out, NO_WINDOW);
-    r = run({"SCREEN"}, env({"KWADRON_DISPLAY=none"}, ""));
+    r = run({"SCREEN"}, {.script = "", .env = {"KWADRON_DISPLAY=none"}});
     EXPECT_EQ(r.out, "Nie moge znalezc odpowiedniego ekranu\n\n");
     for (const char *stale : {"DISPLAY=:58", "WAYLAND_DISPLAY=wayland-58"}) {
         const auto t0 = std::chrono::steady_clock::now();
         // SDL's desktop libraries keep memory of their own; the game's own
         // handles are checked by the ledger report.
-        r = run({}, env({"KWADRON_DISPLAY=", stale, "XDG_RUNTIME_DIR=" + d.root.string(), "ASAN_OPTIONS=detect_leaks=0"}, ""));
+        r = run({}, {.script = "",
+                     .env = {"KWADRON_DISPLAY=", stale, "XDG_RUNTIME_DIR=" + d.root.string(), "ASAN_OPTIONS=detect_leaks=0"}});
         const auto secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         EXPECT_EQ(r.rc, 20) << stale;
         EXPECT_EQ(r.out, NO_WINDOW) << stale;
@@ -182,11 +178,9 @@ TEST_F(ProgramTest, AnInstalledGameKeepsItsPlayersBestScore) {
     ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
     fs::permissions(d.root, fs::perms::all);
     fs::permissions(d.work, fs::perms::all);
-    std::string moves;
-    for (int i = 0; i < 10; ++i) moves += "key left\nkey up\nkey right\nkey down\n";
-    RunOptions o = env({"HOME=" + home.string(), "KWADRON_CALL_TRACE=/dev/null"}, moves + "key esc\n");
-    o.wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    Outcome r = run({}, o);
+    Outcome r = run({}, {.script = MOVES + "key esc\n",
+                         .env = {"HOME=" + home.string(), "KWADRON_CALL_TRACE=/dev/null"},
+                         .wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}});
     EXPECT_EQ(r.rc, 0) << r.out << r.err;
     const fs::path kept = home / ".local/share/kwadron/score";
     ASSERT_TRUE(fs::exists(kept));

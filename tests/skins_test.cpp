@@ -17,12 +17,9 @@ const std::string kSkins = std::string(KWADRON_SOURCE_DIR) + "/skins/";
 using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
 // The picture as 24-bit RGB, whatever its stored form.
-Surface load_rgb(const std::string &path)
-{
+Surface load_rgb(const std::string &path) {
     Surface raw(IMG_Load(path.c_str()), SDL_FreeSurface);
-    if (!raw)
-        return Surface(nullptr, SDL_FreeSurface);
-    return Surface(SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGB24, 0), SDL_FreeSurface);
+    return Surface(raw ? SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGB24, 0) : nullptr, SDL_FreeSurface);
 }
 
 struct Rect {
@@ -65,8 +62,7 @@ protected:
     std::string path() const { return kSkins + (scale() ? "grafika_aga2x" : "grafika_aga"); }
 };
 
-TEST_P(ShippedSkin, SizeSelectsTheScaleAndHoldsEveryRegion)
-{
+TEST_P(ShippedSkin, SizeSelectsTheScaleAndHoldsEveryRegion) {
     Surface raw(IMG_Load(path().c_str()), SDL_FreeSurface);
     ASSERT_TRUE(raw) << IMG_GetError();
     EXPECT_EQ(raw->w, 320 << scale());
@@ -87,8 +83,7 @@ TEST_P(ShippedSkin, SizeSelectsTheScaleAndHoldsEveryRegion)
     }
 }
 
-TEST_P(ShippedSkin, OverlaysTilesDigitsAndButtonStatesLookRight)
-{
+TEST_P(ShippedSkin, OverlaysTilesDigitsAndButtonStatesLookRight) {
     Surface s = load_rgb(path());
     ASSERT_TRUE(s) << IMG_GetError();
     const int k = scale();

@@ -29,24 +29,29 @@ inline void spit(const fs::path &p, const std::string &text) {
     f << text;
 }
 
-// A temporary folder: game/ holds the program and the shipped skins (its
-// PROGDIR:), work/ is the current directory of a run. Removed at the end.
-struct ProgDir {
-    fs::path root, prog, work;
+// A fresh folder under base, removed with what it holds at the end.
+struct TempDir {
+    fs::path root;
+    explicit TempDir(const std::string &base = "/tmp") {
+        std::string t = base + "/kwadron-test-XXXXXX";
+        root = mkdtemp(t.data()) ? t : base + "/kwadron-test-failed";
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+};
+
+// game/ holds the program and the shipped skins (its PROGDIR:), work/ is
+// the current directory of a run.
+struct ProgDir : TempDir {
+    fs::path prog = root / "game", work = root / "work";
     ProgDir() {
-        char tmpl[] = "/tmp/kwadron-test-XXXXXX";
-        root = mkdtemp(tmpl) ? tmpl : "/tmp/kwadron-test-failed";
-        prog = root / "game";
-        work = root / "work";
         fs::create_directories(prog);
         fs::create_directories(work);
         fs::copy_file(KWADRON_BINARY, prog / "kwadron");
         for (const char *skin : {"grafika_aga", "grafika_aga2x"})
             fs::copy_file(fs::path(KWADRON_SOURCE_DIR) / "skins" / skin, prog / skin);
-    }
-    ~ProgDir() {
-        std::error_code ec;
-        fs::remove_all(root, ec);
     }
 };
 
@@ -66,10 +71,10 @@ struct Outcome {
 
 struct RunOptions {
     std::string script = "key esc\n";  // the headless display's input
-    std::vector<std::string> env;      // each replaces the default of its name
-    fs::path cwd;                      // default: the work folder
-    std::vector<std::string> wrapper;  // words before the program's path
-    fs::path input;                    // standard input, default /dev/null
+    std::vector<std::string> env{};    // each replaces the default of its name
+    fs::path cwd{};                    // default: the work folder
+    std::vector<std::string> wrapper{};  // words before the program's path
+    fs::path input{};                  // standard input, default /dev/null
 };
 
 // Runs the program of d with these words on the headless display, with the
