@@ -1,6 +1,5 @@
 // The board: layout at both scales, cell drawing, the four moves with their
 // slide animation, spawning and the move check.
-#include <cstdlib>
 
 #include "game_fixture.h"
 

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "amiga/graphics.h"
-#include "host/control.h"
-#include "host/headless.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 // icon.library stand-in: icon files and tool type matching.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
