@@ -580,7 +580,9 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 ASSERT_EQ(Gra_OK == 0, !can_move) << what;
                 game_overs += Gra_OK == 0;
                 wins += Gra_OK == 2;
-                if (Gra_OK != 1) ASSERT_EQ(testfiles::slurp(d.prog / "score"), std::to_string(High_Punkty) + "\n") << what;
+                if (Gra_OK != 1) {
+                    ASSERT_EQ(testfiles::slurp(d.prog / "score"), std::to_string(High_Punkty) + "\n") << what;
+                }
             } else if (after != before) {
                 // Off a turn only a new game changes the board.
                 ASSERT_EQ(Gra_OK, 1) << what;
@@ -593,7 +595,9 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 ASSERT_EQ(after, before) << what;
                 ASSERT_EQ(Punkty, punkty) << what;
             }
-            if (m % 1000 == 0) ASSERT_EQ(host::ledger_count(), handles) << what;
+            if (m % 1000 == 0) {
+                ASSERT_EQ(host::ledger_count(), handles) << what;
+            }
         }
         Zasoby_Zamknij();
         EXPECT_EQ(host::ledger_count(), 0u);

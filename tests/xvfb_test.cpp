@@ -150,37 +150,43 @@ TEST_F(XvfbTest, PlaysInARealWindow) {
 // edge, the second beside it, then they merge; each picture is seen.
 TEST_F(XvfbTest, EachRedrawOfASlideReachesTheWindow) {
     if (!have("ffmpeg") || !have("faketime")) GTEST_SKIP() << "no ffmpeg or faketime";
-    fs::create_directories(dir / "rec");
-    const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
-                            "/tests/e2e/xvfb_slide.sh' '" +
-                            (dir / "game").string() + "' '" + (dir / "rec").string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(system(cmd.c_str()), 0) << std::ifstream(dir / "rec" / "error").rdbuf();
-    int zoom = 0;
-    std::ifstream(dir / "rec" / "zoom") >> zoom;
-    ASSERT_GT(zoom, 0);
-    // The top row of each frame as occupied cells, e.g. "1010"; each
-    // pattern noted once when it first differs from the one before.
+    // A loaded machine can drop a recorded frame: up to three recordings.
     std::vector<std::string> seen;
-    for (int i = 1;; ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "frame-%04d.png", i);
-        Surface f = load_rgb(dir / "rec" / name);
-        if (!f) break;
-        std::string row;
-        for (int c = 0; c < 4; ++c) {
-            bool used = false;
-            for (int y = 2; y < 37; y += 3)
-                for (int x = 2; x < 37; x += 3)
-                    used |= at(f.get(), (39 * c + x) * zoom + zoom / 2, y * zoom + zoom / 2) !=
-                            at(skin.get(), 131 + 39 * c + x, 48 + y);
-            row += used ? '1' : '0';
+    bool found = false;
+    for (int attempt = 0; attempt < 3 && !found; ++attempt) {
+        fs::remove_all(dir / "rec");
+        fs::create_directories(dir / "rec");
+        const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
+                                "/tests/e2e/xvfb_slide.sh' '" +
+                                (dir / "game").string() + "' '" + (dir / "rec").string() + "' >/dev/null 2>&1";
+        ASSERT_EQ(system(cmd.c_str()), 0) << std::ifstream(dir / "rec" / "error").rdbuf();
+        int zoom = 0;
+        std::ifstream(dir / "rec" / "zoom") >> zoom;
+        ASSERT_GT(zoom, 0);
+        // The top row of each frame as occupied cells, e.g. "1010"; each
+        // pattern noted once when it first differs from the one before.
+        seen.clear();
+        for (int i = 1;; ++i) {
+            char name[32];
+            snprintf(name, sizeof name, "frame-%04d.png", i);
+            Surface f = load_rgb(dir / "rec" / name);
+            if (!f) break;
+            std::string row;
+            for (int c = 0; c < 4; ++c) {
+                bool used = false;
+                for (int y = 2; y < 37; y += 3)
+                    for (int x = 2; x < 37; x += 3)
+                        used |= at(f.get(), (39 * c + x) * zoom + zoom / 2, y * zoom + zoom / 2) !=
+                                at(skin.get(), 131 + 39 * c + x, 48 + y);
+                row += used ? '1' : '0';
+            }
+            if (seen.empty() || seen.back() != row) seen.push_back(row);
         }
-        if (seen.empty() || seen.back() != row) seen.push_back(row);
+        auto at_step = seen.begin();
+        for (const char *step : {"1010", "0101", "0011", "0001"}) at_step = std::find(at_step, seen.end(), step);
+        found = at_step != seen.end();
     }
-    const std::vector<std::string> steps = {"1010", "0101", "0011", "0001"};
-    auto at_step = seen.begin();
-    for (const std::string &s : steps) at_step = std::find(at_step, seen.end(), s);
-    EXPECT_NE(at_step, seen.end()) << ::testing::PrintToString(seen);
+    EXPECT_TRUE(found) << ::testing::PrintToString(seen);
 }
 
 // On a bare 1920 x 1080 display both skins open at the largest zoom that
