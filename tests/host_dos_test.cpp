@@ -1,7 +1,8 @@
 // dos.library stand-in: the argument parser, fault texts, files and locks.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -12,9 +13,7 @@
 
 #include "amiga/dos.h"
 #include "host/control.h"
-#include "host/headless.h"
 #include "support.h"
-#include "amiga/startup.h"
 
 namespace fs = std::filesystem;
 using testfiles::slurp;
@@ -322,6 +321,29 @@ TEST_F(DosTest, ProgdirIsLayeredOverThePlayersDataFolder) {
     EXPECT_EQ(slurp(data + "/score"), "11\n");
     EXPECT_EQ(slurp(prog + "/score"), "5\n");
     host::set_datadir(saved);
+}
+
+// A score file that can be written in a folder that cannot (as an ordinary
+// user: root writes anywhere) is rewritten in place, nothing left beside it.
+TEST_F(DosTest, NewFileInAFolderThatCannotBeWrittenIsRewrittenInPlace) {
+    if (getuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    const std::string closed = dir + "/closed", score = closed + "/score";
+    fs::create_directories(closed);
+    spit(score, "1\n");
+    ASSERT_EQ(chown(score.c_str(), 65534, 65534), 0);
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(closed, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) || setuid(65534)) _exit(3);
+        BPTR fh = Open(score.c_str(), MODE_NEWFILE);
+        _exit(fh && Write(fh, "12345\n", 6) == 6 && Close(fh) == DOSTRUE ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(slurp(score), "12345\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
 }
 
 } // namespace

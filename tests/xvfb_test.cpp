@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
-#include <sstream>
+
+#include "support.h"
 
 namespace fs = std::filesystem;
 
@@ -103,10 +104,7 @@ TEST_F(XvfbTest, PlaysInARealWindow) {
                             "/tests/e2e/xvfb_play.sh' '" +
                             (dir / "game").string() + "' '" + dir.string() + "' >/dev/null 2>&1";
     ASSERT_EQ(system(cmd.c_str()), 0) << std::ifstream(dir / "error").rdbuf();
-    std::ifstream rcf(dir / "rc");
-    int rc = -1;
-    rcf >> rc;
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(testfiles::slurp(dir / "rc"), "0\n");
 
     Shot start = shot("start");
     ASSERT_TRUE(start.s);
@@ -200,11 +198,7 @@ TEST_F(XvfbTest, WindowSizeTitleAndFullscreen) {
                             "/small' 0 SKIN=progdir:grafika_aga; " + run + "/large' 0 SKIN=progdir:grafika_aga2x; " +
                             run + "/screen' 2 SCREEN\" >/dev/null 2>&1";
     ASSERT_EQ(system(cmd.c_str()), 0);
-    auto text = [&](const char *name) {
-        std::stringstream ss;
-        ss << std::ifstream(dir / name).rdbuf();
-        return ss.str();
-    };
+    auto text = [&](const char *name) { return testfiles::slurp(dir / name); };
     for (const char *name : {"small.geom", "large.geom"})
         EXPECT_NE(text(name).find("WIDTH=1280\nHEIGHT=960"), std::string::npos) << name << text(name);
     EXPECT_EQ(text("small.name"), "Kwadron\n");
