@@ -147,6 +147,9 @@ TEST_F(PlatformTest, TrueColourMaskFollowsTheColoursOnly) {
     struct BitMap *bm = AllocBitMap(W, H, 24, 0, nullptr);
     for (const auto &[x, y, c] : {std::tuple{329, 2, 0x000001u}, {3, 1, 0xFF000000u}, {4, 1, 0x000100u}})
         reinterpret_cast<ULONG *>(bm->Pixels)[y * W + x] = c;
+    host::fault_inject("AllocVecPooled", 2); // no room for the colours: a failure, nothing kept
+    EXPECT_EQ(Generuj_Maske(bm), 0);
+    EXPECT_TRUE(!maska && !mem_pool);
     host::trace_enable(true);
     ASSERT_EQ(Generuj_Maske(bm), 1);
     host::trace_enable(false);
