@@ -251,6 +251,7 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
         Wykonaj(1);
         EXPECT_EQ(Gra_OK, 0);
         EXPECT_EQ(Funk[2].aktywny, 1);
+        EXPECT_EQ(pixel(Funk[2].x, Funk[2].y), testgame::skin_code(Funk[2].zrodlo_x, Funk[2].zrodlo_y)) << "BACK";
         EXPECT_EQ(Tekst.FrontPen, 1);
 
         // The same lines drawn at the expected places: white pen 2 at the four

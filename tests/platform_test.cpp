@@ -93,6 +93,13 @@ TEST_F(PlatformTest, AWindowWiderThanThePublicScreenIsCentredOverIt) {
     EXPECT_EQ(RastPort, Okno->RPort);
 }
 
+TEST_F(PlatformTest, OwnTrueColourScreenOfThePicturesSize) {
+    ASSERT_EQ(Zasoby_Otworz(), 1);
+    ASSERT_EQ(load(picture(320, 483)), 1);
+    EXPECT_EQ(Otworz_Ekran(1, 0), 1);
+    EXPECT_TRUE(EkranP == 1 && Ekran->Width == 320 && Ekran->Height == 240);
+}
+
 TEST_F(PlatformTest, PaletteScreenTakesThePicturesPensBeforeTheFill) {
     host::set_library_version("cybergraphics.library", -1);
     ASSERT_EQ(Zasoby_Otworz(), 1);
