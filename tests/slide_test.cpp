@@ -2,7 +2,6 @@
 // display presents during one move, read back from their PNG files.
 #include <SDL_image.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "amiga/gadtools.h"
 #include "amiga/intuition.h"
 #include "game_fixture.h"
+#include "support.h"
 
 namespace {
 
@@ -17,7 +17,8 @@ using Row = std::vector<LONG>;
 
 class SlideTest : public testgame::GameTest {
   protected:
-    std::string dir;
+    testfiles::TempDir tmp;
+    const std::string dir = tmp.root.string();
     struct Screen *pub = nullptr;
     struct Window *win = nullptr;
 
@@ -35,17 +36,12 @@ class SlideTest : public testgame::GameTest {
         RastPort = win->RPort;
         BorderLEFT = win->BorderLeft;
         BorderTOP = win->BorderTop;
-        dir = std::filesystem::temp_directory_path() / ("kwadron_slide_" + std::to_string(getpid()));
-        std::filesystem::create_directories(dir);
     }
     void TearDown() override {
         if (win) CloseWindow(win);
         if (pub) UnlockPubScreen(nullptr, pub);
-        Okno = nullptr;
-        RastPort = nullptr;
         GameTest::TearDown();
         Zasoby_Zamknij();
-        std::filesystem::remove_all(dir);
         host::reset_all();
     }
 
