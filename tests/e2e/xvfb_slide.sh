@@ -7,16 +7,9 @@
 set -u
 prog=$1
 out=$2
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0:verify_asan_link_order=0"
-FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-01-01 00:00:00" "$prog/kwadron" >"$out/stdout" 2>"$out/stderr" &
-pid=$!
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Kwadron$' 2>/dev/null | head -1)
-if [ -z "$wid" ]; then
-  echo "no window" >"$out/error"
-  kill "$pid" 2>/dev/null
-  exit 1
-fi
-xdotool windowfocus --sync "$wid" 2>/dev/null || true
+. "$(dirname "$0")/window.sh"
+export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
+start_game env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-01-01 00:00:00" "$prog/kwadron"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 zoom=$((WIDTH / 320))
@@ -28,12 +21,5 @@ rec=$!
 sleep 0.5
 xdotool key --window "$wid" Right
 wait "$rec"
-xdotool key --window "$wid" Escape 2>/dev/null
-for _ in $(seq 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill "$pid" 2>/dev/null
-wait "$pid"
-echo $? >"$out/rc"
+end_game
 exit 0
