@@ -145,6 +145,20 @@ void post_input(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UW
     PutMsg(win->UserPort, &m->ExecMessage);
 }
 
+// Queues a close message whatever the window asks for: the way out when no
+// more input can come. The window, when known, gives its mouse position.
+void post_close(MsgPort *port, Window *w) {
+    IntuiMessage *m = new IntuiMessage{};
+    m->Class = IDCMP_CLOSEWINDOW;
+    if (w) {
+        m->MouseX = w->MouseX;
+        m->MouseY = w->MouseY;
+    }
+    m->IDCMPWindow = w;
+    microseconds(m->Seconds, m->Micros);
+    PutMsg(port, &m->ExecMessage);
+}
+
 // Called by WaitPort while the port is empty: the driver presents what was
 // drawn and blocks until input comes. A port that no open window owns gets
 // a close message rather than a wait that could never end.
@@ -153,9 +167,7 @@ void display_wait(MsgPort *port) {
     WindowRec *w = window_rec(static_cast<Window *>(port->mp_Owner));
     if (!w || &w->host_Port != port) {
         misuse("WaitPort on a port no open window owns");
-        IntuiMessage *m = new IntuiMessage{};
-        m->Class = IDCMP_CLOSEWINDOW;
-        PutMsg(port, &m->ExecMessage);
+        post_close(port, nullptr);
         return;
     }
     const DisplayDriver &d = display();

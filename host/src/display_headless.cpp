@@ -23,8 +23,6 @@
 // (folder for the presented pictures).
 #include <sys/stat.h>
 
-#include <sys/time.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -232,13 +230,6 @@ void hold(long long) {}
 void pump() {}
 long long refresh_us() { return 16667; }
 
-void microseconds(ULONG &secs, ULONG &micros) {
-    timeval tv{};
-    gettimeofday(&tv, nullptr);
-    secs = ULONG(tv.tv_sec);
-    micros = ULONG(tv.tv_usec);
-}
-
 // Presents, then takes the next queue entries for the waiting window:
 // snapshots are written as they come, the first message is posted; an empty
 // queue posts a close.
@@ -262,14 +253,8 @@ void wait(MsgPort *port, WindowRec *w) {
         post_input(w, it.cls, it.code, x, y, it.qualifier);
         if (port->mp_Head) return;
     }
-    // Posted whatever the window asks for, so that a scripted run ends.
-    IntuiMessage *m = new IntuiMessage{};
-    m->Class = IDCMP_CLOSEWINDOW;
-    m->MouseX = w->MouseX;
-    m->MouseY = w->MouseY;
-    m->IDCMPWindow = w;
-    microseconds(m->Seconds, m->Micros);
-    PutMsg(port, &m->ExecMessage);
+    // Whatever the window asks for, so that a scripted run ends.
+    post_close(port, w);
 }
 
 void shutdown() {}

@@ -580,10 +580,7 @@ void wait(MsgPort *port, WindowRec *) {
         SDL_Event e;
         if (!SDL_WaitEvent(&e)) {
             fprintf(stderr, "host: waiting for input failed: %s\n", SDL_GetError());
-            IntuiMessage *m = new IntuiMessage{};
-            m->Class = IDCMP_CLOSEWINDOW;
-            m->IDCMPWindow = static_cast<Window *>(port->mp_Owner);
-            PutMsg(port, &m->ExecMessage);
+            post_close(port, static_cast<Window *>(port->mp_Owner));
             return;
         }
         do handle(e);

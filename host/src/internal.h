@@ -36,6 +36,8 @@ void display_wait(MsgPort *port);
 // Called by the rectangle copies before they draw into rp: paces what the
 // display shows (display.cpp).
 void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);
+// Queues a close message on the port, whatever the window asks for.
+void post_close(MsgPort *port, Window *w);
 // Queues one input message on a window's port.
 void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
 
