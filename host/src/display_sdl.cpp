@@ -546,19 +546,24 @@ void pump() {
     while (SDL_PollEvent(&e)) handle(e);
 }
 
+// Presents again the views that an event asked for.
+void present_stale() {
+    for (View *v : views)
+        if (v->stale) present(v);
+}
+
 // Sleeps in SDL_WaitEventTimeout until the deadline, taking events as they
 // come; a key, a button or a close cuts it short.
 void hold(long long until_us) {
     if (!started) return;
     for (;;) {
-        for (View *v : views)
-            if (v->stale) present(v);
+        present_stale();
         long long left = until_us - monotonic_us();
         if (left <= 0 || input_waiting()) return;
         SDL_Event e;
         if (SDL_WaitEventTimeout(&e, int((left + 999) / 1000))) {
-            do handle(e);
-            while (SDL_PollEvent(&e));
+            handle(e);
+            pump();
         }
     }
 }
@@ -583,10 +588,9 @@ void wait(MsgPort *port, WindowRec *) {
             post_close(port, static_cast<Window *>(port->mp_Owner));
             return;
         }
-        do handle(e);
-        while (SDL_PollEvent(&e));
-        for (View *v : views)
-            if (v->stale) present(v);
+        handle(e);
+        pump();
+        present_stale();
     }
 }
 
