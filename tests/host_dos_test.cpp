@@ -323,26 +323,67 @@ TEST_F(DosTest, ProgdirIsLayeredOverThePlayersDataFolder) {
     host::set_datadir(saved);
 }
 
-// A score file that can be written in a folder that cannot (as an ordinary
-// user: root writes anywhere) is rewritten in place, nothing left beside it.
-TEST_F(DosTest, NewFileInAFolderThatCannotBeWrittenIsRewrittenInPlace) {
-    if (getuid() != 0) GTEST_SKIP() << "needs root to become another user";
-    const std::string closed = dir + "/closed", score = closed + "/score";
-    fs::create_directories(closed);
-    spit(score, "1\n");
-    ASSERT_EQ(chown(score.c_str(), 65534, 65534), 0);
-    fs::permissions(dir, fs::perms::all);
-    fs::permissions(closed, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+// Writers of one folder take turns: a second process's Open waits until
+// the first has closed its file, so what it reads then is the first one's.
+TEST_F(DosTest, WritersOfAFolderTakeTurns) {
+    const std::string score = dir + "/score";
+    int go[2], seen[2];
+    ASSERT_EQ(pipe(go), 0);
+    ASSERT_EQ(pipe(seen), 0);
+    fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        if (setgid(65534) || setuid(65534)) _exit(3);
-        BPTR fh = Open(score.c_str(), MODE_NEWFILE);
-        _exit(fh && Write(fh, "12345\n", 6) == 6 && Close(fh) == DOSTRUE ? 0 : 1);
+        char c;
+        if (read(go[0], &c, 1) != 1) _exit(2);
+        BPTR second = Open(score.c_str(), MODE_NEWFILE);
+        const std::string now = slurp(score);
+        _exit(second && write(seen[1], now.data(), now.size()) >= 0 && Close(second) == DOSTRUE ? 0 : 1);
     }
+    close(seen[1]);
+    BPTR first = Open(score.c_str(), MODE_NEWFILE);
+    ASSERT_NE(first, 0);
+    ASSERT_EQ(Write(first, "1\n", 2), 2);
+    ASSERT_EQ(write(go[1], "!", 1), 1);
+    usleep(100000);
+    EXPECT_EQ(Close(first), DOSTRUE);
+    char buf[16] = "";
+    EXPECT_EQ(read(seen[0], buf, sizeof buf - 1), 2);
+    EXPECT_STREQ(buf, "1\n");
+    for (int fd : {go[0], go[1], seen[0]}) close(fd);
     int status = -1;
     waitpid(pid, &status, 0);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(slurp(score), "12345\n");
+}
+
+// A file that can be written in a folder that cannot (as an ordinary user:
+// root writes anywhere) goes to the player's data folder, replaced whole;
+// without a data folder it is rewritten in place, cut to its new length,
+// nothing left beside it.
+TEST_F(DosTest, NewFileInAFolderThatCannotBeWrittenGoesToTheDataFolderOrIsRewrittenInPlace) {
+    if (getuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    const std::string closed = dir + "/closed", score = closed + "/score", data = dir + "/data";
+    fs::create_directories(closed);
+    spit(score, "-100000\n");
+    ASSERT_EQ(chown(score.c_str(), 65534, 65534), 0);
+    fs::permissions(dir, fs::perms::all);
+    fs::permissions(closed, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    host::set_progdir(closed);
+    const std::string saved = host::datadir();
+    for (const std::string &layer : {data, std::string()}) {
+        host::set_datadir(layer);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (setgid(65534) || setuid(65534)) _exit(3);
+            BPTR fh = Open("progdir:score", MODE_NEWFILE);
+            _exit(fh && Write(fh, "12\n", 3) == 3 && Close(fh) == DOSTRUE ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(pid, &status, 0);
+        EXPECT_EQ(status, 0);
+    }
+    host::set_datadir(saved);
+    EXPECT_EQ(slurp(data + "/score"), "12\n");
+    EXPECT_EQ(slurp(score), "12\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
 }
 

@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,17 +28,20 @@ LONG io_err = 0;
 enum class Kind { ReadOnly, NewFile, InPlace, ConsoleOut, ConsoleIn };
 
 struct FileHandle {
+    explicit FileHandle(Kind k = Kind::ReadOnly, int descriptor = -1) : kind(k), fd(descriptor) {}
     Kind kind;
-    int fd = -1;
+    int fd;
     std::string target; // MODE_NEWFILE: the file replaced at Close
     std::string temp;   // MODE_NEWFILE: where the new content is written
     bool failed = false; // a write went wrong: Close keeps the old file
+    bool cut = false;    // rewritten in place: Close cuts it to what was written
+    std::string turn;    // MODE_NEWFILE: the folder whose writers' turn this is
     char buf[4096];      // read-ahead for FGets and Read
     size_t pos = 0, len = 0;
 };
 
-FileHandle console_out{Kind::ConsoleOut, 1, {}, {}, false, {}, 0, 0};
-FileHandle console_in{Kind::ConsoleIn, 0, {}, {}, false, {}, 0, 0};
+FileHandle console_out(Kind::ConsoleOut, 1);
+FileHandle console_in(Kind::ConsoleIn, 0);
 
 std::map<BPTR, std::unique_ptr<FileHandle>> &files() {
     static std::map<BPTR, std::unique_ptr<FileHandle>> f;
@@ -192,6 +196,51 @@ bool write_all(int fd, const char *p, size_t n) {
     return true;
 }
 
+// ---- Writers' turns ----------------------------------------------------------
+// Processes writing files of one folder take turns: a MODE_NEWFILE handle
+// holds an exclusive lock (flock) on the folder from Open to Close, so that
+// what the file holds cannot change between a read and the write that
+// follows it. The handles of one process share the lock.
+struct Turn {
+    int fd;
+    int users;
+};
+std::map<std::string, Turn> &turns() {
+    static std::map<std::string, Turn> t;
+    return t;
+}
+constexpr int turn_wait_ms = 5000;
+
+// Waits for the folder's turn, up to turn_wait_ms; false (IoErr 202) when
+// another process keeps it longer. A folder that cannot be opened is not
+// locked.
+bool take_turn(const std::string &dir) {
+    auto it = turns().find(dir);
+    if (it != turns().end()) {
+        ++it->second.users;
+        return true;
+    }
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    for (int waited = 0; flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 10) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= turn_wait_ms) {
+            close(fd);
+            io_err = ERROR_OBJECT_IN_USE;
+            return false;
+        }
+        usleep(10000);
+    }
+    turns()[dir] = {fd, 1};
+    return true;
+}
+
+void end_turn(const std::string &dir) {
+    auto it = turns().find(dir);
+    if (it == turns().end() || --it->second.users > 0) return;
+    close(it->second.fd); // drops the lock
+    turns().erase(it);
+}
+
 // ---- Locks -------------------------------------------------------------------
 struct LockObj {
     std::string path; // absolute host path
@@ -228,6 +277,8 @@ void dos_reset() {
         ledger_remove("file", reinterpret_cast<const void *>(h));
     }
     files().clear();
+    for (auto &[d, t] : turns()) close(t.fd);
+    turns().clear();
     for (auto &[h, l] : locks()) ledger_remove("lock", reinterpret_cast<const void *>(h));
     locks().clear();
     if (current_dir != 0 && chdir(process_dir().path.c_str()) != 0) {
@@ -245,10 +296,14 @@ void dos_reset() {
 // a pipe, a device) gives 212, so that no read can wait on a writer.
 // MODE_NEWFILE: the content goes to a new file beside the target, made
 // durable and renamed over the target at Close, so the old content stays
-// whole until then; a target that is not a regular file (a device, a pipe),
-// or a writable file in a folder where nothing can be made, is written in
-// place. A read-only target gives 223. Reading a MODE_NEWFILE
-// handle is left out, as are MODE_READWRITE and record locking.
+// whole until then. A writable file in a folder where nothing can be made is
+// rewritten in place: the new bytes over the old ones, cut to their length at
+// Close, so that the first line read is always the old one or the new one.
+// A target that is not a regular file (a device, a pipe) is written as it
+// stands. A read-only target gives 223. Writers of one folder take turns:
+// Open waits while another process has a file of it open to be written (up
+// to five seconds, then 202). Reading a MODE_NEWFILE handle is left out, as
+// are MODE_READWRITE and record locking.
 BPTR Open(CONST_STRPTR name, LONG accessMode) {
     if (host::fault_hit("Open")) {
         io_err = ERROR_OBJECT_NOT_FOUND;
@@ -309,22 +364,27 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
             fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
             break;
         }
+        if (!take_turn(dir_of(path))) return 0;
+        f->turn = dir_of(path);
         f->kind = Kind::NewFile;
         f->target = path;
         f->fd = create_temp(path, f->temp);
         if (f->fd < 0 && exists) {
             // No room for a new file beside a writable one (a folder that is
-            // not writable): the file itself is rewritten, as natively.
+            // not writable): the file itself is rewritten.
             f->kind = Kind::InPlace;
             f->target.clear();
             f->temp.clear();
-            f->fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            f->cut = true;
+            f->fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
         }
         if (f->fd < 0) {
             io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
+            end_turn(f->turn);
             return 0;
         }
-        if (exists) fchmod(f->fd, st.st_mode & 07777);
+        if (exists && f->kind == Kind::NewFile) fchmod(f->fd, st.st_mode & 07777);
+        host::kill_point("open");
         break;
     }
     default:
@@ -340,8 +400,9 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
 
 // Closes a file. A MODE_NEWFILE file is flushed to the disk and renamed over
 // its target; if any write failed (or this step does), the new file is
-// removed, the target keeps its old content and the result is DOSFALSE.
-// Close(0) and closing the console streams do nothing.
+// removed, the target keeps its old content and the result is DOSFALSE. A
+// file rewritten in place is cut to what was written and flushed. Close(0)
+// and closing the console streams do nothing.
 LONG Close(BPTR file) {
     if (!file || file == handle_of(&console_out) || file == handle_of(&console_in)) return DOSTRUE;
     FileHandle *f = file_of(file, "Close");
@@ -351,22 +412,19 @@ LONG Close(BPTR file) {
         io_err = ERROR_DISK_FULL;
         ok = false;
     }
+    auto fail_with = [&](LONG fallback) {
+        if (ok) io_err = code_of(errno, true, fallback);
+        ok = false;
+    };
     if (f->kind == Kind::NewFile) {
-        if (ok && fsync(f->fd) != 0) {
-            io_err = code_of(errno, true, ERROR_DISK_FULL);
-            ok = false;
-        }
-        if (close(f->fd) != 0 && ok) {
-            io_err = code_of(errno, true, ERROR_DISK_FULL);
-            ok = false;
-        }
-        if (ok && rename(f->temp.c_str(), f->target.c_str()) != 0) {
-            io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
-            ok = false;
-        }
+        if (ok && fsync(f->fd) != 0) fail_with(ERROR_DISK_FULL);
+        if (ok) host::kill_point("sync");
+        if (close(f->fd) != 0) fail_with(ERROR_DISK_FULL);
+        if (ok && rename(f->temp.c_str(), f->target.c_str()) != 0) fail_with(ERROR_WRITE_PROTECTED);
         if (!ok) {
             unlink(f->temp.c_str());
         } else {
+            host::kill_point("rename");
             // Makes the rename itself durable.
             int dfd = open(dir_of(f->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (dfd >= 0) {
@@ -375,8 +433,16 @@ LONG Close(BPTR file) {
             }
         }
     } else {
+        if (f->cut) {
+            const off_t end = lseek(f->fd, 0, SEEK_CUR);
+            if (end < 0 || ftruncate(f->fd, end) != 0) fail_with(ERROR_DISK_FULL);
+            host::kill_point("cut");
+            if (fsync(f->fd) != 0) fail_with(ERROR_DISK_FULL);
+            host::kill_point("sync");
+        }
         close(f->fd);
     }
+    if (!f->turn.empty()) end_turn(f->turn);
     host::ledger_remove("file", reinterpret_cast<const void *>(file));
     files().erase(file);
     return ok ? DOSTRUE : DOSFALSE;
@@ -457,6 +523,7 @@ LONG Write(BPTR file, const void *buffer, LONG length) {
         f->failed = true;
         return -1;
     }
+    host::kill_point("write");
     return length;
 }
 
@@ -566,4 +633,43 @@ BPTR CurrentDir(BPTR lock) {
     }
     current_dir = lock ? lock : handle_of(&process_dir());
     return prev;
+}
+
+// The lock's absolute host path into buffer; DOSFALSE (IoErr 120) when it
+// does not fit in length bytes with its NUL. Lock 0 names the start
+// directory.
+LONG NameFromLock(BPTR lock, STRPTR buffer, LONG length) {
+    const LockObj *l = &process_dir();
+    if (lock && lock != handle_of(&process_dir())) {
+        auto it = locks().find(lock);
+        if (it == locks().end()) {
+            host::misuse("NameFromLock: not a lock");
+            return DOSFALSE;
+        }
+        l = it->second.get();
+    }
+    if (!buffer || length <= 0 || l->path.size() >= size_t(length)) {
+        io_err = ERROR_LINE_TOO_LONG;
+        return DOSFALSE;
+    }
+    memcpy(buffer, l->path.c_str(), l->path.size() + 1);
+    return DOSTRUE;
+}
+
+// Appends filename to the path in dirname with one '/' between them; a
+// filename starting with '/' replaces the path. DOSFALSE (IoErr 120), with
+// dirname unchanged, when the result does not fit in size bytes.
+LONG AddPart(STRPTR dirname, CONST_STRPTR filename, ULONG size) {
+    if (!dirname || !filename) return DOSFALSE;
+    std::string path = dirname;
+    if (filename[0] == '/' || path.empty())
+        path = filename;
+    else
+        path += (path.back() == '/' ? "" : "/") + std::string(filename);
+    if (path.size() >= size) {
+        io_err = ERROR_LINE_TOO_LONG;
+        return DOSFALSE;
+    }
+    memcpy(dirname, path.c_str(), path.size() + 1);
+    return DOSTRUE;
 }

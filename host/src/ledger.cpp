@@ -1,4 +1,6 @@
 // Resource ledger, faults on demand and misuse reports of the host.
+#include <signal.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -117,6 +119,10 @@ void faults_reset() {
     pending_faults().clear();
     calls().clear();
     misuse_fatal = fatal_by_default();
+}
+
+void kill_point(const char *step) {
+    if (settings().kill_at == step) raise(SIGKILL);
 }
 
 void misuse(const char *what) {

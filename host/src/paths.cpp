@@ -62,11 +62,13 @@ std::string resolve_path(const char *name, bool for_writing) {
     // What a read would find is what a write replaces.
     if (exists(mine)) return mine;
     if (!for_writing) return beside;
+    // Beside the program when a new file can be made there; else the data
+    // folder, where the file can still be replaced whole. Only when that
+    // cannot be made either is a writable file beside the program rewritten.
     std::string folder = beside.substr(0, beside.rfind('/'));
-    if (access(folder.c_str(), W_OK) == 0 || (exists(beside) && access(beside.c_str(), W_OK) == 0))
-        return beside;
+    if (access(folder.c_str(), W_OK) == 0) return beside;
     std::string mine_folder = mine.substr(0, mine.rfind('/'));
-    make_dirs(mine_folder);
-    return mine;
+    if (make_dirs(mine_folder) || !exists(beside)) return mine;
+    return beside;
 }
 } // namespace host

@@ -31,6 +31,7 @@ Settings read() {
     s.misuse_continue = getenv("KWADRON_MISUSE_CONTINUE") != nullptr;
     s.wbstart = on("KWADRON_WBSTART");
     s.ledger_report = on("KWADRON_LEDGER_REPORT");
+    s.kill_at = text("KWADRON_KILL_AT");
     s.sdl_driver_named = set("SDL_VIDEODRIVER");
     s.render_driver_named = set("SDL_RENDER_DRIVER");
     s.display_named = set("DISPLAY") || set("WAYLAND_DISPLAY") || s.sdl_driver_named;

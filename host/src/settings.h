@@ -19,6 +19,7 @@ struct Settings {
     bool misuse_continue = false; // KWADRON_MISUSE_CONTINUE: misuse counted, not fatal
     bool wbstart = false;     // KWADRON_WBSTART=1: start as from the desktop
     bool ledger_report = false; // KWADRON_LEDGER_REPORT=1: handles left open at exit
+    std::string kill_at;      // KWADRON_KILL_AT: the step of a file write to be killed at (tests)
     // Not ours, read here so that nothing else reads the environment.
     bool display_named = false; // DISPLAY, WAYLAND_DISPLAY or SDL_VIDEODRIVER set
     bool sdl_driver_named = false; // SDL_VIDEODRIVER set

@@ -69,6 +69,10 @@ BPTR Lock(CONST_STRPTR name, LONG type);
 void UnLock(BPTR lock);
 // Makes the lock's directory the current one.
 BPTR CurrentDir(BPTR lock);
+// The full name of a lock's object.
+LONG NameFromLock(BPTR lock, STRPTR buffer, LONG length);
+// Adds a file name to a path.
+LONG AddPart(STRPTR dirname, CONST_STRPTR filename, ULONG size);
 
 // ---- Argument parser --------------------------------------------------------
 struct CSource {

@@ -34,6 +34,10 @@ bool fault_hit(const char *call);
 // Number of times the named operation has been called since the last reset.
 int call_count(const std::string &call);
 void faults_reset();
+// A step of a file write (open, write, cut, sync, rename): with
+// KWADRON_KILL_AT naming it, the process kills itself there (SIGKILL), so
+// that tests can see what a kill at that instant leaves.
+void kill_point(const char *step);
 
 // Reports a programming error in a call (a library not open, a bad handle)
 // on stderr. Aborts in debug builds unless KWADRON_MISUSE_CONTINUE is set;
@@ -116,5 +120,8 @@ void icon_reset();
 void display_reset();
 // Presents pending drawing and gives back display resources at exit.
 void display_shutdown();
+// Whether the display went away while the program ran (the X server ended):
+// the program then ends as by its close gadget, with 20.
+bool display_was_lost();
 
 } // namespace host
