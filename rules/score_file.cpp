@@ -10,6 +10,14 @@ BPTR Plik = 0;
 // The best score last read from or written to the file.
 static LONG Zapisany_Wynik = 0;
 
+// The number on the file's first line; an empty file reads as no text at
+// all, which counts as 0.
+static LONG Czytaj_Wynik(BPTR plik) {
+    char linia[10] = {0};
+    if (!FGets(plik, linia, sizeof linia)) linia[0] = 0;
+    return LONG(atol(linia));
+}
+
 void WczytajHighScore() {
     Plik = Open("progdir:score", MODE_OLDFILE);
     if (!Plik) {
@@ -17,10 +25,7 @@ void WczytajHighScore() {
         Zapisany_Wynik = 0;
         return;
     }
-    // An empty file reads as no text at all, which counts as 0.
-    char linia[10] = {0};
-    if (!FGets(Plik, linia, sizeof linia)) linia[0] = 0;
-    High_Punkty = LONG(atol(linia));
+    High_Punkty = Czytaj_Wynik(Plik);
     Zapisany_Wynik = High_Punkty;
     Close(Plik);
     Plik = 0;
@@ -31,6 +36,14 @@ void ZapiszHighScore() {
     if (!Plik) {
         puts("Nie moge zapisać wynikow\n");
         return;
+    }
+    // Another copy of the game may have written a higher best since this one
+    // read the file. Until Close no other copy writes it, so the larger of
+    // the two is kept, and the counter shows it the next time it is drawn.
+    if (BPTR teraz = Open("progdir:score", MODE_OLDFILE)) {
+        const LONG w_pliku = Czytaj_Wynik(teraz);
+        Close(teraz);
+        if (w_pliku > High_Punkty) High_Punkty = w_pliku;
     }
     char linia[16];
     snprintf(linia, sizeof linia, "%d\n", int(High_Punkty));

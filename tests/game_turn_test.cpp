@@ -122,6 +122,15 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     key(KEY_LEFT);
     EXPECT_EQ(testfiles::slurp(score()), "5000\n");
     EXPECT_EQ(host::ledger_count("file"), 0u);
+
+    // Another copy of the game wrote a higher best meanwhile: it is kept,
+    // and this copy's best takes it.
+    testfiles::spit(score(), "9000\n");
+    reset_state();
+    set_board(last_move_board);
+    key(KEY_LEFT);
+    EXPECT_EQ(testfiles::slurp(score()), "9000\n");
+    EXPECT_EQ(High_Punkty, 9000);
 }
 
 TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
