@@ -11,6 +11,7 @@
 #include <fstream>
 #include <memory>
 
+#include "screen.h"
 #include "support.h"
 
 namespace fs = std::filesystem;
@@ -216,5 +217,22 @@ TEST_F(XvfbTest, WindowSizeTitleAndFullscreen) {
         EXPECT_EQ(y1 - y0, 960) << shot;
         EXPECT_EQ(x0, s->w - x1) << shot;
         EXPECT_EQ(y0, s->h - y1) << shot;
+    }
+}
+
+// SIGHUP (a closed terminal), SIGINT and SIGTERM end a game with a new best
+// on its counter as its close gadget does (0); so does its X server going
+// away, with 20. Each time the file holds the best the counter showed.
+TEST_F(XvfbTest, EveryEndKeepsTheBestOnTheCounter) {
+    if (!have("Xvfb") || !have("faketime")) GTEST_SKIP() << "no Xvfb or faketime";
+    const std::string cmd = "'" KWADRON_SOURCE_DIR "/tests/e2e/xvfb_ends.sh' '" + (dir / "game").string() + "' '" +
+                            (dir / "ends").string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+    for (const char *end : {"HUP", "INT", "TERM", "X"}) {
+        const fs::path out = dir / "ends" / end;
+        const long best = screen::counter(out / "before.png", 100);
+        EXPECT_GT(best, 0) << end;
+        EXPECT_EQ(testfiles::slurp(out / "rc"), std::string(end) == "X" ? "20\n" : "0\n") << end;
+        EXPECT_EQ(testfiles::slurp(out / "score"), std::to_string(best) + "\n") << end;
     }
 }

@@ -96,7 +96,8 @@ const char usage[] =
     "\n"
     "Arguments (template SKIN/K,SCREEN/S; keywords in any case, SKIN=path or\n"
     "SKIN path, double quotes around paths with blanks):\n"
-    "  SKIN=<picture>  the skin picture (default progdir:grafika_aga)\n"
+    "  SKIN=<picture>  the skin picture, a path of at most 99 bytes\n"
+    "                  (default progdir:grafika_aga)\n"
     "  SCREEN          a screen of the game's own: fullscreen\n"
     "  ?               show the template and read the arguments from a line\n"
     "\n"
@@ -118,7 +119,8 @@ const char usage[] =
     "  KWADRON_LIBS=-cybergraphics.library  the palette way of working\n"
     "  SDL_VIDEODRIVER, SDL_RENDER_DRIVER   SDL's own choices\n"
     "\n"
-    "Return codes: 0 played and quit, 10 bad command line, 20 could not start.\n";
+    "Return codes: 0 played and quit (also on SIGHUP, SIGINT, SIGTERM), 10 bad\n"
+    "command line, 20 could not start or the display went away.\n";
 
 // Started from the desktop with standard output going nowhere a player
 // looks: what the program writes is kept and, at the end, shown in a message
@@ -199,8 +201,9 @@ int main(int argc, char **argv) {
     }
 
     // The report comes before the display's shutdown, which closes whatever
-    // the program left open and would hide it.
-    int code = static_cast<int>(rc);
+    // the program left open and would hide it. A game whose display went
+    // away kept its best score, but did not end as its player chose.
+    int code = host::display_was_lost() ? RETURN_FAIL : static_cast<int>(rc);
     if (env.ledger_report) {
         std::vector<std::string> open = host::ledger_open();
         for (auto &entry : open) fprintf(stderr, "still open: %s\n", entry.c_str());

@@ -10,13 +10,24 @@
 // the program's first wait (the start-up picture is not drawn step by step)
 // and is skipped while a key, a button or a close is waiting, so the picture
 // never trails the player's keys by more than one move.
+//
+// Ends that keep the best score. From the program's first wait on, SIGHUP
+// (the terminal closed), SIGINT and SIGTERM close the game as its close
+// gadget does, so the program ends its own way; a display that goes away
+// does the same.
 #include <SDL.h>
 #include <SDL_image.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/time.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <thread>
 
 #include "amiga/exec.h"
 #include "display.h"
@@ -40,9 +51,69 @@ void none_shutdown() {}
 const DisplayDriver none_driver = {"none",       false,     none_size,     none_borders,
                                    none_open_window, none_open_screen, none_close, none_present,
                                    none_hold,    none_pump,      none_wait,     none_refresh,
-                                   none_shutdown};
+                                   none_shutdown, nullptr};
 
 const DisplayDriver *driver = nullptr;
+
+// ---- Signals and a lost display ----------------------------------------------
+const int quit_signals[] = {SIGHUP, SIGINT, SIGTERM};
+struct sigaction before[3];
+bool caught = false;
+std::atomic<bool> quit_asked{false};
+std::atomic<void (*)()> wake_op{nullptr};
+int wake_pipe[2] = {-1, -1};
+bool lost = false;
+
+// The handler notes the signal and tells the waker thread, which wakes the
+// driver; nothing else is safe to do in a handler.
+void on_quit_signal(int) {
+    const int saved = errno;
+    quit_asked = true;
+    const char c = 1;
+    if (write(wake_pipe[1], &c, 1) < 0) {
+        // The pipe is full: a wake is on its way already.
+    }
+    errno = saved;
+}
+
+// Handlers for the quit signals, and once a thread that wakes the driver.
+void catch_quit_signals() {
+    static bool started = false;
+    if (!started) {
+        if (pipe2(wake_pipe, O_CLOEXEC) != 0) return;
+        fcntl(wake_pipe[1], F_SETFL, O_NONBLOCK);
+        std::thread([] {
+            char c;
+            while (read(wake_pipe[0], &c, 1) > 0 || errno == EINTR)
+                if (auto wake = wake_op.load()) wake();
+        }).detach();
+        started = true;
+    }
+    wake_op = display().wake;
+    if (caught) return;
+    struct sigaction sa {};
+    sa.sa_handler = on_quit_signal;
+    sa.sa_flags = SA_RESTART;
+    sigemptyset(&sa.sa_mask);
+    // A signal ignored by whoever started the program (nohup) stays ignored.
+    for (int i = 0; i < 3; ++i)
+        if (sigaction(quit_signals[i], nullptr, &before[i]) == 0 && before[i].sa_handler != SIG_IGN)
+            sigaction(quit_signals[i], &sa, nullptr);
+    caught = true;
+}
+
+void release_quit_signals() {
+    if (caught)
+        for (int i = 0; i < 3; ++i) sigaction(quit_signals[i], &before[i], nullptr);
+    caught = false;
+    wake_op = nullptr;
+    quit_asked = false;
+}
+
+// Every open window is asked to close.
+void close_all() {
+    for (WindowRec *w : open_windows()) post_close(&w->host_Port, w);
+}
 
 // KWADRON_DISPLAY names the driver; without it, sdl when a display server
 // is named in the environment, none otherwise.
@@ -171,6 +242,11 @@ void display_wait(MsgPort *port) {
         return;
     }
     const DisplayDriver &d = display();
+    if (!pacing) catch_quit_signals();
+    if (quit_asked.exchange(false)) {
+        close_all();
+        return;
+    }
     d.hold(hold_until);
     drawn.clear();
     pacing = true;
@@ -223,8 +299,18 @@ bool window_snapshot(const Window *w, const std::string &png_path) {
     return ok;
 }
 
+void display_lost() {
+    if (lost) return;
+    lost = true;
+    fprintf(stderr, "host: the display went away\n");
+    close_all();
+}
+
+bool display_was_lost() { return lost; }
+
 // Closes whatever is still open, and the display with it.
 void display_shutdown() {
+    release_quit_signals();
     screens_close_all();
     display().shutdown();
 }
@@ -239,5 +325,7 @@ void display_reset() {
     drawn.clear();
     pacing = false;
     hold_until = 0;
+    release_quit_signals();
+    lost = false;
 }
 } // namespace host

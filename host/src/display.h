@@ -58,6 +58,9 @@ struct DisplayDriver {
     long long (*refresh_us)();
     // Gives back what the driver holds; it may be started again.
     void (*shutdown)();
+    // Called from another thread: makes a blocked wait or hold take its
+    // input now (null where nothing blocks).
+    void (*wake)();
 };
 extern const DisplayDriver sdl_driver;
 extern const DisplayDriver headless_driver;
@@ -67,6 +70,9 @@ const DisplayDriver &display();
 void display_use(const DisplayDriver &d);
 // Whether a key press, a button press or a close waits on a window's port.
 bool input_waiting();
+// The display went away for good: every window is asked to close, and the
+// program ends with 20 (see display_was_lost).
+void display_lost();
 
 // Whether a screen or window handle is one the host gave out and still open.
 ScreenRec *screen_rec(const Screen *s);

@@ -262,7 +262,7 @@ void shutdown() {}
 
 const DisplayDriver headless_driver = {"headless", true, public_size, borders, open_window,
                                        open_screen, close, present, hold, pump, wait, refresh_us,
-                                       shutdown};
+                                       shutdown, nullptr};
 
 void headless_select(const HeadlessConfig &cfg) {
     configure();

@@ -11,6 +11,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <csetjmp>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <deque>
 
 #include "display.h"
+#include "display_sdl_x11.h"
 #include "scale.h"
 #include "internal.h"
 #include "settings.h"
@@ -38,6 +40,7 @@ struct View {
 namespace {
 bool started = false;
 bool failed = false;
+bool gone = false; // the X server went away: no more calls to it
 std::vector<View *> views;
 bool swallowed[SDL_NUM_SCANCODES];
 
@@ -197,6 +200,7 @@ void present_renderer(View *v) {
 }
 
 void present(View *v) {
+    if (gone) return;
     const long long cpu0 = cpu_now_us();
     v->stale = false;
     if (v->ren)
@@ -228,6 +232,31 @@ bool make_renderer(View *v) {
            SDL_RenderSetIntegerScale(v->ren, SDL_TRUE) == 0 && make_texture(v);
 }
 
+// The X server went away: the display is marked lost, which asks every
+// window to close, so the game ends its own way; a quit event ends a wait.
+// Where the display code goes on when the X connection breaks under one of
+// its operations: Xlib would end the program at the next call that finds the
+// connection broken, so no call of SDL or Xlib may follow.
+jmp_buf *on_break = nullptr;
+
+// The X server went away: the display is marked lost, which asks every
+// window to close, and the operation under way is left at once.
+void connection_broken() {
+    gone = true;
+    display_lost();
+    if (on_break) longjmp(*on_break, 1);
+}
+
+// Runs one operation of the record, leaving it where the connection breaks;
+// nothing once it has.
+template <class F> void guarded(F op) {
+    if (gone) return;
+    jmp_buf here;
+    on_break = &here;
+    if (setjmp(here) == 0) op();
+    on_break = nullptr;
+}
+
 // The name every window shows where the program gives none.
 const char *const default_title = "Kwadron";
 
@@ -247,6 +276,7 @@ View *make_view(const char *title, int lw, int lh, int ww, int wh, Uint32 flags)
     }
     v->fullscreen = flags & SDL_WINDOW_FULLSCREEN_DESKTOP;
     views.push_back(v);
+    x11_watch_connection(v->win, connection_broken);
     return v;
 }
 
@@ -446,6 +476,8 @@ bool start() {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The display code handles the quit signals itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // With the software renderer, SDL would otherwise show its window surface
     // through an OpenGL texture and load the whole GL stack for it (about
     // 90 MB resident with Mesa's software rasteriser). The environment still
@@ -529,9 +561,12 @@ void close(View *v) {
     views.erase(std::remove(views.begin(), views.end(), v), views.end());
     if (v->window) v->window->view = nullptr;
     if (v->screen) v->screen->view = nullptr;
-    if (v->tex) SDL_DestroyTexture(v->tex);
-    if (v->ren) SDL_DestroyRenderer(v->ren);
-    SDL_DestroyWindow(v->win);
+    // Without its server a window is gone already; the process ends soon.
+    if (!gone) {
+        if (v->tex) SDL_DestroyTexture(v->tex);
+        if (v->ren) SDL_DestroyRenderer(v->ren);
+        SDL_DestroyWindow(v->win);
+    }
     delete v;
 }
 
@@ -596,7 +631,7 @@ void wait(MsgPort *port, WindowRec *) {
 
 void shutdown() {
     while (!views.empty()) close(views.back());
-    if (!started) return;
+    if (!started || gone) return;
     SDL_DelEventWatch(watch, nullptr);
     positions.clear();
     SDL_Quit();
@@ -604,6 +639,28 @@ void shutdown() {
 }
 } // namespace
 
-const DisplayDriver sdl_driver = {"sdl", true, public_size, no_borders, open_window, open_screen, close,
-                                  present_all, hold, pump, wait, refresh_us, shutdown};
+// From another thread: a quit event ends SDL's wait, and its handling closes
+// the windows.
+void wake() {
+    if (!started || gone) return;
+    SDL_Event e{};
+    e.type = SDL_QUIT;
+    SDL_PushEvent(&e);
+}
+
+const DisplayDriver sdl_driver = {
+    "sdl",
+    true,
+    public_size,
+    no_borders,
+    open_window,
+    open_screen,
+    close,
+    [] { guarded(present_all); },
+    [](long long until_us) { guarded([=] { hold(until_us); }); },
+    [] { guarded(pump); },
+    [](MsgPort *port, WindowRec *w) { guarded([=] { wait(port, w); }); },
+    refresh_us,
+    shutdown,
+    wake};
 } // namespace host

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Ends a game in a real X window four ways, each with a new best on its
+# counter: SIGHUP, SIGINT, SIGTERM, and its X server killed. Each on an X
+# server of its own, with a fixed clock so that the same tiles come; for
+# each CASE: OUT_DIR/CASE/before.png (the window just before), rc and score.
+#   xvfb_ends.sh PROGRAM_DIR OUT_DIR
+set -u
+# Job control, so that the game in the background does not start with
+# SIGINT ignored, as a script's background commands otherwise do.
+set -m
+prog=$1
+base=$2
+. "$(dirname "$0")/window.sh"
+export XDG_DATA_HOME="$base/data" FAKETIME_DONT_FAKE_MONOTONIC=1
+# The clock's library itself, not the faketime command, which would get the signals.
+faketime_lib=$(dpkg -L libfaketime | grep '/libfaketime.so.1$')
+for case in HUP INT TERM X; do
+  out=$base/$case
+  mkdir -p "$out"
+  rm -f "$prog/score"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" >/dev/null 2>&1 &
+  xpid=$!
+  for _ in $(seq 50); do [ -s "$out/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$out/display")"
+  start_game env LD_PRELOAD="$faketime_lib" FAKETIME="2026-01-01 00:00:00" "$prog/kwadron"
+  for key in Left Up Left Up Left Up; do
+    xdotool key --window "$wid" "$key"
+    sleep 0.2
+  done
+  sleep 0.3
+  import -window "$wid" "$out/before.png"
+  if [ "$case" = X ]; then kill "$xpid"; else kill -"$case" "$pid"; fi
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid"
+  echo $? >"$out/rc"
+  cp "$prog/score" "$out/score" 2>/dev/null
+  kill "$xpid" 2>/dev/null
+  wait "$xpid" 2>/dev/null
+done
+exit 0
