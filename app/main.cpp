@@ -20,16 +20,29 @@ IPTR args[2] = {reinterpret_cast<IPTR>("progdir:grafika_aga"), 0};
 namespace {
 const char Szablon[] = "SKIN/K,SCREEN/S";
 
+// The path of a file opened with the game, when it needs the room.
+char Plik_Skory[1024];
+
+void Za_Dluga() { puts("Za długa ścieżka pliku graficznego (najwyżej 99 bajtów)\n"); }
+
 // Puts the skin path into nazwa_skina; a path that does not fit is refused.
 bool Kopiuj_Nazwe(const char *sciezka) {
     if (!sciezka) sciezka = "";
     // strnlen, not strlen: GCC 12 takes a string reached through an integer
     // slot to be shorter than the buffer and drops a strlen test at -O1 and up.
     if (strnlen(sciezka, sizeof nazwa_skina) >= sizeof nazwa_skina) {
-        puts("Za długa ścieżka pliku graficznego (najwyżej 99 znaków)\n");
+        Za_Dluga();
         return false;
     }
     snprintf(nazwa_skina, sizeof nazwa_skina, "%s", sciezka);
+    return true;
+}
+
+// Whether the file (in the current directory) has an icon of its own.
+bool Ma_Ikone(CONST_STRPTR nazwa) {
+    struct DiskObject *wlasna = GetDiskObject(nazwa);
+    if (!wlasna) return false;
+    FreeDiskObject(wlasna);
     return true;
 }
 } // namespace
@@ -62,6 +75,7 @@ LONG program::main(LONG argc, char **argv) {
     // A start that never reaches play is a failure for whoever started it.
     LONG kod = RETURN_FAIL;
     bool wynik_wczytany = false;
+    bool sciezka_za_dluga = false;
 
     if (!Zasoby_Otworz()) goto koniec;
 
@@ -85,18 +99,27 @@ LONG program::main(LONG argc, char **argv) {
             Zasoby_Zamknij();
             return 10;
         }
+        CONST_STRPTR nazwa = reinterpret_cast<CONST_STRPTR>(arg->wa_Name);
         BPTR stary = CurrentDir(arg->wa_Lock);
-        ikona = GetDiskObjectNew(reinterpret_cast<CONST_STRPTR>(arg->wa_Name));
+        ikona = GetDiskObjectNew(nazwa);
         if (ikona) {
             STRPTR wartosc = FindToolType(ikona->do_ToolTypes, "SKIN");
             if (wartosc) args[0] = reinterpret_cast<IPTR>(wartosc);
             if (FindToolType(ikona->do_ToolTypes, "SCREEN")) args[1] = 1;
         }
+        // A picture opened with the game that has no icon of its own is the
+        // skin itself, named in full since its directory is left again.
+        if (wb->sm_NumArgs > 1 && !Ma_Ikone(nazwa)) {
+            sciezka_za_dluga = !NameFromLock(arg->wa_Lock, Plik_Skory, sizeof Plik_Skory) ||
+                               !AddPart(Plik_Skory, nazwa, sizeof Plik_Skory);
+            args[0] = reinterpret_cast<IPTR>(Plik_Skory);
+        }
         CurrentDir(stary);
     }
 
     if (argc == 0 || wyjscie) {
-        if (!Kopiuj_Nazwe(reinterpret_cast<const char *>(args[0]))) {
+        if (sciezka_za_dluga) Za_Dluga();
+        if (sciezka_za_dluga || !Kopiuj_Nazwe(reinterpret_cast<const char *>(args[0]))) {
             if (rdargs) FreeArgs(rdargs);
             if (ikona) FreeDiskObject(ikona);
             Zasoby_Zamknij();

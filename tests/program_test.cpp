@@ -4,12 +4,15 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <random>
 #include <regex>
+#include <thread>
 
 #include "amiga/dos.h"
 #include "amiga/startup.h"
 #include "amiga/workbench.h"
 #include "game_fixture.h"
+#include "screen.h"
 #include "support.h"
 
 namespace fs = std::filesystem;
@@ -21,6 +24,7 @@ namespace {
 
 const std::string NO_PICTURE = "Nie mogę otworzyć pliku graficznego\n\n";
 const std::string NO_WINDOW = "Nie mogę otworzyć okna\n\n";
+const std::string TOO_LONG = "Za długa ścieżka pliku graficznego (najwyżej 99 bajtów)\n\n";
 
 class ProgramTest : public ::testing::Test {
   protected:
@@ -84,7 +88,7 @@ TEST_F(ProgramTest, CommandLinesAndSkinPaths) {
     EXPECT_EQ(r.out, "");
     r = run({"SKIN=." + p99});
     EXPECT_EQ(r.rc, 10);
-    EXPECT_EQ(r.out, "Za długa ścieżka pliku graficznego (najwyżej 99 znaków)\n\n");
+    EXPECT_EQ(r.out, TOO_LONG);
 
     // Relative paths start in the current directory; no picture is 20.
     fs::create_directories(d.work / "deep");
@@ -126,6 +130,23 @@ TEST_F(ProgramTest, DesktopStartReadsTheLastIconsToolTypes) {
     r = run({}, {.env = {"KWADRON_WBSTART=1"}});
     EXPECT_EQ(r.rc, 0) << r.err;
     EXPECT_TRUE(r.traced("NewDTObject progdir:grafika_aga"));
+
+    // A picture without an icon, opened with the game, is the skin: the
+    // double-size one opens the board at double size.
+    fs::copy_file(d.prog / "grafika_aga2x", d.work / "project" / "day");
+    r = run({"project/day"}, {.env = {"KWADRON_WBSTART=1", "KWADRON_SNAPSHOT=" + (d.root / "day.png").string()}});
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_TRUE(r.traced("NewDTObject " + fs::canonical(d.work / "project" / "day").string()));
+    SDL_Surface *shot = IMG_Load((d.root / "day.png").c_str());
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->w, 640);
+    SDL_FreeSurface(shot);
+    // One that cannot be a skin says so, on standard error too.
+    testfiles::spit(d.work / "notes.txt", "not a picture\n");
+    r = run({"notes.txt"}, {.env = {"KWADRON_WBSTART=1"}});
+    EXPECT_EQ(r.rc, 20);
+    EXPECT_EQ(r.out, NO_PICTURE);
+    EXPECT_NE(r.err.find(NO_PICTURE), std::string::npos);
 }
 
 TEST_F(ProgramTest, TheBestScoreIsWrittenOnlyWhenBeaten) {
@@ -139,6 +160,85 @@ TEST_F(ProgramTest, TheBestScoreIsWrittenOnlyWhenBeaten) {
     testfiles::spit(d.prog / "score", "0\n");
     r = run({}, {.script = MOVES + "key esc\n"});
     EXPECT_TRUE(std::regex_match(testfiles::slurp(d.prog / "score"), std::regex("[1-9][0-9]*\n")));
+}
+
+// Eight copies at once, each to its own best, ending by Esc, the close
+// gadget, the quit button, a game over, or a kill at a random instant: the
+// file ends with one whole line, never below the best any copy showed at its
+// clean end.
+TEST_F(ProgramTest, CopiesPlayingAtOnceKeepTheLargestBest) {
+    std::mt19937 rng(20261207);
+    const char *const keys[] = {"key left\n", "key up\n", "key right\n", "key down\n"};
+    const char *const ends[] = {"key esc\n", "close\n", "click 58 196\n", ""};
+    for (int round = 0; round < 3; ++round) {
+        testfiles::spit(d.prog / "score", "10\n");
+        std::vector<testfiles::Running> copies;
+        for (int i = 0; i < 8; ++i) {
+            std::string script;
+            for (int n = 20 + int(rng() % 400); n > 0; --n) script += keys[rng() % 4];
+            // The last two are killed; a long game ends in a game over.
+            script += i < 6 ? ends[i % 3] : "";
+            const std::string shot = "KWADRON_SNAPSHOT=" + (d.root / ("shot" + std::to_string(i) + ".png")).string();
+            fs::remove(d.root / ("shot" + std::to_string(i) + ".png"));
+            copies.push_back(testfiles::start(d, {}, {.script = script, .env = {shot}}, std::to_string(i)));
+        }
+        for (int i = 6; i < 8; ++i) {
+            std::this_thread::sleep_for(std::chrono::microseconds(rng() % 60000));
+            kill(copies[size_t(i)].pid, SIGKILL);
+        }
+        long shown = 10;
+        for (int i = 0; i < 8; ++i) {
+            const Outcome r = testfiles::finish(copies[size_t(i)]);
+            if (i >= 6) continue;
+            EXPECT_EQ(r.rc, 0) << r.err;
+            const long best = screen::counter(d.root / ("shot" + std::to_string(i) + ".png"), 100);
+            ASSERT_GE(best, 0) << "copy " << i;
+            shown = std::max(shown, best);
+        }
+        const std::string text = testfiles::slurp(d.prog / "score");
+        ASSERT_TRUE(std::regex_match(text, std::regex("[0-9]+\n"))) << text;
+        EXPECT_GE(std::stol(text), shown) << "round " << round;
+    }
+}
+
+// A kill at any step of the write at the end leaves the old line or the new
+// one: rewritten in place (a file the player may write in a folder they may
+// not, no data folder to go to) and replaced whole.
+TEST_F(ProgramTest, AKillAtAnyStepOfTheWriteLeavesTheOldLineOrTheNew) {
+    if (getuid() != 0) GTEST_SKIP() << "needs root to become another user";
+    fs::permissions(d.root, fs::perms::all);
+    fs::permissions(d.work, fs::perms::all);
+    const RunOptions player{.script = MOVES + "key esc\n",
+                            .env = {"KWADRON_CALL_TRACE=/dev/null"},
+                            .wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}};
+    for (const bool in_place : {true, false}) {
+        ASSERT_EQ(chown(d.prog.c_str(), in_place ? 0 : 65534, 0), 0);
+        for (const std::string step : {"open", "write", "cut", "sync", "rename", ""}) {
+            const std::string what = (in_place ? "in place, " : "replaced, ") + step;
+            // A shorter new line than the old shows what a missing cut would leave.
+            testfiles::spit(d.prog / "score", "-1000000\n");
+            ASSERT_EQ(chown((d.prog / "score").c_str(), 65534, 65534), 0);
+            RunOptions o = player;
+            o.env.push_back("KWADRON_KILL_AT=" + step);
+            const Outcome r = run({}, o);
+            const bool reached = step == "open" || step == "write" || step == "sync" ||
+                                 (in_place ? step == "cut" : step == "rename");
+            EXPECT_EQ(r.rc, reached ? 128 + SIGKILL : 0) << what << r.err;
+            const std::string text = testfiles::slurp(d.prog / "score");
+            const std::string first = text.substr(0, text.find('\n') + 1);
+            EXPECT_TRUE(first == "-1000000\n" || std::regex_match(first, std::regex("[1-9][0-9]*\n")))
+                << what << ": " << text;
+            // Only a kill between the bytes and the cut leaves more than a line.
+            if (in_place && step == "write") {
+                EXPECT_NE(first, "-1000000\n") << what;
+            } else {
+                EXPECT_EQ(text, first) << what;
+            }
+            if (!reached) {
+                EXPECT_NE(first, "-1000000\n") << what;
+            }
+        }
+    }
 }
 
 TEST_F(ProgramTest, HelpAndVersionAnswerBeforeTheTemplate) {

@@ -77,16 +77,25 @@ struct RunOptions {
     fs::path input{};                  // standard input, default /dev/null
 };
 
-// Runs the program of d with these words on the headless display, with the
-// call trace and the ledger report on. A run that hangs is ended after a
-// minute (the alarm outlives exec).
-inline Outcome run(const ProgDir &d, const std::vector<std::string> &words, const RunOptions &o = {}) {
-    const fs::path script = d.root / "script", out = d.root / "out", err = d.root / "err", trace = d.root / "trace";
+// A run of the program under way, and the files it writes.
+struct Running {
+    pid_t pid = -1;
+    fs::path out, err, trace;
+};
+
+// Starts the program of d with these words on the headless display, with
+// the call trace and the ledger report on; tag keeps the files of runs that
+// go on at the same time apart. A run that hangs is ended after a minute
+// (the alarm outlives exec).
+inline Running start(const ProgDir &d, const std::vector<std::string> &words, const RunOptions &o = {},
+                     const std::string &tag = "") {
+    Running r{-1, d.root / ("out" + tag), d.root / ("err" + tag), d.root / ("trace" + tag)};
+    const fs::path script = d.root / ("script" + tag);
     spit(script, o.script);
-    fs::remove(trace);
+    fs::remove(r.trace);
     std::vector<std::string> envs = {"KWADRON_DISPLAY=headless", "KWADRON_LEDGER_REPORT=1",
                                      "KWADRON_SCRIPT=" + script.string(),
-                                     "KWADRON_CALL_TRACE=" + trace.string(), "PATH=/usr/bin:/bin"};
+                                     "KWADRON_CALL_TRACE=" + r.trace.string(), "PATH=/usr/bin:/bin"};
     for (const auto &e : o.env) {
         const std::string key = e.substr(0, e.find('=') + 1);
         std::erase_if(envs, [&](const std::string &x) { return x.rfind(key, 0) == 0; });
@@ -98,30 +107,39 @@ inline Outcome run(const ProgDir &d, const std::vector<std::string> &words, cons
     const fs::path cwd = o.cwd.empty() ? d.work : o.cwd;
     const fs::path in = o.input.empty() ? fs::path("/dev/null") : o.input;
     fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
+    r.pid = fork();
+    if (r.pid == 0) {
         std::vector<char *> argv, envp;
         for (auto &a : argv_s) argv.push_back(a.data());
         argv.push_back(nullptr);
         for (auto &e : envs) envp.push_back(e.data());
         envp.push_back(nullptr);
         dup2(open(in.c_str(), O_RDONLY), 0);
-        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        dup2(open(r.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(r.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         if (chdir(cwd.c_str()) != 0) _exit(126);
         alarm(60);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
+    return r;
+}
+
+// Waits for the run's end: its code and what it wrote.
+inline Outcome finish(const Running &run) {
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(run.pid, &status, 0);
     Outcome r;
     r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = slurp(out);
-    r.err = slurp(err);
-    std::istringstream t(slurp(trace));
+    r.out = slurp(run.out);
+    r.err = slurp(run.err);
+    std::istringstream t(slurp(run.trace));
     for (std::string line; std::getline(t, line);) r.trace.push_back(line);
     return r;
+}
+
+inline Outcome run(const ProgDir &d, const std::vector<std::string> &words, const RunOptions &o = {}) {
+    return finish(start(d, words, o));
 }
 
 } // namespace testfiles

@@ -75,6 +75,34 @@ void icon_reset() {
 }
 } // namespace host
 
+namespace {
+// The icon of the file, read from name + ".info"; without one, a default
+// project icon when default_one is set, else null (IoErr 205).
+DiskObject *get_icon(CONST_STRPTR name, bool default_one) {
+    try {
+        auto icon = std::make_unique<IconStore>();
+        icon->dobj.do_Magic = WB_DISKMAGIC;
+        icon->dobj.do_Version = WB_DISKVERSION;
+        icon->dobj.do_Type = WBPROJECT;
+        std::string text;
+        if (name && read_icon(std::string(name) + ".info", text)) {
+            parse_icon(text, *icon);
+            if (!icon->tool_types.empty()) icon->dobj.do_ToolTypes = icon->tool_types.data();
+        } else if (!default_one) {
+            SetIoErr(ERROR_OBJECT_NOT_FOUND);
+            return nullptr;
+        }
+        DiskObject *d = &icon->dobj;
+        icons()[d] = std::move(icon);
+        host::ledger_add("diskobject", d);
+        return d;
+    } catch (const std::bad_alloc &) {
+        SetIoErr(ERROR_NO_FREE_STORE);
+        return nullptr;
+    }
+}
+} // namespace
+
 // Reads name + ".info" (a dos name: PROGDIR: works, relative names start
 // from the current directory). Without a readable file, and for a NULL name,
 // the result is a default project icon with no tool types. Of the native
@@ -86,24 +114,18 @@ struct DiskObject *GetDiskObjectNew(CONST_STRPTR name) {
         SetIoErr(ERROR_NO_FREE_STORE);
         return nullptr;
     }
-    try {
-        auto icon = std::make_unique<IconStore>();
-        icon->dobj.do_Magic = WB_DISKMAGIC;
-        icon->dobj.do_Version = WB_DISKVERSION;
-        icon->dobj.do_Type = WBPROJECT;
-        std::string text;
-        if (name && read_icon(std::string(name) + ".info", text)) {
-            parse_icon(text, *icon);
-            if (!icon->tool_types.empty()) icon->dobj.do_ToolTypes = icon->tool_types.data();
-        }
-        DiskObject *d = &icon->dobj;
-        icons()[d] = std::move(icon);
-        host::ledger_add("diskobject", d);
-        return d;
-    } catch (const std::bad_alloc &) {
+    return get_icon(name, true);
+}
+
+// As GetDiskObjectNew, but NULL (IoErr 205) when the file has no icon of its
+// own.
+struct DiskObject *GetDiskObject(CONST_STRPTR name) {
+    host::library_check("GetDiskObject", "icon.library");
+    if (host::fault_hit("GetDiskObject")) {
         SetIoErr(ERROR_NO_FREE_STORE);
         return nullptr;
     }
+    return get_icon(name, false);
 }
 
 // Frees an icon from GetDiskObjectNew; its tool type texts go with it.

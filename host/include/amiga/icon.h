@@ -23,6 +23,8 @@ struct DiskObject {
 
 // Reads the icon of a file, or gives a default one.
 struct DiskObject *GetDiskObjectNew(CONST_STRPTR name);
+// Reads the icon of a file; NULL when it has none.
+struct DiskObject *GetDiskObject(CONST_STRPTR name);
 // Frees an icon from GetDiskObjectNew.
 void FreeDiskObject(struct DiskObject *diskobj);
 // Looks up a tool type's value.
