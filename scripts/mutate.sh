@@ -28,7 +28,7 @@ cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
 suite() {
   cmake --build "$build" -j2 >"$work/build.log" 2>&1 || return 2
-  (cd "$build" && timeout 300 ctest -j2 --stop-on-failure -E "$skip" >"$work/ctest.log" 2>&1) || return 1
+  (cd "$build" && timeout 300 ctest -j2 --stop-on-failure -E "$skip" </dev/null >"$work/ctest.log" 2>&1) || return 1
   return 0
 }
 
@@ -84,7 +84,9 @@ caught=0
 survived=0
 broken=0
 survivors=()
-while IFS=$'\t' read -r kind file line text; do
+# The list is read on its own descriptor: a test that reads standard input
+# must not take the lines of the list.
+while IFS=$'\t' read -r -u 3 kind file line text; do
   cp "$src/$file" "$work/original"
   TEXT="$text" LINE="$line" python3 -c '
 import os, sys
@@ -101,7 +103,7 @@ open(p, "w", encoding="latin-1").write("\n".join(lines))' "$src/$file"
   esac
   printf '%-16s %-9s %s:%s  %s\n' "$result" "$kind" "$file" "$line" "$(echo "$text" | sed 's/^ *//')"
   cp "$work/original" "$src/$file"
-done <"$work/sites.tsv"
+done 3<"$work/sites.tsv"
 cmake --build "$build" -j2 >/dev/null 2>&1 || true
 
 echo
