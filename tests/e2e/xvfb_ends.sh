@@ -12,6 +12,7 @@ prog=$1
 base=$2
 . "$(dirname "$0")/window.sh"
 export XDG_DATA_HOME="$base/data" FAKETIME_DONT_FAKE_MONOTONIC=1
+export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
 # The clock's library itself, not the faketime command, which would get the signals.
 faketime_lib=$(dpkg -L libfaketime | grep '/libfaketime.so.1$')
 for case in HUP INT TERM X; do
