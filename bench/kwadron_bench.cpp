@@ -34,7 +34,7 @@
 #include "host/control.h"
 #include "host/headless.h"
 #include "amiga/intuition.h"
-#include "host/src/scale.h"
+#include "display/scale.h"
 #include "app/app.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"

@@ -37,7 +37,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/src/scale.h"
+#include "display/scale.h"
 
 namespace {
 

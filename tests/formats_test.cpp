@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "host/src/picture.h"
+#include "datatypes/picture.h"
 #include "support.h"
 
 namespace {

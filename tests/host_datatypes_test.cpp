@@ -12,7 +12,7 @@
 #include "amiga/dos.h"
 #include "host/control.h"
 #include "host/headless.h"
-#include "host/src/picture.h"
+#include "datatypes/picture.h"
 #include "picture_files.h"
 #include "support.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/src/scale.h"
+#include "display/scale.h"
 
 TEST(HostScale, MatchesReferenceAtEveryPlacement) {
     const int w = 5, h = 4, dw = 17, dh = 13;

@@ -9,7 +9,6 @@
 //
 // --help (-h) and --version, given alone, are answered here; every other
 // word goes to the program's own argument parser.
-#include <SDL.h>
 #include <unistd.h>
 
 #include <climits>
@@ -23,7 +22,7 @@
 #include "host/control.h"
 #include "amiga/startup.h"
 #include "amiga/workbench.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace {
 
@@ -139,7 +138,7 @@ struct DesktopMessages {
             kept = nullptr;
         }
     }
-    void end(bool show_box) {
+    void end() {
         if (!kept) return;
         fflush(stdout);
         dup2(saved, STDOUT_FILENO);
@@ -155,7 +154,7 @@ struct DesktopMessages {
         fwrite(text.data(), 1, text.size(), stderr);
         fflush(stdout);
         while (!text.empty() && text.back() == '\n') text.pop_back();
-        if (show_box) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Kwadron", text.c_str(), nullptr);
+        host::display_tell(text.c_str());
     }
 };
 
@@ -179,15 +178,13 @@ int main(int argc, char **argv) {
     LONG rc;
     const host::Settings &env = host::settings();
     if (env.wbstart) {
-        // No box on the headless display or without one.
-        const bool boxes = env.display != "headless" && env.display != "none";
         DesktopMessages messages;
         if (!isatty(STDOUT_FILENO)) messages.begin();
         {
             DesktopStart wb(exe, argc, argv);
             rc = program::main(0, reinterpret_cast<char **>(&wb.msg));
         }
-        messages.end(boxes);
+        messages.end();
     } else {
         rc = program::main(argc, argv);
     }

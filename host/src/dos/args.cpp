@@ -13,7 +13,7 @@
 #include "amiga/dos.h"
 #include "host/control.h"
 #include "amiga/startup.h"
-#include "dos_internal.h"
+#include "dos/dos.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // IFF are decoded by the host itself (picture_gif.cpp, picture_ilbm.cpp).
 // Others (BigTIFF, XCF, XPM, SVG ...) are refused: their size cannot be
 // checked first.
-#include "picture.h"
+#include "datatypes/picture.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

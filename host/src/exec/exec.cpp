@@ -10,7 +10,7 @@
 
 #include "host/control.h"
 #include "internal.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // instead; Xlib then lets every further call of the connection return at
 // once. The library is the one SDL loaded, looked up by name: the program
 // does not link it.
-#include "display_sdl_x11.h"
+#include "display/sdl/x11.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -18,11 +18,11 @@
 #include <cstring>
 #include <deque>
 
-#include "display.h"
-#include "display_sdl_x11.h"
-#include "scale.h"
+#include "display/display.h"
+#include "display/sdl/x11.h"
+#include "display/scale.h"
 #include "internal.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace host {
 struct View {
@@ -648,6 +648,9 @@ void wake() {
     SDL_PushEvent(&e);
 }
 
+// A message box of the desktop's, without a window of the game's.
+void tell(const char *text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Kwadron", text, nullptr); }
+
 const DisplayDriver sdl_driver = {
     "sdl",
     true,
@@ -662,5 +665,6 @@ const DisplayDriver sdl_driver = {
     [](MsgPort *port, WindowRec *w) { guarded([=] { wait(port, w); }); },
     refresh_us,
     shutdown,
-    wake};
+    wake,
+    tell};
 } // namespace host

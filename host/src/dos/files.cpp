@@ -19,7 +19,7 @@
 
 #include "amiga/dos.h"
 #include "host/control.h"
-#include "dos_internal.h"
+#include "dos/dos.h"
 
 namespace {
 

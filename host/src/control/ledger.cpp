@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/control.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace host {
 namespace {

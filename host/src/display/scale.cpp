@@ -2,7 +2,7 @@
 // the other zoom − 1 rows are plain copies of it. The common zooms have a
 // loop of their own with the block width fixed, which the compiler unrolls
 // into straight stores.
-#include "scale.h"
+#include "display/scale.h"
 
 #include <algorithm>
 #include <cstring>

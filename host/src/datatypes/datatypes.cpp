@@ -10,10 +10,10 @@
 
 #include "amiga/dos.h"
 #include "host/control.h"
-#include "display.h"
+#include "display/display.h"
 #include "internal.h"
-#include "picture.h"
-#include "settings.h"
+#include "datatypes/picture.h"
+#include "control/settings.h"
 
 struct DTObject {
     host::Picture pic;

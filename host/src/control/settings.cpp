@@ -1,6 +1,6 @@
 // Reads the environment once. The KWADRON_* names are the program's public
 // interface (README, --help); each is described in settings.h.
-#include "settings.h"
+#include "control/settings.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -31,10 +31,10 @@
 #include <sstream>
 
 #include "amiga/exec.h"
-#include "display.h"
+#include "display/display.h"
 #include "host/headless.h"
 #include "internal.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace host {
 namespace {
@@ -262,7 +262,7 @@ void shutdown() {}
 
 const DisplayDriver headless_driver = {"headless", true, public_size, borders, open_window,
                                        open_screen, close, present, hold, pump, wait, refresh_us,
-                                       shutdown, nullptr};
+                                       shutdown, nullptr, nullptr};
 
 void headless_select(const HeadlessConfig &cfg) {
     configure();

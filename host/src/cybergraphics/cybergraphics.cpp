@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "display.h"
+#include "display/display.h"
 #include "internal.h"
 
 namespace {

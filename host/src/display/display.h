@@ -61,6 +61,9 @@ struct DisplayDriver {
     // Called from another thread: makes a blocked wait or hold take its
     // input now (null where nothing blocks).
     void (*wake)();
+    // Shows a message to the player where standard output is not seen, as a
+    // desktop start's (null where nobody would see it).
+    void (*tell)(const char *text);
 };
 extern const DisplayDriver sdl_driver;
 extern const DisplayDriver headless_driver;

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "picture.h"
+#include "datatypes/picture.h"
 
 namespace host {
 namespace {

@@ -30,9 +30,9 @@
 #include <thread>
 
 #include "amiga/exec.h"
-#include "display.h"
+#include "display/display.h"
 #include "internal.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace host {
 namespace {
@@ -51,7 +51,7 @@ void none_shutdown() {}
 const DisplayDriver none_driver = {"none",       false,     none_size,     none_borders,
                                    none_open_window, none_open_screen, none_close, none_present,
                                    none_hold,    none_pump,      none_wait,     none_refresh,
-                                   none_shutdown, nullptr};
+                                   none_shutdown, nullptr, nullptr};
 
 const DisplayDriver *driver = nullptr;
 
@@ -307,6 +307,10 @@ void display_lost() {
 }
 
 bool display_was_lost() { return lost; }
+
+void display_tell(const char *text) {
+    if (display().tell) display().tell(text);
+}
 
 // Closes whatever is still open, and the display with it.
 void display_shutdown() {

@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "amiga/intuition.h"
-#include "display.h"
+#include "display/display.h"
 #include "internal.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace host {
 namespace {

@@ -14,7 +14,7 @@
 #include <cstdio>
 
 #include "internal.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace host {
 namespace {

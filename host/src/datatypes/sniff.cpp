@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "picture.h"
+#include "datatypes/picture.h"
 
 namespace host {
 namespace {

@@ -120,6 +120,8 @@ void icon_reset();
 void display_reset();
 // Presents pending drawing and gives back display resources at exit.
 void display_shutdown();
+// Shows the text to the player in a message box, where the display has one.
+void display_tell(const char *text);
 // Whether the display went away while the program ran (the X server ended):
 // the program then ends as by its close gadget, with 20.
 bool display_was_lost();

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "host/control.h"
-#include "settings.h"
+#include "control/settings.h"
 
 namespace host {
 namespace {
