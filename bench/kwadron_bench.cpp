@@ -96,7 +96,7 @@ void Zwolnij_Skin() {
 // the layout, the mask and the background.
 bool Otworz_Gre(int skala) {
     host::reset_all();
-    host::headless_select();
+    host::display_choose("headless");
     host::set_progdir(KWADRON_SKINS_DIR);
     memcpy(Kafle, poczatek.kafle, sizeof Kafle);
     memcpy(Cyfry, poczatek.cyfry, sizeof Cyfry);

@@ -21,7 +21,7 @@ size_t libraries = 0;
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     fuzzing::quiet_streams();
     dir = fuzzing::scratch_dir("kwadron_fuzz_picture");
-    host::headless_select();
+    host::display_choose("headless");
     host::set_progdir(dir);
     if (!Zasoby_Otworz()) fuzzing::broken("no libraries");
     libraries = host::ledger_count();

@@ -516,7 +516,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
     for (int half = 0; half < 2; ++half) {
         host::reset_all();
         testgame::reset_program_state();
-        host::headless_select();
+        host::display_choose("headless");
         host::set_progdir(d.prog.string());
         snprintf(nazwa_skina, sizeof nazwa_skina, "%s", half ? "progdir:grafika_aga2x" : "progdir:grafika_aga");
         args[1] = IPTR(half);

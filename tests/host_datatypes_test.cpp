@@ -27,7 +27,7 @@ class DatatypesTest : public ::testing::Test {
 
     void SetUp() override {
         host::reset_all();
-        host::headless_select();
+        host::display_choose("headless");
         pub = LockPubScreen(nullptr);
     }
     void TearDown() override {

@@ -19,13 +19,13 @@ class DisplayTest : public ::testing::Test {
   protected:
     void SetUp() override {
         host::reset_all();
-        host::headless_select();
+        host::display_choose("headless");
     }
     void TearDown() override { host::reset_all(); }
     void borders(int l, int t, int r, int b) {
         host::HeadlessConfig c;
         c.border_left = l, c.border_top = t, c.border_right = r, c.border_bottom = b;
-        host::headless_select(c);
+        host::headless_configure(c);
     }
     Window *game_window(Screen *s, LONG left = 0, LONG top = 0, ULONG idcmp = GAME_IDCMP) {
         return OpenWindowTags(nullptr, WA_Left, left, WA_Top, top, WA_InnerWidth, 320, WA_InnerHeight,

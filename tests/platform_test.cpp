@@ -17,7 +17,7 @@ class PlatformTest : public ::testing::Test {
 
     void SetUp() override {
         host::reset_all();
-        host::headless_select();
+        host::display_choose("headless");
         testgame::reset_program_state();
     }
     void TearDown() override {
@@ -83,7 +83,7 @@ TEST_F(PlatformTest, EveryMissingLibraryIsReportedInOrder) {
 TEST_F(PlatformTest, AWindowWiderThanThePublicScreenIsCentredOverIt) {
     host::HeadlessConfig cfg;
     cfg.pub_width = 600;
-    host::headless_select(cfg);
+    host::headless_configure(cfg);
     ASSERT_EQ(Zasoby_Otworz(), 1);
     ASSERT_EQ(load(picture(640, 966)), 1);
     ASSERT_EQ(Otworz_Ekran(0, tryb_ekran), 1);

@@ -304,7 +304,7 @@ InProcess run_main(const ProgDir &d, const std::vector<std::string> &words, cons
                    bool desktop) {
     host::reset_all();
     testgame::reset_program_state();
-    host::headless_select();
+    host::display_choose("headless");
     host::set_progdir(d.prog.string());
     host::set_command_line(words);
     std::vector<std::string> store{"kwadron"};

@@ -24,7 +24,7 @@ class SlideTest : public testgame::GameTest {
 
     void SetUp() override {
         host::reset_all();
-        host::headless_select();
+        host::display_choose("headless");
         open(0);
         ASSERT_EQ(Zasoby_Otworz(), 1);
         // The game's drawing goes to a real window, which the display shows.

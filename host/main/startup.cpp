@@ -23,6 +23,7 @@
 #include "amiga/startup.h"
 #include "amiga/workbench.h"
 #include "control/settings.h"
+#include "dos/dos.h"
 
 namespace {
 
@@ -37,19 +38,6 @@ std::string exe_path(const char *argv0) {
     }
 }
 
-// Directory and file name of a path ("a/b/" counts as "a/b").
-void split_path(std::string path, std::string &dir, std::string &name) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        dir.assign(1, '.');
-        name = path;
-    } else {
-        dir = path.substr(0, slash == 0 ? 1 : slash);
-        name = path.substr(slash + 1);
-    }
-}
-
 // The desktop's start-up message: the program, then each file passed to it,
 // each as a lock on its directory and its name there. A file whose directory
 // cannot be locked is left out with a note on stderr.
@@ -61,10 +49,10 @@ struct DesktopStart {
     DesktopStart(const std::string &exe, int argc, char **argv) {
         std::vector<std::pair<std::string, std::string>> entries;
         std::string dir, name;
-        split_path(exe, dir, name);
+        host::dos::split_path(exe, dir, name);
         entries.emplace_back(host::progdir(), name);
         for (int i = 1; i < argc; ++i) {
-            split_path(argv[i], dir, name);
+            host::dos::split_path(argv[i], dir, name);
             entries.emplace_back(dir, name);
         }
         names.reserve(entries.size());
@@ -171,7 +159,7 @@ int main(int argc, char **argv) {
     }
     std::string exe = exe_path(argc > 0 ? argv[0] : nullptr);
     std::string dir, name;
-    split_path(exe, dir, name);
+    host::dos::split_path(exe, dir, name);
     host::set_progdir(exe.find('/') == std::string::npos ? "." : dir);
     host::set_command_line(argc, argv);
 

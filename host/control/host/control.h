@@ -55,7 +55,6 @@ void misuse_abort(bool on);
 void trace_enable(bool on);
 void trace(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 const std::vector<std::string> &trace_log();
-void trace_clear();
 
 // ---- Record of copies ------------------------------------------------------
 struct BlitRecord {
@@ -108,11 +107,15 @@ ULONG window_pixel(const Window *w, LONG x, LONG y);
 // Writes the window's inner area as a PNG (replaced whole).
 bool window_snapshot(const Window *w, const std::string &png_path);
 
-// ---- Resets and the end ----------------------------------------------------
+// ---- The display, resets and the end ----------------------------------------
+// Chooses the display driver by name (sdl, headless, none) in place of the
+// settings' choice, for the screens and windows opened afterwards; false
+// for an unknown name.
+bool display_choose(const char *name);
 // Every piece of host state back to the start, between tests: ledger,
 // faults, libraries, input queues, the recorded copies and the display.
 void reset_all();
-// Per room, called by reset_all().
+// One library family or the display each, called by reset_all().
 void exec_reset();
 void graphics_reset();
 void dos_reset();

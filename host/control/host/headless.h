@@ -16,10 +16,9 @@ struct HeadlessConfig {
     int border_right = 0;
     int border_bottom = 0;
 };
-// Chooses the headless display (for screens and windows opened afterwards)
-// with these settings.
-void headless_select(const HeadlessConfig &cfg = {});
-const HeadlessConfig &headless_config();
+// Settings of the headless display in place of the environment's, for the
+// screens and windows opened afterwards (choose it with display_choose).
+void headless_configure(const HeadlessConfig &cfg);
 
 // Messages queued here are delivered to the next window that waits, in
 // order. When the queue is empty a waiting window gets a close message, so

@@ -3,6 +3,7 @@
 
 #include "amiga/exec.h"
 #include "amiga/graphics.h"
+#include "amiga/inputevent.h"
 
 struct Screen {
     struct Screen *NextScreen;
@@ -84,15 +85,13 @@ constexpr ULONG IDCMP_RAWKEY = 0x400;
 constexpr ULONG IDCMP_ACTIVEWINDOW = 0x40000;
 constexpr ULONG IDCMP_INACTIVEWINDOW = 0x80000;
 
-// Mouse button codes and key codes.
-constexpr UWORD IECODE_UP_PREFIX = 0x80;
-constexpr UWORD SELECTDOWN = 0x68;
-constexpr UWORD SELECTUP = 0xE8;
-constexpr UWORD MENUDOWN = 0x69;
-constexpr UWORD MENUUP = 0xE9;
-constexpr UWORD MIDDLEDOWN = 0x6A;
-constexpr UWORD MIDDLEUP = 0xEA;
-constexpr UWORD IEQUALIFIER_REPEAT = 0x200;
+// Mouse button codes.
+constexpr UWORD SELECTDOWN = IECODE_LBUTTON;
+constexpr UWORD SELECTUP = IECODE_LBUTTON | IECODE_UP_PREFIX;
+constexpr UWORD MENUDOWN = IECODE_RBUTTON;
+constexpr UWORD MENUUP = IECODE_RBUTTON | IECODE_UP_PREFIX;
+constexpr UWORD MIDDLEDOWN = IECODE_MBUTTON;
+constexpr UWORD MIDDLEUP = IECODE_MBUTTON | IECODE_UP_PREFIX;
 
 constexpr ULONG WFLG_RMBTRAP = 0x10000;
 

@@ -64,8 +64,4 @@ template <class... A> TagList<sizeof...(A)> make_tags(A... a) {
     l.items[n] = {TAG_DONE, 0};
     return l;
 }
-
-// Value of a tag in a list, or def when it is absent.
-IPTR get_tag(const TagItem *list, Tag tag, IPTR def);
-bool has_tag(const TagItem *list, Tag tag);
 } // namespace host

@@ -4,7 +4,10 @@
 #include <algorithm>
 
 #include "display/display.h"
-#include "internal.h"
+#include "exec/exec.h"
+#include "host/control.h"
+#include "graphics/graphics.h"
+#include "utility/tags.h"
 
 namespace {
 // The one mode id the host gives out: any size, shown scaled.

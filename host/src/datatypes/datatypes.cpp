@@ -11,7 +11,9 @@
 #include "amiga/dos.h"
 #include "host/control.h"
 #include "display/display.h"
-#include "internal.h"
+#include "exec/exec.h"
+#include "graphics/graphics.h"
+#include "utility/tags.h"
 #include "datatypes/picture.h"
 #include "control/settings.h"
 

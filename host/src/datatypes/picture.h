@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "amiga/graphics.h"
+#include "exec/exec.h"
 
 namespace host {
-void *zalloc(size_t size);
 
 // Allocator of large pixel arrays through zalloc (huge pages where allowed).
 template <class T> struct PixelAlloc {
@@ -29,6 +29,9 @@ template <class T> struct PixelAlloc {
 // Largest picture taken: each side and the whole, in pixels.
 constexpr long picture_max_side = 16384;
 constexpr long picture_max_pixels = 64L << 20;
+inline bool picture_size_ok(long w, long h) {
+    return w >= 1 && h >= 1 && w <= picture_max_side && h <= picture_max_side && w * h <= picture_max_pixels;
+}
 
 struct Picture {
     int width = 0, height = 0;
@@ -53,6 +56,10 @@ PictureKind picture_sniff(const uint8_t *data, size_t size);
 // Decodes a picture held in memory, recognising its format by content.
 // False, with the reason in *why, for anything it cannot or will not take.
 bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
+
+// A picture of a kind the host does not decode itself, through the system's
+// codecs (SDL2_image on the desktop).
+bool codec_decode(const uint8_t *data, size_t size, const PictureKind &kind, Picture &out, std::string *why);
 
 // The first image of a GIF file.
 bool gif_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);

@@ -1,44 +1,24 @@
-// The display code of the host: screens and windows (intuition.cpp) ask
-// the display driver chosen at start for what only a display can give.
-// Nothing of this is native.
+// The host's display: screens and windows (intuition/) ask the driver in
+// use for what only a display can give. Nothing of this is native.
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "amiga/intuition.h"
-#include "host/control.h"
+#include "intuition/intuition.h"
 
 namespace host {
 
-struct View; // what a driver keeps for a screen or window it shows
-struct WindowRec;
-
-// A screen with what the host keeps beside the native record.
-struct ScreenRec : Screen {
-    int locks = 0;                    // public screen: LockPubScreen count
-    std::vector<WindowRec *> windows; // in opening order, the last one in front
-    View *view = nullptr;             // own screen: how the driver shows it
-};
-
-// A window with what the host keeps beside the native record.
-struct WindowRec : Window {
-    ScreenRec *screen = nullptr;
-    View *view = nullptr; // window on the public screen: how the driver shows it
-    std::string title;
-};
-
-// The operations of a display, as SDL has for its video drivers. Three
-// drivers: sdl (display_sdl.cpp), headless (display_headless.cpp) and none
-// (display.cpp), chosen once from the settings.
+// The operations of a display, as SDL has for its video drivers. A driver
+// leaves null what it does not need.
 struct DisplayDriver {
+    // What KWADRON_DISPLAY calls it.
     const char *name;
-    // False for the driver on which nothing opens: no screens, no windows,
-    // no display modes.
+    // False for a driver on which nothing opens: no screens, no windows, no
+    // display modes.
     bool opens;
-    // Size of the default public screen; false to keep a nominal 640 x 480.
+    // Size of the default public screen; false (or null) keeps a nominal
+    // 640 x 480.
     bool (*public_size)(int &w, int &h);
-    // Border sizes given to a new window.
+    // Border sizes given to a new window; null gives none.
     void (*borders)(int &l, int &t, int &r, int &b);
     // Shows a window of the public screen, or a screen of the program's own.
     bool (*open_window)(WindowRec *w);
@@ -54,53 +34,59 @@ struct DisplayDriver {
     void (*pump)();
     // Blocks until the window's port holds a message.
     void (*wait)(MsgPort *port, WindowRec *w);
-    // The display's refresh interval in microseconds.
+    // The display's refresh interval in microseconds; null: 60 Hz.
     long long (*refresh_us)();
     // Gives back what the driver holds; it may be started again.
     void (*shutdown)();
     // Called from another thread: makes a blocked wait or hold take its
-    // input now (null where nothing blocks).
+    // input now.
     void (*wake)();
     // Shows a message to the player where standard output is not seen, as a
-    // desktop start's (null where nobody would see it).
+    // desktop start's.
     void (*tell)(const char *text);
+    // Back to how the driver starts, between tests.
+    void (*reset)();
 };
+
+// The drivers, each in a folder of its own; display.cpp lists them.
 extern const DisplayDriver sdl_driver;
 extern const DisplayDriver headless_driver;
+extern const DisplayDriver none_driver;
 
-// The driver in use, chosen on first use; display_use sets it.
+// The driver in use, chosen from the settings on first use.
 const DisplayDriver &display();
-void display_use(const DisplayDriver &d);
+// The refresh interval of the driver in use.
+long long refresh_interval_us();
+
+// Called by WaitPort while the port is empty: presents what was drawn and
+// blocks until input comes.
+void display_wait(MsgPort *port);
+// Called by the rectangle copies before they draw into rp: paces what the
+// display shows.
+void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);
+
+// Input messages (input.cpp). Queues one on a window's port, when the
+// window asks for its class.
+void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
+// Queues a close message on the port, whatever the window asks for.
+void post_close(MsgPort *port, Window *w);
+// Every open window is asked to close.
+void close_all_windows();
 // Whether a key press, a button press or a close waits on a window's port.
 bool input_waiting();
+
+// Ends that keep the best score (ends.cpp). From the first wait on, the
+// quit signals close the game as its close gadget does.
+void catch_quit_signals();
+void release_quit_signals();
+// Whether a quit signal came since the last call.
+bool quit_signal_taken();
 // The display went away for good: every window is asked to close, and the
 // program ends with 20 (see display_was_lost).
 void display_lost();
+void display_lost_reset();
 
-// Whether a screen or window handle is one the host gave out and still open.
-ScreenRec *screen_rec(const Screen *s);
-WindowRec *window_rec(const Window *w);
-// Every window still open, in opening order.
-const std::vector<WindowRec *> &open_windows();
-// Closes every window and screen still open (display_reset, display_shutdown).
-void screens_close_all();
-
-// Frees every picture object still held.
+// Frees every picture object still held (datatypes/).
 void datatypes_reset();
-
-// Colour 0x00RRGGBB of a framebuffer pixel, pens through the colour map.
-ULONG bitmap_rgb(const BitMap *bm, const ColorMap *cm, LONG x, LONG y);
-
-// Monotonic time in microseconds.
-long long monotonic_us();
-
-// The headless driver's settings and input queue (display_headless.cpp).
-void headless_reset();
-
-// ---- SDL display (display_sdl.cpp) ----
-// The part of the desktop left to windows; the desktop where unknown.
-bool sdl_usable_size(int &w, int &h);
-// Whole-number zoom for a picture of w x h on the desktop.
-int sdl_zoom_for(int w, int h);
 
 } // namespace host

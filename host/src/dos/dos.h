@@ -1,7 +1,32 @@
 // Shared between the dos.library sources of the host; not for the game.
 #pragma once
 
+#include <string>
+
+#include "amiga/types.h"
+
 namespace host::dos {
-// Frees every argument handle still held (part of dos_reset).
+// The code IoErr() gives.
+extern LONG io_err;
+// The dos error code for a C library error; fallback for the unusual ones.
+LONG code_of(int e, bool writing, LONG fallback);
+
+// The folder of a path ("." for a bare name, "/" for the root's files).
+std::string dir_of(const std::string &path);
+// The folder and the file name of a path ("a/b/" counts as "a/b").
+void split_path(std::string path, std::string &dir, std::string &name);
+
+// A new, unique file beside target (O_EXCL), its name in temp; its
+// descriptor, or -1. Temporaries that killed writers left are removed first.
+int create_temp(const std::string &target, std::string &temp);
+// Waits for the folder's turn to write (up to five seconds); false (IoErr
+// 202) when another process keeps it longer. end_turn gives it back.
+bool take_turn(const std::string &dir);
+void end_turn(const std::string &dir);
+
+// Part of dos_reset: turns, locks and the current directory, argument
+// handles.
+void turns_reset();
+void locks_reset();
 void args_reset();
 } // namespace host::dos

@@ -1,15 +1,10 @@
-// dos.library: files, the console streams, locks and the current directory.
-#include <dirent.h>
+// dos.library: files and the console streams.
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,9 +16,34 @@
 #include "host/control.h"
 #include "dos/dos.h"
 
-namespace {
-
+namespace host::dos {
 LONG io_err = 0;
+
+LONG code_of(int e, bool writing, LONG fallback) {
+    switch (e) {
+    case ENOENT: return writing ? ERROR_DIR_NOT_FOUND : ERROR_OBJECT_NOT_FOUND;
+    case ENOTDIR:
+    case EISDIR: return ERROR_OBJECT_WRONG_TYPE;
+    case EACCES:
+    case EPERM:
+    case EROFS: return writing ? ERROR_WRITE_PROTECTED : ERROR_READ_PROTECTED;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return ERROR_DISK_FULL;
+    case ENOMEM: return ERROR_NO_FREE_STORE;
+    case EBUSY:
+    case ETXTBSY: return ERROR_OBJECT_IN_USE;
+    case EEXIST: return ERROR_OBJECT_EXISTS;
+    default: return fallback;
+    }
+}
+} // namespace host::dos
+
+using host::dos::code_of;
+using host::dos::dir_of;
+using host::dos::io_err;
+
+namespace {
 
 enum class Kind { ReadOnly, NewFile, InPlace, ConsoleOut, ConsoleIn };
 
@@ -70,90 +90,6 @@ FileHandle *file_of(BPTR fh, const char *call) {
     return nullptr;
 }
 
-// The dos error code for a C library error; fallback for the unusual ones.
-LONG code_of(int e, bool writing, LONG fallback) {
-    switch (e) {
-    case ENOENT: return writing ? ERROR_DIR_NOT_FOUND : ERROR_OBJECT_NOT_FOUND;
-    case ENOTDIR:
-    case EISDIR: return ERROR_OBJECT_WRONG_TYPE;
-    case EACCES:
-    case EPERM:
-    case EROFS: return writing ? ERROR_WRITE_PROTECTED : ERROR_READ_PROTECTED;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return ERROR_DISK_FULL;
-    case ENOMEM: return ERROR_NO_FREE_STORE;
-    case EBUSY:
-    case ETXTBSY: return ERROR_OBJECT_IN_USE;
-    case EEXIST: return ERROR_OBJECT_EXISTS;
-    default: return fallback;
-    }
-}
-
-std::string dir_of(const std::string &path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-// Whether name is ".<base>.<pid>.<n>.<n>.tmp", a temporary of create_temp;
-// its pid then goes to *pid.
-bool temp_of(const std::string &name, const std::string &base, long *pid) {
-    const std::string head = "." + base + ".";
-    if (name.size() <= head.size() + 4 || name.compare(0, head.size(), head) != 0 ||
-        name.compare(name.size() - 4, 4, ".tmp") != 0)
-        return false;
-    const std::string mid = name.substr(head.size(), name.size() - head.size() - 4);
-    int dots = 0;
-    for (char c : mid) {
-        if (c == '.')
-            ++dots;
-        else if (c < '0' || c > '9')
-            return false;
-    }
-    if (dots != 2 || mid.front() == '.' || mid.back() == '.' || mid.find("..") != std::string::npos) return false;
-    *pid = strtol(mid.c_str(), nullptr, 10);
-    return *pid > 0;
-}
-
-// Removes temporaries that a process killed while writing left beside the
-// target; those of processes still running are theirs.
-void remove_stale_temps(const std::string &dir, const std::string &base) {
-    DIR *d = opendir(dir.c_str());
-    if (!d) return;
-    while (struct dirent *e = readdir(d)) {
-        long pid = 0;
-        if (!temp_of(e->d_name, base, &pid)) continue;
-        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        const std::string path = dir + "/" + e->d_name;
-        struct stat st;
-        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
-    }
-    closedir(d);
-}
-
-// Creates a new, unique file beside target (O_EXCL); its descriptor or -1.
-int create_temp(const std::string &target, std::string &temp) {
-    std::string dir = dir_of(target);
-    std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
-    if (base.size() > 200) base.resize(200); // room for the suffix within NAME_MAX
-    remove_stale_temps(dir, base);
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // Not rand(): the program's own random sequence must stay its own.
-        struct timespec ts;
-        clock_gettime(CLOCK_REALTIME, &ts);
-        char suffix[64];
-        snprintf(suffix, sizeof suffix, ".%ld.%u.%ld", static_cast<long>(getpid()), ++counter,
-                 static_cast<long>(ts.tv_nsec));
-        temp = dir + "/." + base + suffix + ".tmp";
-        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
 // Reads more into the read-ahead; false at end of file or on error (IoErr
 // then says which: 0 at the end). The console is read a byte at a time so
 // that nothing beyond the line asked for is taken from standard input.
@@ -196,75 +132,6 @@ bool write_all(int fd, const char *p, size_t n) {
     return true;
 }
 
-// ---- Writers' turns ----------------------------------------------------------
-// Processes writing files of one folder take turns: a MODE_NEWFILE handle
-// holds an exclusive lock (flock) on the folder from Open to Close, so that
-// what the file holds cannot change between a read and the write that
-// follows it. The handles of one process share the lock.
-struct Turn {
-    int fd;
-    int users;
-};
-std::map<std::string, Turn> &turns() {
-    static std::map<std::string, Turn> t;
-    return t;
-}
-constexpr int turn_wait_ms = 5000;
-
-// Waits for the folder's turn, up to turn_wait_ms; false (IoErr 202) when
-// another process keeps it longer. A folder that cannot be opened is not
-// locked.
-bool take_turn(const std::string &dir) {
-    auto it = turns().find(dir);
-    if (it != turns().end()) {
-        ++it->second.users;
-        return true;
-    }
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return true;
-    for (int waited = 0; flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 10) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= turn_wait_ms) {
-            close(fd);
-            io_err = ERROR_OBJECT_IN_USE;
-            return false;
-        }
-        usleep(10000);
-    }
-    turns()[dir] = {fd, 1};
-    return true;
-}
-
-void end_turn(const std::string &dir) {
-    auto it = turns().find(dir);
-    if (it == turns().end() || --it->second.users > 0) return;
-    close(it->second.fd); // drops the lock
-    turns().erase(it);
-}
-
-// ---- Locks -------------------------------------------------------------------
-struct LockObj {
-    std::string path; // absolute host path
-};
-
-// The directory the process started in; stands for the lock 0 as well.
-LockObj &process_dir() {
-    static LockObj d = [] {
-        char *cwd = getcwd(nullptr, 0);
-        LockObj l{cwd ? cwd : "."};
-        free(cwd);
-        return l;
-    }();
-    return d;
-}
-
-std::map<BPTR, std::unique_ptr<LockObj>> &locks() {
-    static std::map<BPTR, std::unique_ptr<LockObj>> l;
-    return l;
-}
-
-BPTR current_dir = 0; // 0 until the first CurrentDir: the process's own lock
-[[maybe_unused]] const LockObj &start_dir = process_dir(); // taken at load
-
 } // namespace
 
 namespace host {
@@ -277,14 +144,8 @@ void dos_reset() {
         ledger_remove("file", reinterpret_cast<const void *>(h));
     }
     files().clear();
-    for (auto &[d, t] : turns()) close(t.fd);
-    turns().clear();
-    for (auto &[h, l] : locks()) ledger_remove("lock", reinterpret_cast<const void *>(h));
-    locks().clear();
-    if (current_dir != 0 && chdir(process_dir().path.c_str()) != 0) {
-        // The start directory is gone; stay where we are.
-    }
-    current_dir = 0;
+    dos::turns_reset();
+    dos::locks_reset();
     dos::args_reset();
     console_in.pos = console_in.len = 0;
     io_err = 0;
@@ -364,11 +225,11 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
             fcntl(f->fd, F_SETFL, fcntl(f->fd, F_GETFL) & ~O_NONBLOCK);
             break;
         }
-        if (!take_turn(dir_of(path))) return 0;
+        if (!host::dos::take_turn(dir_of(path))) return 0;
         f->turn = dir_of(path);
         f->kind = Kind::NewFile;
         f->target = path;
-        f->fd = create_temp(path, f->temp);
+        f->fd = host::dos::create_temp(path, f->temp);
         if (f->fd < 0 && exists) {
             // No room for a new file beside a writable one (a folder that is
             // not writable): the file itself is rewritten.
@@ -380,7 +241,7 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
         }
         if (f->fd < 0) {
             io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
-            end_turn(f->turn);
+            host::dos::end_turn(f->turn);
             return 0;
         }
         if (exists && f->kind == Kind::NewFile) fchmod(f->fd, st.st_mode & 07777);
@@ -442,7 +303,7 @@ LONG Close(BPTR file) {
         }
         close(f->fd);
     }
-    if (!f->turn.empty()) end_turn(f->turn);
+    if (!f->turn.empty()) host::dos::end_turn(f->turn);
     host::ledger_remove("file", reinterpret_cast<const void *>(file));
     files().erase(file);
     return ok ? DOSTRUE : DOSFALSE;
@@ -573,103 +434,3 @@ LONG SetIoErr(LONG code) {
     return old;
 }
 
-// A lock names an existing file or directory by its absolute path. Shared
-// and exclusive locks are alike here: no access is refused to others.
-BPTR Lock(CONST_STRPTR name, LONG type) {
-    (void)type;
-    if (host::fault_hit("Lock")) {
-        io_err = ERROR_OBJECT_NOT_FOUND;
-        return 0;
-    }
-    if (!name) {
-        io_err = ERROR_OBJECT_NOT_FOUND;
-        return 0;
-    }
-    std::string path = host::resolve_path(name);
-    char *real = realpath(path.empty() ? "." : path.c_str(), nullptr);
-    if (!real) {
-        io_err = code_of(errno, false, ERROR_OBJECT_NOT_FOUND);
-        return 0;
-    }
-    auto l = std::make_unique<LockObj>(LockObj{real});
-    free(real);
-    BPTR h = handle_of(l.get());
-    locks()[h] = std::move(l);
-    host::ledger_add("lock", reinterpret_cast<const void *>(h));
-    return h;
-}
-
-// UnLock(0) and unlocking the process's own directory do nothing.
-void UnLock(BPTR lock) {
-    if (!lock || lock == handle_of(&process_dir())) return;
-    if (!locks().erase(lock)) {
-        host::misuse("UnLock: not a lock");
-        return;
-    }
-    host::ledger_remove("lock", reinterpret_cast<const void *>(lock));
-}
-
-// Changes the process's working directory to the lock's directory (a lock on
-// a file changes nothing on the disk side) and returns the previous lock; the
-// first call returns the process's own lock for its start directory, which
-// UnLock leaves alone. Lock 0 also stands for the start directory (natively
-// the boot volume, which has no counterpart here).
-BPTR CurrentDir(BPTR lock) {
-    BPTR prev = current_dir ? current_dir : handle_of(&process_dir());
-    const LockObj *target = nullptr;
-    if (!lock || lock == handle_of(&process_dir())) {
-        target = &process_dir();
-    } else {
-        auto it = locks().find(lock);
-        if (it == locks().end()) {
-            host::misuse("CurrentDir: not a lock");
-            return prev;
-        }
-        target = it->second.get();
-    }
-    struct stat st;
-    if (stat(target->path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && chdir(target->path.c_str()) != 0) {
-        // A directory that cannot be entered leaves the old one current.
-    }
-    current_dir = lock ? lock : handle_of(&process_dir());
-    return prev;
-}
-
-// The lock's absolute host path into buffer; DOSFALSE (IoErr 120) when it
-// does not fit in length bytes with its NUL. Lock 0 names the start
-// directory.
-LONG NameFromLock(BPTR lock, STRPTR buffer, LONG length) {
-    const LockObj *l = &process_dir();
-    if (lock && lock != handle_of(&process_dir())) {
-        auto it = locks().find(lock);
-        if (it == locks().end()) {
-            host::misuse("NameFromLock: not a lock");
-            return DOSFALSE;
-        }
-        l = it->second.get();
-    }
-    if (!buffer || length <= 0 || l->path.size() >= size_t(length)) {
-        io_err = ERROR_LINE_TOO_LONG;
-        return DOSFALSE;
-    }
-    memcpy(buffer, l->path.c_str(), l->path.size() + 1);
-    return DOSTRUE;
-}
-
-// Appends filename to the path in dirname with one '/' between them; a
-// filename starting with '/' replaces the path. DOSFALSE (IoErr 120), with
-// dirname unchanged, when the result does not fit in size bytes.
-LONG AddPart(STRPTR dirname, CONST_STRPTR filename, ULONG size) {
-    if (!dirname || !filename) return DOSFALSE;
-    std::string path = dirname;
-    if (filename[0] == '/' || path.empty())
-        path = filename;
-    else
-        path += (path.back() == '/' ? "" : "/") + std::string(filename);
-    if (path.size() >= size) {
-        io_err = ERROR_LINE_TOO_LONG;
-        return DOSFALSE;
-    }
-    memcpy(dirname, path.c_str(), path.size() + 1);
-    return DOSTRUE;
-}

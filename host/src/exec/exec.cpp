@@ -1,16 +1,16 @@
-// exec: the library table, memory pools, message ports and memory copies.
+// exec: the library table with its open check, and message ports.
 #include "amiga/exec.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
-#include <vector>
 
-#include "host/control.h"
-#include "internal.h"
 #include "control/settings.h"
+#include "display/display.h"
+#include "exec/exec.h"
+#include "host/control.h"
+#include "control/trace.h"
 
 namespace {
 
@@ -65,10 +65,6 @@ HostLibrary *find(const char *name) {
         if (name && strcmp(l.name, name) == 0) return &l;
     return nullptr;
 }
-
-struct Pool {
-    std::vector<void *> blocks;
-};
 
 } // namespace
 
@@ -131,64 +127,6 @@ void exec_reset() {
     checking = false;
 }
 } // namespace host
-
-// A pool of separate zero-filled blocks, whatever the requirements; null
-// when threshSize > puddleSize or on a fault. No semaphore guards it.
-APTR CreatePool(ULONG, ULONG puddleSize, ULONG threshSize) {
-    if (threshSize > puddleSize) return nullptr;
-    if (host::fault_hit("CreatePool")) return nullptr;
-    Pool *p = new (std::nothrow) Pool;
-    if (p) host::ledger_add("pool", p);
-    host::trace("CreatePool");
-    return p;
-}
-
-// Frees the pool and its blocks; null does nothing, a foreign pool is a misuse.
-void DeletePool(APTR pool) {
-    if (!pool) return;
-    if (!host::ledger_remove("pool", pool)) {
-        host::misuse("DeletePool of an unknown pool");
-        return;
-    }
-    Pool *p = static_cast<Pool *>(pool);
-    for (void *b : p->blocks) free(b);
-    delete p;
-}
-
-// A zero-filled block whose size the pool remembers; null for a null pool,
-// on a fault or when memory runs out.
-APTR AllocVecPooled(APTR pool, ULONG size) {
-    if (!pool) return nullptr;
-    if (host::fault_hit("AllocVecPooled")) return nullptr;
-    Pool *p = static_cast<Pool *>(pool);
-    void *b = host::zalloc(size);
-    if (!b) return nullptr;
-    try {
-        p->blocks.push_back(b);
-    } catch (const std::bad_alloc &) {
-        free(b);
-        return nullptr;
-    }
-    return b;
-}
-
-// Null pool or block does nothing; a block not in the pool is a misuse.
-void FreeVecPooled(APTR pool, APTR memory) {
-    if (!pool || !memory) return;
-    Pool *p = static_cast<Pool *>(pool);
-    for (auto it = p->blocks.begin(); it != p->blocks.end(); ++it)
-        if (*it == memory) {
-            free(memory);
-            p->blocks.erase(it);
-            return;
-        }
-    host::misuse("FreeVecPooled of a block not in the pool");
-}
-
-// Copies size bytes (0 allowed); overlapping regions work, as with memmove.
-void CopyMem(const void *source, void *dest, ULONG size) {
-    if (size) memmove(dest, source, size);
-}
 
 // Unlinks the first message; null for an empty or null port.
 struct Message *GetMsg(struct MsgPort *port) {

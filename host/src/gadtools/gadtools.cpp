@@ -1,7 +1,7 @@
 // gadtools: a window's input messages. Messages are made by the display with
 // new and given back here.
 #include "amiga/gadtools.h"
-#include "internal.h"
+#include "exec/exec.h"
 
 // The port's first message, taken off as by GetMsg; null when it is empty.
 // There are no gadgets, so no gadget messages are made or filtered.

@@ -4,7 +4,7 @@
 // the rightmost column stays empty so that neighbouring glyphs never touch.
 // Character 127 is drawn as a box.
 
-#include "internal.h"
+#include "graphics/graphics.h"
 
 namespace host {
 

@@ -8,7 +8,7 @@
 
 #include "amiga/dos.h"
 #include "host/control.h"
-#include "internal.h"
+#include "exec/exec.h"
 #include "amiga/icon.h"
 
 namespace {

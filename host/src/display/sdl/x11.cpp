@@ -1,8 +1,9 @@
 // Xlib ends the program (exit 1) when its connection to the X server breaks
 // (the session ends, the server crashes). Its exit handler is taken over
-// instead; Xlib then lets every further call of the connection return at
-// once. The library is the one SDL loaded, looked up by name: the program
-// does not link it.
+// instead; the driver then makes no further call of the connection, since
+// Xlib would end the program at the next one that found it broken. The
+// library is the one SDL loaded, looked up by name: the program does not
+// link it.
 #include "display/sdl/x11.h"
 
 #include <SDL.h>

@@ -1,35 +1,24 @@
-// Picture decoding through SDL2_image, and layout of a decoded picture for a
-// screen. The kind comes from the file's content (picture_sniff.cpp); its
-// declared size is checked before the decoder sees it. Formats: PNG, GIF, JPEG, BMP, IFF ILBM/PBM, PCX, WebP, QOI,
-// PNM, classic TIFF and, tried last as it has no magic number, TGA. GIF and
-// IFF are decoded by the host itself (picture_gif.cpp, picture_ilbm.cpp).
-// Others (BigTIFF, XCF, XPM, SVG ...) are refused: their size cannot be
-// checked first.
-#include "datatypes/picture.h"
-
+// The system's codecs on the desktop: SDL2_image, for PNG, JPEG, BMP, PCX,
+// WebP, QOI, PNM, classic TIFF and TGA. A kind is handed over only when
+// SDL_image's own test for it takes the data. Others (BigTIFF, XCF, XPM,
+// SVG ...) are refused: their size cannot be checked first.
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
-#include <unordered_map>
+#include <string>
 
-#include "internal.h"
+#include "datatypes/picture.h"
 
 namespace host {
 namespace {
-
 int planes_for(int colours) {
     int d = 1;
     while (d < 8 && (1 << d) < colours) ++d;
     return d;
 }
 
-bool size_ok(long w, long h) {
-    return w >= 1 && h >= 1 && w <= picture_max_side && h <= picture_max_side &&
-           w * h <= picture_max_pixels;
-}
 
 bool fail(std::string *why, const std::string &text) {
     if (why) *why = text;
@@ -59,24 +48,6 @@ void read_indices(SDL_Surface *s, Picture &out) {
     }
 }
 
-unsigned distance(uint32_t a, uint32_t b) {
-    int dr = int(a >> 16 & 0xFF) - int(b >> 16 & 0xFF);
-    int dg = int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF);
-    int db = int(a & 0xFF) - int(b & 0xFF);
-    return unsigned(dr * dr + dg * dg + db * db);
-}
-
-// The pen whose colour is closest; the lowest pen among equals.
-uint8_t nearest_pen(const ColorMap *cm, int pens, uint32_t c) {
-    unsigned best = ~0u;
-    int pen = 0;
-    for (int i = 0; i < pens; ++i) {
-        unsigned d = distance(cm->Colors[i] & 0xFFFFFF, c);
-        if (d < best) best = d, pen = i;
-        if (d == 0) break;
-    }
-    return uint8_t(pen);
-}
 // Whether SDL_image's content test for the kind accepts the data; TGA has no
 // test and is taken by its type.
 bool sdl_takes(const char *type, SDL_RWops *rw) {
@@ -95,18 +66,7 @@ bool sdl_takes(const char *type, SDL_RWops *rw) {
 }
 } // namespace
 
-bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string *why) {
-    out = Picture{};
-    if (!data || size == 0) return fail(why, "empty file");
-    if (size > size_t(INT32_MAX)) return fail(why, "file too large");
-    const PictureKind h = picture_sniff(data, size);
-    if (!h.type) return fail(why, "not a picture format that can be read");
-    if (h.damage) return fail(why, h.damage);
-    if (h.width != -1 && !size_ok(h.width, h.height))
-        return fail(why, "picture size " + std::to_string(h.width) + " x " + std::to_string(h.height) +
-                             " refused");
-    if (!strcmp(h.type, "GIF")) return gif_decode(data, size, out, why);
-    if (!strcmp(h.type, "LBM")) return ilbm_decode(data, size, out, why);
+bool codec_decode(const uint8_t *data, size_t size, const PictureKind &h, Picture &out, std::string *why) {
     SDL_RWops *rw = SDL_RWFromConstMem(data, int(size));
     if (!rw) return fail(why, SDL_GetError());
     // SDL_image picks its loader by content, whatever type it is given; a
@@ -118,7 +78,7 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
     }
     SDL_Surface *s = IMG_LoadTyped_RW(rw, 1, h.type);
     if (!s) return fail(why, std::string("cannot decode: ") + IMG_GetError());
-    if (!size_ok(s->w, s->h) || !s->pixels) {
+    if (!picture_size_ok(s->w, s->h) || !s->pixels) {
         SDL_FreeSurface(s);
         return fail(why, "picture size refused");
     }
@@ -164,56 +124,6 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
     SDL_FreeSurface(s);
     if (!ok) out = Picture{};
     return ok;
-}
-
-BitMap *picture_layout(const Picture &p, const LayoutTarget &t) {
-    if (p.width <= 0 || p.height <= 0) return nullptr;
-    const size_t n = size_t(p.width) * size_t(p.height);
-    bool pal_pic = p.has_palette() && p.indices.size() == n;
-    if (!pal_pic && p.rgb.size() != n) return nullptr;
-    auto colour_of = [&](uint8_t i) -> uint32_t { return i < p.palette.size() ? p.palette[i] : 0; };
-
-    if (t.truecolor) {
-        BitMap *bm = bitmap_create(p.width, p.height, 24, true, false);
-        if (!bm) return nullptr;
-        auto *px = reinterpret_cast<uint32_t *>(bm->Pixels);
-        if (pal_pic)
-            for (size_t i = 0; i < n; ++i) px[i] = colour_of(p.indices[i]);
-        else
-            std::copy(p.rgb.begin(), p.rgb.end(), px);
-        return bm;
-    }
-
-    BitMap *bm = bitmap_create(p.width, p.height, std::clamp(t.depth, 1, 8), false, false);
-    if (!bm) return nullptr;
-    bm->Colors = t.colours;
-    uint8_t *px = bm->Pixels;
-    int pens = 256;
-    if (t.colours && t.colours->Count > 0) pens = std::min<int>(t.colours->Count, 256);
-    if (pal_pic && (!t.remap || !t.colours)) {
-        std::copy(p.indices.begin(), p.indices.end(), px);
-        return bm;
-    }
-    if (!t.colours) { // nothing to map to: black
-        return bm;
-    }
-    if (pal_pic) {
-        uint8_t map[256];
-        for (int i = 0; i < 256; ++i) {
-            uint32_t c = colour_of(uint8_t(i));
-            map[i] = i < pens && (t.colours->Colors[i] & 0xFFFFFF) == c ? uint8_t(i)
-                                                                        : nearest_pen(t.colours, pens, c);
-        }
-        for (size_t i = 0; i < n; ++i) px[i] = map[p.indices[i]];
-        return bm;
-    }
-    std::unordered_map<uint32_t, uint8_t> seen;
-    for (size_t i = 0; i < n; ++i) {
-        auto it = seen.find(p.rgb[i]);
-        if (it == seen.end()) it = seen.emplace(p.rgb[i], nearest_pen(t.colours, pens, p.rgb[i])).first;
-        px[i] = it->second;
-    }
-    return bm;
 }
 
 } // namespace host

@@ -1,4 +1,5 @@
-// The program's directory and the PROGDIR: prefix. PROGDIR: is two layers,
+// Names of paths: their parts, the program's directory and the PROGDIR:
+// prefix. PROGDIR: is two layers,
 // like a multi-directory assign: the player's data folder
 // ($XDG_DATA_HOME/kwadron, by default ~/.local/share/kwadron) over the
 // program's own folder. Names are found in the data folder first; a new file
@@ -12,10 +13,27 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/control.h"
 #include "control/settings.h"
+#include "dos/dos.h"
+#include "host/control.h"
 
 namespace host {
+namespace dos {
+std::string dir_of(const std::string &path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+void split_path(std::string path, std::string &dir, std::string &name) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const size_t slash = path.rfind('/');
+    dir = dir_of(path);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+} // namespace dos
+
 namespace {
 std::string &dir() {
     static std::string d = ".";
@@ -65,10 +83,8 @@ std::string resolve_path(const char *name, bool for_writing) {
     // Beside the program when a new file can be made there; else the data
     // folder, where the file can still be replaced whole. Only when that
     // cannot be made either is a writable file beside the program rewritten.
-    std::string folder = beside.substr(0, beside.rfind('/'));
-    if (access(folder.c_str(), W_OK) == 0) return beside;
-    std::string mine_folder = mine.substr(0, mine.rfind('/'));
-    if (make_dirs(mine_folder) || !exists(beside)) return mine;
+    if (access(dos::dir_of(beside).c_str(), W_OK) == 0) return beside;
+    if (make_dirs(dos::dir_of(mine)) || !exists(beside)) return mine;
     return beside;
 }
 } // namespace host

@@ -1,0 +1,30 @@
+#include "display/frame.h"
+
+#include "graphics/graphics.h"
+
+namespace host {
+namespace {
+void put(const BitMap *bm, const ColorMap *cm, const ScaleTarget &t, int z, int ox, int oy) {
+    if (!bm || !bm->Pixels) return;
+    const size_t pitch = stride_of(bm);
+    if (bm->BytesPerPixel == 4) {
+        scale_rgb(reinterpret_cast<const uint32_t *>(bm->Pixels), pitch, bm->Width, bm->Rows, t, z, ox, oy);
+    } else {
+        uint32_t lut[256];
+        for (unsigned i = 0; i < 256; ++i) lut[i] = pen_rgb(cm, i);
+        scale_pens(bm->Pixels, pitch, bm->Width, bm->Rows, lut, t, z, ox, oy);
+    }
+}
+} // namespace
+
+void compose_frame(const WindowRec *window, const ScreenRec *screen, const ScaleTarget &t, int z, int ox,
+                   int oy) {
+    if (window) {
+        put(window->host_RastPort.BitMap, &window->screen->host_ColorMap, t, z, ox, oy);
+        return;
+    }
+    put(screen->host_BitMap, &screen->host_ColorMap, t, z, ox, oy);
+    for (const WindowRec *w : screen->windows)
+        put(w->host_RastPort.BitMap, &screen->host_ColorMap, t, z, ox + w->LeftEdge * z, oy + w->TopEdge * z);
+}
+} // namespace host

@@ -1,0 +1,26 @@
+// What the headless driver's files share: its input queue.
+#pragma once
+
+#include <deque>
+#include <string>
+
+#include "amiga/types.h"
+
+namespace host::headless {
+// One entry of the input queue: a message, or a snapshot taken when the
+// queue reaches it. Coordinates of script entries are inner-area ones
+// (inner set), those of input_push the message's own.
+struct InputItem {
+    enum Kind { Message, Snapshot } kind = Message;
+    ULONG cls = 0;
+    UWORD code = 0;
+    UWORD qualifier = 0;
+    WORD x = 0, y = 0;
+    bool inner = false;
+    std::string path;
+};
+extern std::deque<InputItem> queue;
+// Queues the script text's input; on a bad line nothing is queued and
+// *error says what and where.
+bool input_script_parse(const std::string &text, const std::string &name, std::string *error);
+} // namespace host::headless

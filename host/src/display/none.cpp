@@ -1,0 +1,10 @@
+// The none driver: no display at all, so nothing opens.
+#include "display/display.h"
+
+namespace host {
+const DisplayDriver none_driver = [] {
+    DisplayDriver d{};
+    d.name = "none";
+    return d;
+}();
+} // namespace host

@@ -1,0 +1,129 @@
+// Writing a file whole: the new content goes to a temporary beside its
+// target first; writers of one folder take turns.
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <string>
+
+#include "amiga/dos.h"
+#include "dos/dos.h"
+
+namespace host::dos {
+namespace {
+// Whether name is ".<base>.<pid>.<n>.<n>.tmp", a temporary of create_temp;
+// its pid then goes to *pid.
+bool temp_of(const std::string &name, const std::string &base, long *pid) {
+    const std::string head = "." + base + ".";
+    if (name.size() <= head.size() + 4 || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0)
+        return false;
+    const std::string mid = name.substr(head.size(), name.size() - head.size() - 4);
+    int dots = 0;
+    for (char c : mid) {
+        if (c == '.')
+            ++dots;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    if (dots != 2 || mid.front() == '.' || mid.back() == '.' || mid.find("..") != std::string::npos) return false;
+    *pid = strtol(mid.c_str(), nullptr, 10);
+    return *pid > 0;
+}
+
+// Removes temporaries that a process killed while writing left beside the
+// target; those of processes still running are theirs.
+void remove_stale_temps(const std::string &dir, const std::string &base) {
+    DIR *d = opendir(dir.c_str());
+    if (!d) return;
+    while (struct dirent *e = readdir(d)) {
+        long pid = 0;
+        if (!temp_of(e->d_name, base, &pid)) continue;
+        if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        const std::string path = dir + "/" + e->d_name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(path.c_str());
+    }
+    closedir(d);
+}
+
+struct Turn {
+    int fd;
+    int users;
+};
+std::map<std::string, Turn> &turns() {
+    static std::map<std::string, Turn> t;
+    return t;
+}
+constexpr int turn_wait_ms = 5000;
+
+} // namespace
+
+// Creates a new, unique file beside target (O_EXCL); its descriptor or -1.
+int create_temp(const std::string &target, std::string &temp) {
+    std::string dir = dir_of(target);
+    std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+    if (base.size() > 200) base.resize(200); // room for the suffix within NAME_MAX
+    remove_stale_temps(dir, base);
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Not rand(): the program's own random sequence must stay its own.
+        struct timespec ts;
+        clock_gettime(CLOCK_REALTIME, &ts);
+        char suffix[64];
+        snprintf(suffix, sizeof suffix, ".%ld.%u.%ld", static_cast<long>(getpid()), ++counter,
+                 static_cast<long>(ts.tv_nsec));
+        temp = dir + "/." + base + suffix + ".tmp";
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Processes writing files of one folder take turns: a MODE_NEWFILE handle
+// holds an exclusive lock (flock) on the folder from Open to Close, so that
+// what the file holds cannot change between a read and the write that
+// follows it. The handles of one process share the lock.
+// Waits for the folder's turn, up to turn_wait_ms; false (IoErr 202) when
+// another process keeps it longer. A folder that cannot be opened is not
+// locked.
+bool take_turn(const std::string &dir) {
+    auto it = turns().find(dir);
+    if (it != turns().end()) {
+        ++it->second.users;
+        return true;
+    }
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    for (int waited = 0; flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 10) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= turn_wait_ms) {
+            close(fd);
+            SetIoErr(ERROR_OBJECT_IN_USE);
+            return false;
+        }
+        usleep(10000);
+    }
+    turns()[dir] = {fd, 1};
+    return true;
+}
+
+void end_turn(const std::string &dir) {
+    auto it = turns().find(dir);
+    if (it == turns().end() || --it->second.users > 0) return;
+    close(it->second.fd); // drops the lock
+    turns().erase(it);
+}
+
+void turns_reset() {
+    for (auto &[d, t] : turns()) close(t.fd);
+    turns().clear();
+}
+} // namespace host::dos

@@ -1,0 +1,130 @@
+// graphics: rectangle copies, plain and through a mask, and their record.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "amiga/graphics.h"
+#include "display/display.h"
+#include "exec/exec.h"
+#include "graphics/graphics.h"
+#include "host/control.h"
+
+namespace host {
+namespace {
+bool log_on = false;
+std::vector<BlitRecord> &log_store() {
+    static std::vector<BlitRecord> v;
+    return v;
+}
+
+struct Clip {
+    LONG sx, sy, dx, dy, w, h;
+};
+
+// Cuts the copy down to what lies inside both bitmaps; false when nothing does.
+bool clip(const BitMap *src, const BitMap *dst, LONG sx, LONG sy, LONG dx, LONG dy, LONG w, LONG h,
+          Clip &c) {
+    int64_t x0 = sx, y0 = sy, x1 = dx, y1 = dy, cw = w, ch = h;
+    if (cw <= 0 || ch <= 0) return false;
+    if (x0 < 0) { x1 -= x0; cw += x0; x0 = 0; }
+    if (y0 < 0) { y1 -= y0; ch += y0; y0 = 0; }
+    if (x1 < 0) { x0 -= x1; cw += x1; x1 = 0; }
+    if (y1 < 0) { y0 -= y1; ch += y1; y1 = 0; }
+    cw = std::min({cw, int64_t(src->Width) - x0, int64_t(dst->Width) - x1});
+    ch = std::min({ch, int64_t(src->Rows) - y0, int64_t(dst->Rows) - y1});
+    if (cw <= 0 || ch <= 0) return false;
+    c = {LONG(x0), LONG(y0), LONG(x1), LONG(y1), LONG(cw), LONG(ch)};
+    return true;
+}
+
+void record(bool masked, const BitMap *src, LONG sx, LONG sy, LONG w, LONG h, RastPort *dst, LONG dx,
+            LONG dy, ULONG minterm) {
+    if (log_on) log_store().push_back({masked, src, sx, sy, w, h, dst, dx, dy, minterm});
+}
+
+} // namespace
+
+void blit_log_enable(bool on) { log_on = on; }
+const std::vector<BlitRecord> &blit_log() { return log_store(); }
+void blit_log_clear() { log_store().clear(); }
+
+void graphics_reset() {
+    log_on = false;
+    log_store().clear();
+}
+} // namespace host
+
+// Copies the rectangle at (xSrc, ySrc) of src to (xDest, yDest) of destRP's
+// bitmap, clipped to both bitmaps (no layers). Only minterm 0xC0 (a plain
+// copy) between bitmaps of one pixel form; other minterms or mixed forms are
+// a misuse. FALSE for those or a missing bitmap, else TRUE.
+BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
+                       LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm) {
+    host::library_check("BltBitMapRastPort", "graphics.library");
+    host::record(false, src, xSrc, ySrc, xSize, ySize, destRP, xDest, yDest, minterm);
+    if (!destRP || !host::usable(src) || !host::usable(destRP->BitMap)) return FALSE;
+    if (minterm != 0xC0) {
+        host::misuse("BltBitMapRastPort with a minterm other than 0xC0");
+        return FALSE;
+    }
+    BitMap *dst = destRP->BitMap;
+    if (src->BytesPerPixel != dst->BytesPerPixel) {
+        host::misuse("BltBitMapRastPort between bitmaps of different pixel forms");
+        return FALSE;
+    }
+    host::Clip c;
+    if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return TRUE;
+    host::display_copy(destRP, c.dx, c.dy, c.w, c.h);
+    const size_t bpp = src->BytesPerPixel, ss = host::stride_of(src), ds = host::stride_of(dst);
+    const UBYTE *s = src->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
+    UBYTE *d = dst->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
+    const size_t n = size_t(c.w) * bpp;
+    for (LONG y = 0; y < c.h; ++y, s += ss, d += ds) memmove(d, s, n);
+    return TRUE;
+}
+
+// As BltBitMapRastPort, through a mask laid out like one plane of src (rows
+// of ((width + 15) / 16) * 2 bytes, bit 0x80 leftmost) and addressed with
+// source coordinates. Minterm 0xE0 only: the source pixel is copied where the
+// mask bit is set, elsewhere the destination stays. Null mask does nothing.
+void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct RastPort *destRP,
+                           LONG xDest, LONG yDest, LONG xSize, LONG ySize, ULONG minterm,
+                           const UBYTE *bltMask) {
+    host::library_check("BltMaskBitMapRastPort", "graphics.library");
+    host::record(true, src, xSrc, ySrc, xSize, ySize, destRP, xDest, yDest, minterm);
+    if (!destRP || !bltMask || !host::usable(src) || !host::usable(destRP->BitMap)) return;
+    if (minterm != 0xE0) {
+        host::misuse("BltMaskBitMapRastPort with a minterm other than 0xE0");
+        return;
+    }
+    BitMap *dst = destRP->BitMap;
+    if (src->BytesPerPixel != dst->BytesPerPixel) {
+        host::misuse("BltMaskBitMapRastPort between bitmaps of different pixel forms");
+        return;
+    }
+    host::Clip c;
+    if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return;
+    host::display_copy(destRP, c.dx, c.dy, c.w, c.h);
+    const size_t mstride = size_t((src->Width + 15) / 16) * 2;
+    const size_t ss = host::stride_of(src), ds = host::stride_of(dst);
+    for (LONG y = 0; y < c.h; ++y) {
+        const UBYTE *mrow = bltMask + size_t(c.sy + y) * mstride;
+        const UBYTE *srow = src->Pixels + size_t(c.sy + y) * ss;
+        UBYTE *drow = dst->Pixels + size_t(c.dy + y) * ds;
+        if (src->BytesPerPixel == 1) {
+            for (LONG x = 0; x < c.w; ++x) {
+                LONG mx = c.sx + x;
+                if (mrow[mx >> 3] & (0x80 >> (mx & 7))) drow[c.dx + x] = srow[mx];
+            }
+        } else {
+            auto s32 = reinterpret_cast<const uint32_t *>(srow);
+            auto d32 = reinterpret_cast<uint32_t *>(drow);
+            for (LONG x = 0; x < c.w; ++x) {
+                LONG mx = c.sx + x;
+                if (mrow[mx >> 3] & (0x80 >> (mx & 7))) d32[c.dx + x] = s32[mx];
+            }
+        }
+    }
+}
+

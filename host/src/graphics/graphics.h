@@ -1,0 +1,40 @@
+// What the host's rooms share of graphics: bitmaps, pens and the font.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "amiga/graphics.h"
+
+namespace host {
+// Bitmaps of the host, in the ledger as "bitmap" when tracked is set.
+BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool tracked);
+void bitmap_destroy(BitMap *bm, bool tracked);
+// Whether a bitmap has pixels to draw into.
+bool usable(const BitMap *bm);
+// Row stride in memory; BytesPerRow only holds it when it fits 16 bits.
+inline size_t stride_of(const BitMap *bm) { return size_t(bm->Width) * bm->BytesPerPixel; }
+// Colour 0x00RRGGBB of a bitmap's pixel, pens through the colour map.
+ULONG bitmap_rgb(const BitMap *bm, const ColorMap *cm, LONG x, LONG y);
+
+// A drawing context with the system's defaults (InitRastPort's work).
+void rastport_init(RastPort *rp);
+// Sets one pixel of the drawing context's bitmap to a pen, clipped.
+void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen);
+
+// Colour of a pen in a colour map, 0x00RRGGBB.
+inline ULONG pen_rgb(const ColorMap *cm, unsigned pen) {
+    return cm && pen < 256 ? cm->Colors[pen] : 0;
+}
+// How a pen looks in true colour: through the context's colours, else the
+// default pens.
+ULONG pen_colour(const RastPort *rp, unsigned pen);
+// A classic desktop's pens: grey, black, white, blue.
+void default_pens(ColorMap *cm);
+// The first of the map's first pens whose colour is nearest c (0x00RRGGBB),
+// and the squared distance to it.
+int nearest_pen(const ColorMap *cm, int pens, uint32_t c, long *distance = nullptr);
+
+// The built-in 8 x 8 font: characters 32 to 127, bit 7 the leftmost pixel.
+extern const unsigned char rom_font[96][8];
+} // namespace host

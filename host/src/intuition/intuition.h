@@ -1,0 +1,44 @@
+// What the host keeps of screens and windows beside their native records,
+// shared by intuition's rooms and the display that shows them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "amiga/intuition.h"
+
+namespace host {
+
+struct View; // what a display driver keeps for a screen or window it shows
+struct WindowRec;
+
+// A screen with what the host keeps beside the native record.
+struct ScreenRec : Screen {
+    int locks = 0;                    // public screen: LockPubScreen count
+    std::vector<WindowRec *> windows; // in opening order, the last one in front
+    View *view = nullptr;             // own screen: how the driver shows it
+};
+
+// A window with what the host keeps beside the native record.
+struct WindowRec : Window {
+    ScreenRec *screen = nullptr;
+    View *view = nullptr; // window on the public screen: how the driver shows it
+    std::string title;
+};
+
+// Largest side of a screen or window, in pixels.
+constexpr int max_side = 16384;
+
+// Whether a screen or window handle is one the host gave out and still open.
+ScreenRec *screen_rec(const Screen *s);
+WindowRec *window_rec(const Window *w);
+// Every window still open, in opening order.
+const std::vector<WindowRec *> &open_windows();
+// The default public screen, made on first use.
+ScreenRec *public_screen();
+// Closes a window; its inner area is first written to KWADRON_SNAPSHOT when
+// final_snapshot is set.
+void window_close(WindowRec *w, bool final_snapshot);
+// Closes every window and screen still open (display_reset, display_shutdown).
+void screens_close_all();
+} // namespace host
