@@ -1,18 +1,13 @@
 // The event loop, the decoding of keys and clicks, and the button commands.
 #include "amiga/exec.h"
 #include "amiga/gadtools.h"
+#include "amiga/rawkeycodes.h"
 #include "app/app.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"
 #include "rules/rules.h"
 
 namespace {
-constexpr UWORD KLAWISZ_ESC = 0x45;
-constexpr UWORD KLAWISZ_GORA = 0x4C;
-constexpr UWORD KLAWISZ_DOL = 0x4D;
-constexpr UWORD KLAWISZ_PRAWO = 0x4E;
-constexpr UWORD KLAWISZ_LEWO = 0x4F;
-
 // The third line names a place of the authors on the web.
 const char *const Napisy[7] = {"Based on game by:", "Brennoch", "www.kwadron.example",
                                "Code:", "Ulmerik", "Graphics:", "Vexol"};
@@ -30,9 +25,9 @@ void Tura(UWORD klawisz) {
     Sub_Punkty = 0;
     for (LONG i = 0; i < 4; ++i) {
         switch (klawisz) {
-        case KLAWISZ_GORA: wynik[i] = Ruch_Gora(i); break;
-        case KLAWISZ_DOL: wynik[i] = Ruch_Dol(i); break;
-        case KLAWISZ_PRAWO: wynik[i] = Ruch_Prawo(i); break;
+        case RAWKEY_UP: wynik[i] = Ruch_Gora(i); break;
+        case RAWKEY_DOWN: wynik[i] = Ruch_Dol(i); break;
+        case RAWKEY_RIGHT: wynik[i] = Ruch_Prawo(i); break;
         default: wynik[i] = Ruch_Lewo(i); break;
         }
     }
@@ -88,11 +83,11 @@ ULONG Dekoduj_IDCMP(struct IntuiMessage *w) {
         break;
     case IDCMP_RAWKEY:
         switch (w->Code) {
-        case KLAWISZ_ESC: Quit = 1; break;
-        case KLAWISZ_GORA:
-        case KLAWISZ_DOL:
-        case KLAWISZ_PRAWO:
-        case KLAWISZ_LEWO: Tura(w->Code); break;
+        case RAWKEY_ESCAPE: Quit = 1; break;
+        case RAWKEY_UP:
+        case RAWKEY_DOWN:
+        case RAWKEY_RIGHT:
+        case RAWKEY_LEFT: Tura(w->Code); break;
         default: break;
         }
         break;

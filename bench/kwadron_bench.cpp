@@ -34,6 +34,7 @@
 #include "host/control.h"
 #include "host/headless.h"
 #include "amiga/intuition.h"
+#include "amiga/rawkeycodes.h"
 #include "display/scale.h"
 #include "app/app.h"
 #include "gfx/gfx.h"
@@ -57,7 +58,6 @@ const Tabele poczatek = [] {
     return t;
 }();
 
-constexpr UWORD KLAWISZ_PRAWO = 0x4E, KLAWISZ_LEWO = 0x4F;
 
 // A board on which a left move shifts, merges and redraws in every row,
 // and its mirror image for a right move.
@@ -144,7 +144,7 @@ ULONG Klawisz(UWORD kod) {
 
 void Ruch(bool lewo) {
     Przygotuj(lewo ? plansza_lewo : plansza_prawo);
-    Klawisz(lewo ? KLAWISZ_LEWO : KLAWISZ_PRAWO);
+    Klawisz(lewo ? RAWKEY_LEFT : RAWKEY_RIGHT);
 }
 
 // ---- The copies alone -------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "amiga/graphics.h"
+#include "amiga/rawkeycodes.h"
 #include "host/control.h"
 #include "app/app.h"
 #include "fuzz_common.h"
@@ -99,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         m.Class = k < 200 ? classes[k % 4] : ULONG(1) << (k % 32);
         const uint16_t code = in.u16();
         m.Code = code;
-        if (!(code & 0x8000) && m.Class == IDCMP_RAWKEY) m.Code = UWORD(0x4C + code % 4); // mostly cursor keys
+        if (!(code & 0x8000) && m.Class == IDCMP_RAWKEY) m.Code = UWORD(RAWKEY_UP + code % 4); // mostly cursor keys
         if (!(code & 0x8000) && m.Class == IDCMP_MOUSEBUTTONS) m.Code = buttons[code % 6];
         m.MouseX = WORD(in.u16() % 800 - 100);
         m.MouseY = WORD(in.u16() % 600 - 100);

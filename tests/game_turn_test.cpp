@@ -12,6 +12,7 @@
 
 #include "amiga/dos.h"
 #include "amiga/gadtools.h"
+#include "amiga/rawkeycodes.h"
 #include "game_fixture.h"
 #include "support.h"
 
@@ -32,7 +33,6 @@ void queue(MsgPort &port, ULONG cls, UWORD code, WORD x = 0, WORD y = 0) {
     PutMsg(&port, &(new IntuiMessage(message(cls, code, x, y)))->ExecMessage);
 }
 
-constexpr UWORD KEY_UP = 0x4C, KEY_DOWN = 0x4D, KEY_RIGHT = 0x4E, KEY_LEFT = 0x4F, KEY_ESC = 0x45;
 
 // A folder of its own for the score file.
 struct ScoreDir : testfiles::TempDir {
@@ -105,7 +105,7 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     // No file yet: the first game over creates it. The move makes the
     // winning tile, but game over is all that is shown.
     set_board(last_move_board);
-    EXPECT_EQ(key(KEY_LEFT), 0u);
+    EXPECT_EQ(key(RAWKEY_LEFT), 0u);
     EXPECT_EQ(Tab_PoleGry[0], 11);
     EXPECT_EQ(Gra_OK, 0);
     EXPECT_EQ(masked_copies(0), 1u);
@@ -119,7 +119,7 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     reset_state();
     WczytajHighScore();
     set_board(last_move_board);
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     EXPECT_EQ(testfiles::slurp(score()), "5000\n");
     EXPECT_EQ(host::ledger_count("file"), 0u);
 
@@ -128,7 +128,7 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     testfiles::spit(score(), "9000\n");
     reset_state();
     set_board(last_move_board);
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     EXPECT_EQ(testfiles::slurp(score()), "9000\n");
     EXPECT_EQ(High_Punkty, 9000);
 }
@@ -139,7 +139,7 @@ TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     host::fault_inject("Open");
     set_board(last_move_board);
     ::testing::internal::CaptureStdout();
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
     EXPECT_EQ(testfiles::slurp(score()), "777\n");
     EXPECT_EQ(Gra_OK, 0);
@@ -178,7 +178,7 @@ TEST_F(TurnTest, Counters) {
 }
 
 TEST_F(TurnTest, EachCursorKeyThroughTheEventLoop) {
-    const std::pair<UWORD, int> keys[] = {{KEY_UP, 1}, {KEY_DOWN, 13}, {KEY_LEFT, 4}, {KEY_RIGHT, 7}};
+    const std::pair<UWORD, int> keys[] = {{RAWKEY_UP, 1}, {RAWKEY_DOWN, 13}, {RAWKEY_LEFT, 4}, {RAWKEY_RIGHT, 7}};
     for (const auto &[code, cell] : keys) {
         reset_state();
         srand(1);
@@ -213,7 +213,7 @@ TEST_F(TurnTest, GameOverAndWinPicturesAtBothScales) {
 TEST_F(TurnTest, WinIsAnnouncedOncePerGameAndBackRedrawsTheBoard) {
     const LONG board[16] = {10, 10, 0, 0};
     set_board(board);
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     EXPECT_EQ(masked_copies(141), 1u);
     EXPECT_EQ(Gra_OK, 2);
     EXPECT_EQ(Gra_Won, 2);
@@ -226,7 +226,7 @@ TEST_F(TurnTest, WinIsAnnouncedOncePerGameAndBackRedrawsTheBoard) {
     LONG before[16];
     memcpy(before, Tab_PoleGry, sizeof before);
     host::blit_log_clear();
-    key(KEY_RIGHT);
+    key(RAWKEY_RIGHT);
     EXPECT_EQ(memcmp(before, Tab_PoleGry, sizeof before), 0);
     EXPECT_TRUE(host::blit_log().empty());
 
@@ -238,7 +238,7 @@ TEST_F(TurnTest, WinIsAnnouncedOncePerGameAndBackRedrawsTheBoard) {
     const LONG again[16] = {10, 10, 11, 0};
     set_board(again);
     host::blit_log_clear();
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     EXPECT_EQ(masked_copies(141), 0u);
     EXPECT_EQ(Gra_OK, 1);
 
@@ -246,7 +246,7 @@ TEST_F(TurnTest, WinIsAnnouncedOncePerGameAndBackRedrawsTheBoard) {
     EXPECT_EQ(Gra_Won, 1);
     set_board(board);
     host::blit_log_clear();
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     EXPECT_EQ(masked_copies(141), 1u);
 }
 
@@ -316,11 +316,11 @@ TEST_F(TurnTest, NewGameFromEveryStateKeepsTheBestScore) {
     High_Punkty = 321;
     check("playing");
     set_board(last_move_board);
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     check("game over");
     const LONG win[16] = {10, 10};
     set_board(win);
-    key(KEY_LEFT);
+    key(RAWKEY_LEFT);
     ASSERT_EQ(Gra_OK, 2);
     check("won");
     Wykonaj(1);
@@ -381,10 +381,10 @@ TEST_F(TurnTest, CloseGadgetEscAndQuitButtonEndWithoutWritingTheScore) {
         reset_state();
         set_board(board);
         MsgPort port{};
-        queue(port, IDCMP_RAWKEY, KEY_LEFT); // a new best score
+        queue(port, IDCMP_RAWKEY, RAWKEY_LEFT); // a new best score
         const WORD qx = WORD(Funk[3].x + 2), qy = WORD(Funk[3].y + 2);
         if (way == 0) queue(port, IDCMP_CLOSEWINDOW, 0);
-        if (way == 1) queue(port, IDCMP_RAWKEY, KEY_ESC);
+        if (way == 1) queue(port, IDCMP_RAWKEY, RAWKEY_ESCAPE);
         if (way == 2) queue(port, IDCMP_MOUSEBUTTONS, SELECTDOWN, qx, qy), queue(port, IDCMP_MOUSEBUTTONS, SELECTUP, qx, qy);
         Petla_Zdarzen(&port);
         EXPECT_EQ(Quit, 1);
@@ -471,7 +471,7 @@ Board model_move(const Board &b, UWORD key, LONG &gain) {
     for (int l = 0; l < 4; ++l) {
         int idx[4];
         for (int k = 0; k < 4; ++k)
-            idx[k] = key == KEY_UP ? k * 4 + l : key == KEY_DOWN ? (3 - k) * 4 + l : key == KEY_RIGHT ? l * 4 + 3 - k : l * 4 + k;
+            idx[k] = key == RAWKEY_UP ? k * 4 + l : key == RAWKEY_DOWN ? (3 - k) * 4 + l : key == RAWKEY_RIGHT ? l * 4 + 3 - k : l * 4 + k;
         std::vector<LONG> tiles, out;
         for (int k : idx)
             if (b[size_t(k)]) tiles.push_back(b[size_t(k)]);
@@ -489,9 +489,9 @@ Board model_move(const Board &b, UWORD key, LONG &gain) {
 // A player who keeps the big tiles in the lower left corner, to reach wins:
 // the move leaving most free cells, up only when nothing else moves.
 UWORD corner_player(const Board &b) {
-    UWORD best = KEY_UP;
+    UWORD best = RAWKEY_UP;
     long best_value = -1;
-    for (UWORD k : {KEY_DOWN, KEY_LEFT, KEY_RIGHT}) {
+    for (UWORD k : {RAWKEY_DOWN, RAWKEY_LEFT, RAWKEY_RIGHT}) {
         LONG g;
         const Board r = model_move(b, k, g);
         if (r == b) continue;
@@ -552,7 +552,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
             if (ok != 1 && r < 30) {
                 click(Funk[2].aktywny ? 2 : 1, 0); // back or a new game
             } else if (r < 75) {
-                key = rng() % 20 ? corner_player(before) : UWORD(KEY_UP + rng() % 4);
+                key = rng() % 20 ? corner_player(before) : UWORD(RAWKEY_UP + rng() % 4);
                 deliver(IDCMP_RAWKEY, key, 0, 0);
             } else if (r < 85) {
                 const UWORD codes[] = {SELECTDOWN, SELECTUP, MENUDOWN, MENUUP, UWORD(rng())};
@@ -561,7 +561,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 click(rng() % 8 ? 0 : 2, WORD(rng() % 4 ? 0 : 200)); // credits or back, or let go elsewhere
             } else if (r < 95) {
                 const UWORD code = UWORD(rng() % 0x100);
-                deliver(IDCMP_RAWKEY, code == KEY_ESC || (code >= KEY_UP && code <= KEY_LEFT) ? 0x44 : code, 0, 0);
+                deliver(IDCMP_RAWKEY, code == RAWKEY_ESCAPE || (code >= RAWKEY_UP && code <= RAWKEY_LEFT) ? 0x44 : code, 0, 0);
             } else {
                 deliver(r < 97 ? IDCMP_CLOSEWINDOW : ULONG(1) << (rng() % 32), UWORD(rng()), WORD(rng()), WORD(rng()));
             }
@@ -586,7 +586,7 @@ TEST(Soak, RandomPlayThroughTheEventLoop) {
                 model_score += gain;
                 ASSERT_EQ(Punkty, model_score) << what;
                 bool can_move = false;
-                for (UWORD k = KEY_UP; k <= KEY_LEFT; ++k) can_move = can_move || model_move(after, k, gain) != after;
+                for (UWORD k = RAWKEY_UP; k <= RAWKEY_LEFT; ++k) can_move = can_move || model_move(after, k, gain) != after;
                 ASSERT_EQ(Gra_OK == 0, !can_move) << what;
                 game_overs += Gra_OK == 0;
                 wins += Gra_OK == 2;

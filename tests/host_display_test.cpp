@@ -7,6 +7,7 @@
 #include "amiga/cybergraphics.h"
 #include "amiga/exec.h"
 #include "amiga/gadtools.h"
+#include "amiga/rawkeycodes.h"
 #include "host/control.h"
 #include "host/headless.h"
 #include "amiga/intuition.h"
@@ -79,13 +80,13 @@ TEST_F(DisplayTest, QueuedInputReachesThePortAndAnEmptyQueueCloses) {
     UnlockPubScreen(nullptr, pub);
     ASSERT_NE(w, nullptr);
     host::input_push(IDCMP_NEWSIZE, 0);              // not asked for: dropped
-    host::input_push(IDCMP_RAWKEY, 0x4C, 0, 0, IEQUALIFIER_REPEAT);
+    host::input_push(IDCMP_RAWKEY, RAWKEY_UP, 0, 0, IEQUALIFIER_REPEAT);
     host::input_push(IDCMP_MOUSEBUTTONS, SELECTDOWN, 50, 60);
     EXPECT_EQ(host::input_pending(), 3u);
 
     IntuiMessage m = take(w);
     EXPECT_EQ(m.Class, IDCMP_RAWKEY);
-    EXPECT_EQ(m.Code, 0x4C);
+    EXPECT_EQ(m.Code, RAWKEY_UP);
     EXPECT_EQ(m.Qualifier, IEQUALIFIER_REPEAT);
     m = take(w);
     EXPECT_EQ(m.Class, IDCMP_MOUSEBUTTONS);

@@ -8,6 +8,7 @@
 #include "amiga/exec.h"
 #include "amiga/gadtools.h"
 #include "amiga/intuition.h"
+#include "amiga/rawkeycodes.h"
 #include "game_fixture.h"
 #include "support.h"
 
@@ -74,7 +75,7 @@ class SlideTest : public testgame::GameTest {
         memcpy(Tab_PoleGry, board, sizeof board);
         Gfx_Start_Cyfr();
         host::headless_frames(dir);
-        host::input_push(IDCMP_RAWKEY, 0x4E);
+        host::input_push(IDCMP_RAWKEY, RAWKEY_RIGHT);
         Petla_Zdarzen(win->UserPort);
         std::vector<Row> rows;
         for (int i = 1; i <= host::headless_presents(); ++i) {

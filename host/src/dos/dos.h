@@ -1,6 +1,8 @@
 // Shared between the dos.library sources of the host; not for the game.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "amiga/types.h"
@@ -10,6 +12,29 @@ namespace host::dos {
 extern LONG io_err;
 // The dos error code for a C library error; fallback for the unusual ones.
 LONG code_of(int e, bool writing, LONG fallback);
+
+// An open file: of the process's console, read, replaced at Close or
+// rewritten in place.
+enum class Kind { ReadOnly, NewFile, InPlace, ConsoleOut, ConsoleIn };
+
+struct FileHandle {
+    explicit FileHandle(Kind k = Kind::ReadOnly, int descriptor = -1) : kind(k), fd(descriptor) {}
+    Kind kind;
+    int fd;
+    std::string target; // MODE_NEWFILE: the file replaced at Close
+    std::string temp;   // MODE_NEWFILE: where the new content is written
+    bool failed = false; // a write went wrong: Close keeps the old file
+    bool cut = false;    // rewritten in place: Close cuts it to what was written
+    std::string turn;    // MODE_NEWFILE: the folder whose writers' turn this is
+    char buf[4096];      // read-ahead for FGets and Read
+    size_t pos = 0, len = 0;
+};
+
+// Every file handle open, by handle.
+std::map<BPTR, std::unique_ptr<FileHandle>> &files();
+// The file of a handle: the console streams, or one open; null (a misuse
+// reported for call) for anything else.
+FileHandle *file_of(BPTR fh, const char *call);
 
 // The folder of a path ("." for a bare name, "/" for the root's files).
 std::string dir_of(const std::string &path);

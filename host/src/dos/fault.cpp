@@ -1,8 +1,45 @@
-// dos.library: the fault texts of the error codes.
+// dos.library: the error codes of IoErr, from the C library's and to
+// their fault texts.
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "amiga/dos.h"
+#include "dos/dos.h"
+
+namespace host::dos {
+LONG io_err = 0;
+
+LONG code_of(int e, bool writing, LONG fallback) {
+    switch (e) {
+    case ENOENT: return writing ? ERROR_DIR_NOT_FOUND : ERROR_OBJECT_NOT_FOUND;
+    case ENOTDIR:
+    case EISDIR: return ERROR_OBJECT_WRONG_TYPE;
+    case EACCES:
+    case EPERM:
+    case EROFS: return writing ? ERROR_WRITE_PROTECTED : ERROR_READ_PROTECTED;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return ERROR_DISK_FULL;
+    case ENOMEM: return ERROR_NO_FREE_STORE;
+    case EBUSY:
+    case ETXTBSY: return ERROR_OBJECT_IN_USE;
+    case EEXIST: return ERROR_OBJECT_EXISTS;
+    default: return fallback;
+    }
+}
+} // namespace host::dos
+
+// The code the last failing call left (calls that succeed may leave it).
+LONG IoErr() { return host::dos::io_err; }
+
+// Sets the code IoErr() returns and gives back the previous one.
+LONG SetIoErr(LONG code) {
+    LONG old = host::dos::io_err;
+    host::dos::io_err = code;
+    return old;
+}
+
 
 namespace {
 const char *fault_text(LONG code) {

@@ -13,72 +13,29 @@
 #include <string>
 
 #include "amiga/dos.h"
-#include "host/control.h"
 #include "dos/dos.h"
-
-namespace host::dos {
-LONG io_err = 0;
-
-LONG code_of(int e, bool writing, LONG fallback) {
-    switch (e) {
-    case ENOENT: return writing ? ERROR_DIR_NOT_FOUND : ERROR_OBJECT_NOT_FOUND;
-    case ENOTDIR:
-    case EISDIR: return ERROR_OBJECT_WRONG_TYPE;
-    case EACCES:
-    case EPERM:
-    case EROFS: return writing ? ERROR_WRITE_PROTECTED : ERROR_READ_PROTECTED;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return ERROR_DISK_FULL;
-    case ENOMEM: return ERROR_NO_FREE_STORE;
-    case EBUSY:
-    case ETXTBSY: return ERROR_OBJECT_IN_USE;
-    case EEXIST: return ERROR_OBJECT_EXISTS;
-    default: return fallback;
-    }
-}
-} // namespace host::dos
+#include "host/control.h"
 
 using host::dos::code_of;
 using host::dos::dir_of;
+using host::dos::file_of;
+using host::dos::FileHandle;
+using host::dos::files;
 using host::dos::io_err;
+using host::dos::Kind;
 
 namespace {
-
-enum class Kind { ReadOnly, NewFile, InPlace, ConsoleOut, ConsoleIn };
-
-struct FileHandle {
-    explicit FileHandle(Kind k = Kind::ReadOnly, int descriptor = -1) : kind(k), fd(descriptor) {}
-    Kind kind;
-    int fd;
-    std::string target; // MODE_NEWFILE: the file replaced at Close
-    std::string temp;   // MODE_NEWFILE: where the new content is written
-    bool failed = false; // a write went wrong: Close keeps the old file
-    bool cut = false;    // rewritten in place: Close cuts it to what was written
-    std::string turn;    // MODE_NEWFILE: the folder whose writers' turn this is
-    char buf[4096];      // read-ahead for FGets and Read
-    size_t pos = 0, len = 0;
-};
-
 FileHandle console_out(Kind::ConsoleOut, 1);
 FileHandle console_in(Kind::ConsoleIn, 0);
 
+BPTR handle_of(const void *p) { return reinterpret_cast<BPTR>(p); }
+} // namespace
+
+namespace host::dos {
 std::map<BPTR, std::unique_ptr<FileHandle>> &files() {
     static std::map<BPTR, std::unique_ptr<FileHandle>> f;
     return f;
 }
-
-// A file written aside and never closed is removed when the process ends, so
-// no stray temporary stays beside the target.
-struct TempSweeper {
-    TempSweeper() { files(); } // the map must outlive the sweeper
-    ~TempSweeper() {
-        for (auto &[h, f] : files())
-            if (f->kind == Kind::NewFile) unlink(f->temp.c_str());
-    }
-} sweeper;
-
-BPTR handle_of(const void *p) { return reinterpret_cast<BPTR>(p); }
 
 FileHandle *file_of(BPTR fh, const char *call) {
     if (fh == handle_of(&console_out)) return &console_out;
@@ -89,33 +46,18 @@ FileHandle *file_of(BPTR fh, const char *call) {
     host::misuse(what.c_str());
     return nullptr;
 }
+} // namespace host::dos
 
-// Reads more into the read-ahead; false at end of file or on error (IoErr
-// then says which: 0 at the end). The console is read a byte at a time so
-// that nothing beyond the line asked for is taken from standard input.
-bool fill(FileHandle &f) {
-    size_t want = f.kind == Kind::ConsoleIn ? 1 : sizeof f.buf;
-    for (;;) {
-        ssize_t n = read(f.fd, f.buf, want);
-        if (n > 0) {
-            f.pos = 0;
-            f.len = static_cast<size_t>(n);
-            return true;
-        }
-        if (n == 0) {
-            io_err = 0;
-            return false;
-        }
-        if (errno != EINTR) {
-            io_err = code_of(errno, false, ERROR_READ_PROTECTED);
-            return false;
-        }
+namespace {
+// A file written aside and never closed is removed when the process ends, so
+// no stray temporary stays beside the target.
+struct TempSweeper {
+    TempSweeper() { files(); } // the map must outlive the sweeper
+    ~TempSweeper() {
+        for (auto &[h, f] : files())
+            if (f->kind == Kind::NewFile) unlink(f->temp.c_str());
     }
-}
-
-bool readable(const FileHandle &f) {
-    return f.kind == Kind::ReadOnly || f.kind == Kind::InPlace || f.kind == Kind::ConsoleIn;
-}
+} sweeper;
 
 // Writes all of it to a descriptor; false (IoErr set) when that fails.
 bool write_all(int fd, const char *p, size_t n) {
@@ -309,40 +251,6 @@ LONG Close(BPTR file) {
     return ok ? DOSTRUE : DOSFALSE;
 }
 
-// Reads up to length bytes; 0 at the end of the file, -1 on an error or on a
-// handle not open for reading (IoErr 212).
-LONG Read(BPTR file, APTR buffer, LONG length) {
-    if (host::fault_hit("Read")) {
-        io_err = ERROR_READ_PROTECTED;
-        return -1;
-    }
-    FileHandle *f = file_of(file, "Read");
-    if (!f) return -1;
-    if (!readable(*f)) {
-        io_err = ERROR_OBJECT_WRONG_TYPE;
-        return -1;
-    }
-    if (length <= 0) return 0;
-    if (!buffer) {
-        host::misuse("Read: no buffer");
-        return -1;
-    }
-    char *out = static_cast<char *>(buffer);
-    size_t want = static_cast<size_t>(length), got = 0;
-    while (got < want) {
-        if (f->pos == f->len && !fill(*f)) {
-            if (io_err != 0 && got == 0) return -1;
-            break;
-        }
-        size_t n = std::min(want - got, f->len - f->pos);
-        memcpy(out + got, f->buf + f->pos, n);
-        f->pos += n;
-        got += n;
-        if (f->kind == Kind::ConsoleIn) break; // what the console has now
-    }
-    return static_cast<LONG>(got);
-}
-
 // Writes length bytes; the count, or -1 on an error (IoErr 221 for a full
 // disk). A failed write to a MODE_NEWFILE file spoils it: Close then keeps
 // the old file. Writes to Output() go through the C library's stdout, so
@@ -388,49 +296,8 @@ LONG Write(BPTR file, const void *buffer, LONG length) {
     return length;
 }
 
-// Reads one line: at most len-1 bytes, up to and including a newline, then
-// a NUL. The rest of a longer line is returned by the next call. NULL when
-// the end of the file comes first (IoErr 0) or on an error. NUL bytes in the
-// file are copied like any other.
-STRPTR FGets(BPTR file, STRPTR buf, ULONG len) {
-    if (host::fault_hit("FGets")) {
-        io_err = ERROR_READ_PROTECTED;
-        return nullptr;
-    }
-    FileHandle *f = file_of(file, "FGets");
-    if (!f) return nullptr;
-    if (!buf || len == 0) {
-        host::misuse("FGets: no buffer");
-        return nullptr;
-    }
-    if (!readable(*f)) {
-        io_err = ERROR_OBJECT_WRONG_TYPE;
-        return nullptr;
-    }
-    if (f->pos == f->len && !fill(*f)) return nullptr;
-    size_t n = 0, max = len - 1;
-    while (n < max) {
-        if (f->pos == f->len && !fill(*f)) break;
-        char c = f->buf[f->pos++];
-        buf[n++] = c;
-        if (c == '\n') break;
-    }
-    buf[n] = '\0';
-    return buf;
-}
-
 // Standard output and standard input of the process. They belong to the
 // process: they are not in the ledger and Close leaves them open.
 BPTR Output() { return handle_of(&console_out); }
 BPTR Input() { return handle_of(&console_in); }
-
-// The code the last failing call left (calls that succeed may leave it).
-LONG IoErr() { return io_err; }
-
-// Sets the code IoErr() returns and gives back the previous one.
-LONG SetIoErr(LONG code) {
-    LONG old = io_err;
-    io_err = code;
-    return old;
-}
 

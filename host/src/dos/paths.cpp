@@ -55,8 +55,8 @@ bool make_dirs(const std::string &path) {
     if (path.empty()) return false;
     struct stat st;
     if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !make_dirs(path.substr(0, slash))) return false;
+    const std::string parent = dos::dir_of(path);
+    if (parent != path && parent != "." && parent != "/" && !make_dirs(parent)) return false;
     return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 } // namespace

@@ -69,8 +69,8 @@ constexpr int turn_wait_ms = 5000;
 
 // Creates a new, unique file beside target (O_EXCL); its descriptor or -1.
 int create_temp(const std::string &target, std::string &temp) {
-    std::string dir = dir_of(target);
-    std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+    std::string dir, base;
+    split_path(target, dir, base);
     if (base.size() > 200) base.resize(200); // room for the suffix within NAME_MAX
     remove_stale_temps(dir, base);
     static unsigned counter = 0;
