@@ -1,10 +1,11 @@
 // Picture decoding through SDL2_image, and layout of a decoded picture for a
 // screen. The kind comes from the file's content (picture_sniff.cpp); its
-// declared size is checked before the decoder sees it. Formats: PNG, GIF, JPEG, BMP, IFF ILBM/PBM, PCX, WebP, QOI,
-// PNM, classic TIFF and, tried last as it has no magic number, TGA. GIF and
-// IFF are decoded by the host itself (picture_gif.cpp, picture_ilbm.cpp).
-// Others (BigTIFF, XCF, XPM, SVG ...) are refused: their size cannot be
-// checked first.
+// declared size is checked before the decoder sees it. Formats: PNG, GIF,
+// JPEG, BMP, IFF ILBM/PBM, PCX, WebP, QOI, PNM, classic TIFF and, tried last
+// as it has no magic number, TGA. GIF, IFF and TGA are decoded by the host
+// itself (picture_gif.cpp, picture_ilbm.cpp, picture_tga.cpp). Others
+// (BigTIFF, XCF, XPM, SVG ...) are refused: their size cannot be checked
+// first.
 #include "picture.h"
 
 #include <SDL.h>
@@ -77,8 +78,7 @@ uint8_t nearest_pen(const ColorMap *cm, int pens, uint32_t c) {
     }
     return uint8_t(pen);
 }
-// Whether SDL_image's content test for the kind accepts the data; TGA has no
-// test and is taken by its type.
+// Whether SDL_image's content test for the kind accepts the data.
 bool sdl_takes(const char *type, SDL_RWops *rw) {
     static const struct {
         const char *type;
@@ -91,7 +91,7 @@ bool sdl_takes(const char *type, SDL_RWops *rw) {
     if (late && (IMG_isSVG(rw) || IMG_isTIF(rw) || IMG_isXCF(rw) || IMG_isXPM(rw) || IMG_isXV(rw))) return false;
     for (const auto &t : tests)
         if (!strcmp(t.type, type)) return t.is(rw) != 0;
-    return !strcmp(type, "TGA");
+    return false;
 }
 } // namespace
 
@@ -107,6 +107,7 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
                              " refused");
     if (!strcmp(h.type, "GIF")) return gif_decode(data, size, out, why);
     if (!strcmp(h.type, "LBM")) return ilbm_decode(data, size, out, why);
+    if (!strcmp(h.type, "TGA")) return tga_decode(data, size, out, why);
     SDL_RWops *rw = SDL_RWFromConstMem(data, int(size));
     if (!rw) return fail(why, SDL_GetError());
     // SDL_image picks its loader by content, whatever type it is given; a
