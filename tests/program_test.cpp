@@ -11,6 +11,7 @@
 #include "amiga/workbench.h"
 #include "game_fixture.h"
 #include "support.h"
+#include "turn_model.h"
 
 namespace fs = std::filesystem;
 using testfiles::ProgDir;
@@ -139,6 +140,18 @@ TEST_F(ProgramTest, TheBestScoreIsWrittenOnlyWhenBeaten) {
     testfiles::spit(d.prog / "score", "0\n");
     r = run({}, {.script = MOVES + "key esc\n"});
     EXPECT_TRUE(std::regex_match(testfiles::slurp(d.prog / "score"), std::regex("[1-9][0-9]*\n")));
+}
+
+// Each arrow of the input script moves the board its way: the cells of the
+// pictures taken before and after it.
+TEST_F(ProgramTest, EachArrowMovesTheBoardItsWay) {
+    if (!fs::exists("/usr/bin/faketime")) GTEST_SKIP() << "no faketime";
+    Outcome r = run({}, {.script = "snapshot 0.png\nkey up\nsnapshot 1.png\nkey down\nsnapshot 2.png\n"
+                                   "key left\nsnapshot 3.png\nkey right\nsnapshot 4.png\nkey esc\n",
+                         .env = {"FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=verify_asan_link_order=0"},
+                         .wrapper = {"/usr/bin/faketime", "-f", std::string("@") + testturn::ARROWS_START}});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    testturn::expect_each_arrow_its_way(d.work, 1, testturn::load_rgb(d.prog / "grafika_aga").get());
 }
 
 TEST_F(ProgramTest, HelpAndVersionAnswerBeforeTheTemplate) {

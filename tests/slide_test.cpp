@@ -1,7 +1,5 @@
 // Every redraw of a slide reaches the screen: the pictures the headless
 // display presents during one move, read back from their PNG files.
-#include <SDL_image.h>
-
 #include <string>
 #include <vector>
 
@@ -9,6 +7,7 @@
 #include "amiga/gadtools.h"
 #include "amiga/intuition.h"
 #include "game_fixture.h"
+#include "picture_files.h"
 #include "support.h"
 
 namespace {
@@ -48,20 +47,17 @@ class SlideTest : public testgame::GameTest {
     // What row 1 shows in a presented picture, as exponents: a cell's pixel
     // names the skin pixel it was copied from (-1: neither tile nor background).
     Row shown_row(const std::string &png) {
-        SDL_Surface *raw = IMG_Load(png.c_str());
-        SDL_Surface *s = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB888, 0) : nullptr;
-        SDL_FreeSurface(raw);
+        const testpic::Surface s = testpic::load_rgb(png);
         EXPECT_TRUE(s) << png;
         Row row;
         for (LONG c = 0; s && c < 4; ++c) {
             const LONG X = 131 + c * Kafle[0].szer, Y = 48 + Kafle[0].wys;
-            const ULONG v = static_cast<const uint32_t *>(s->pixels)[Y * (s->pitch / 4) + X] & 0xFFFFFF;
+            const ULONG v = testpic::at(s.get(), X, Y);
             LONG e = v == testgame::skin_code(X, Y) ? 0 : -1;
             for (LONG k = 0; k < 16; ++k)
                 if (v == testgame::skin_code(Kafle[k].x, Kafle[k].y)) e = k + 1;
             row.push_back(e);
         }
-        SDL_FreeSurface(s);
         return row;
     }
 
