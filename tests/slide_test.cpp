@@ -114,4 +114,22 @@ TEST_F(SlideTest, EachRedrawOfAMoveIsShownInOrder) {
     }
 }
 
+// A key waiting on the window's port cuts a slide's pacing short: no step is
+// held or shown, so the picture never trails the player's keys.
+TEST_F(SlideTest, AKeyWaitingSkipsTheSteps) {
+    slide_right({1, 0, 1, 0}); // pacing starts with the first wait
+    const LONG row[4] = {1, 0, 1, 0};
+    memcpy(Tab_PoleGry + 4, row, sizeof row);
+    Quit = 0;
+    const int shown = host::headless_presents();
+    for (UWORD code : {0x4E, 0x45}) { // right, then Esc
+        auto *m = new IntuiMessage{};
+        m->Class = IDCMP_RAWKEY, m->Code = code;
+        PutMsg(win->UserPort, &m->ExecMessage);
+    }
+    Petla_Zdarzen(win->UserPort);
+    EXPECT_EQ(Tab_PoleGry[7], 2) << "the move was made";
+    EXPECT_EQ(host::headless_presents(), shown);
+}
+
 } // namespace
