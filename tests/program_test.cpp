@@ -197,6 +197,7 @@ TEST_F(ProgramTest, AnInstalledGameKeepsItsPlayersBestScore) {
     EXPECT_EQ(r.rc, 0) << r.out << r.err;
     const fs::path kept = home / ".local/share/kwadron/score";
     ASSERT_TRUE(fs::exists(kept));
+    EXPECT_EQ(fs::status(kept.parent_path()).permissions(), fs::perms::owner_all) << "the data folder is private";
     EXPECT_TRUE(std::regex_match(testfiles::slurp(kept), std::regex("[1-9][0-9]*\n")));
     EXPECT_FALSE(fs::exists(d.prog / "score"));
 }
