@@ -1,6 +1,7 @@
 // The shipped skins written by everyday tools (ImageMagick, netpbm) in every
-// format the host reads: each must decode to the PNG's pixels. A variant
-// whose tool is missing is skipped.
+// format the host reads: each file must be the format named and decode to
+// the PNG's pixels. A variant whose tool is missing is skipped. Then TGA
+// files of every kind, made here.
 #include <gtest/gtest.h>
 
 #include <algorithm>
