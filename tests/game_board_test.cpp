@@ -125,7 +125,7 @@ TEST_F(BoardTest, ExponentsAboveTheSkinShowTheLastTileImage) {
     }
 }
 
-TEST_F(BoardTest, SpawnsLandOnEmptyCellsOnly) {
+TEST_F(BoardTest, SpawnsFollowTheRecipeOnEmptyCellsOnly) {
     open(0);
     for (int hole = 0; hole < 16; ++hole) {
         for (int i = 0; i < 16; ++i) Tab_PoleGry[i] = 3 + (i % 2);
@@ -139,6 +139,24 @@ TEST_F(BoardTest, SpawnsLandOnEmptyCellsOnly) {
     host::blit_log_clear();
     Losuj_Cyfre();
     EXPECT_TRUE(host::blit_log().empty());
+
+    // The recipe from the C library's rand(), so that a seed replays a game:
+    // the first four tiles on an empty board as (cell, exponent), worked out
+    // from the recipe alone.
+    const std::pair<unsigned, std::vector<std::pair<int, LONG>>> seeds[] = {
+        {1, {{10, 1}, {8, 1}, {14, 1}, {11, 1}}},
+        {11, {{13, 1}, {14, 2}, {6, 1}, {0, 1}}},
+        {163, {{13, 1}, {1, 1}, {9, 2}, {0, 1}}},
+    };
+    for (const auto &[seed, tiles] : seeds) {
+        reset_state();
+        srand(seed);
+        for (const auto &[cell, e] : tiles) {
+            Losuj_Cyfre();
+            EXPECT_EQ(Tab_PoleGry[cell], e) << "seed " << seed << ", cell " << cell;
+        }
+        EXPECT_EQ(std::count(Tab_PoleGry, Tab_PoleGry + 16, 0), 16 - long(tiles.size())) << "seed " << seed;
+    }
 }
 
 TEST_F(BoardTest, MoveCheckScansRowsAndColumnsEachAlone) {

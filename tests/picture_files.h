@@ -1,15 +1,30 @@
 // Small picture files made by the tests: palette surfaces and an IFF ILBM
-// writer, written with the test palette whose colours are never black.
+// writer, written with the test palette whose colours are never black; and
+// any picture file read back as 0xRRGGBB pixels.
 #pragma once
 
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace testpic {
+
+using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
+
+// The picture in 32-bit pixels (ARGB8888), or null.
+inline Surface load_rgb(const std::filesystem::path &p) {
+    Surface raw(IMG_Load(p.c_str()), SDL_FreeSurface);
+    return Surface(raw ? SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_ARGB8888, 0) : nullptr, SDL_FreeSurface);
+}
+
+inline Uint32 at(const SDL_Surface *s, int x, int y) {
+    return static_cast<const Uint32 *>(s->pixels)[y * (s->pitch / 4) + x] & 0xFFFFFF;
+}
 
 using Bytes = std::vector<uint8_t>;
 

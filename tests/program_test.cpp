@@ -12,8 +12,8 @@
 #include "amiga/startup.h"
 #include "amiga/workbench.h"
 #include "game_fixture.h"
-#include "screen.h"
 #include "support.h"
+#include "turn_model.h"
 
 namespace fs = std::filesystem;
 using testfiles::ProgDir;
@@ -191,7 +191,7 @@ TEST_F(ProgramTest, CopiesPlayingAtOnceKeepTheLargestBest) {
             const Outcome r = testfiles::finish(copies[size_t(i)]);
             if (i >= 6) continue;
             EXPECT_EQ(r.rc, 0) << r.err;
-            const long best = screen::counter(d.root / ("shot" + std::to_string(i) + ".png"), 100);
+            const long best = testturn::counter(d.root / ("shot" + std::to_string(i) + ".png"), 100);
             ASSERT_GE(best, 0) << "copy " << i;
             shown = std::max(shown, best);
         }
@@ -241,6 +241,18 @@ TEST_F(ProgramTest, AKillAtAnyStepOfTheWriteLeavesTheOldLineOrTheNew) {
     }
 }
 
+// Each arrow of the input script moves the board its way: the cells of the
+// pictures taken before and after it.
+TEST_F(ProgramTest, EachArrowMovesTheBoardItsWay) {
+    if (!fs::exists("/usr/bin/faketime")) GTEST_SKIP() << "no faketime";
+    Outcome r = run({}, {.script = "snapshot 0.png\nkey up\nsnapshot 1.png\nkey down\nsnapshot 2.png\n"
+                                   "key left\nsnapshot 3.png\nkey right\nsnapshot 4.png\nkey esc\n",
+                         .env = {"FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=verify_asan_link_order=0"},
+                         .wrapper = {"/usr/bin/faketime", "-f", std::string("@") + testturn::ARROWS_START}});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    testturn::expect_each_arrow_its_way(d.work, 1, testturn::load_rgb(d.prog / "grafika_aga").get());
+}
+
 TEST_F(ProgramTest, HelpAndVersionAnswerBeforeTheTemplate) {
     Outcome r = run({"--help"});
     EXPECT_EQ(r.rc, 0);
@@ -284,6 +296,7 @@ TEST_F(ProgramTest, AnInstalledGameKeepsItsPlayersBestScore) {
     EXPECT_EQ(r.rc, 0) << r.out << r.err;
     const fs::path kept = home / ".local/share/kwadron/score";
     ASSERT_TRUE(fs::exists(kept));
+    EXPECT_EQ(fs::status(kept.parent_path()).permissions(), fs::perms::owner_all) << "the data folder is private";
     EXPECT_TRUE(std::regex_match(testfiles::slurp(kept), std::regex("[1-9][0-9]*\n")));
     EXPECT_FALSE(fs::exists(d.prog / "score"));
 }

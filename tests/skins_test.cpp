@@ -10,35 +10,28 @@
 #include <string>
 #include <vector>
 
+#include "picture_files.h"
+
 namespace {
 
 const std::string kSkins = std::string(KWADRON_SOURCE_DIR) + "/skins/";
 
-using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
-
-// The picture as 24-bit RGB, whatever its stored form.
-Surface load_rgb(const std::string &path) {
-    Surface raw(IMG_Load(path.c_str()), SDL_FreeSurface);
-    return Surface(raw ? SDL_ConvertSurfaceFormat(raw.get(), SDL_PIXELFORMAT_RGB24, 0) : nullptr, SDL_FreeSurface);
-}
+using testpic::Surface;
 
 struct Rect {
     int x, y, w, h;
 };
 
-// Equal pixels in the two rectangles of a 24-bit picture.
+// Equal pixels in the two rectangles of a 32-bit picture.
 bool same_pixels(const SDL_Surface *s, Rect a, Rect b) {
     for (int j = 0; j < a.h; ++j)
-        if (memcmp(static_cast<const uint8_t *>(s->pixels) + (a.y + j) * s->pitch + a.x * 3,
-                   static_cast<const uint8_t *>(s->pixels) + (b.y + j) * s->pitch + b.x * 3, size_t(a.w) * 3))
+        if (memcmp(static_cast<const uint8_t *>(s->pixels) + (a.y + j) * s->pitch + a.x * 4,
+                   static_cast<const uint8_t *>(s->pixels) + (b.y + j) * s->pitch + b.x * 4, size_t(a.w) * 4))
             return false;
     return true;
 }
 
-bool black(const SDL_Surface *s, int x, int y) {
-    const uint8_t *p = static_cast<const uint8_t *>(s->pixels) + y * s->pitch + x * 3;
-    return !(p[0] | p[1] | p[2]);
-}
+bool black(const SDL_Surface *s, int x, int y) { return testpic::at(s, x, y) == 0; }
 
 Rect tile(int i) { return {40 * (i % 4), 241 + 40 * (i / 4), 39, 39}; }
 Rect digit(int d) { return {309, 241 + 12 * d, 10, 11}; }
@@ -84,7 +77,7 @@ TEST_P(ShippedSkin, SizeSelectsTheScaleAndHoldsEveryRegion) {
 }
 
 TEST_P(ShippedSkin, OverlaysTilesDigitsAndButtonStatesLookRight) {
-    Surface s = load_rgb(path());
+    Surface s = testpic::load_rgb(path());
     ASSERT_TRUE(s) << IMG_GetError();
     const int k = scale();
     for (Rect r : overlays) {

@@ -1,7 +1,5 @@
 // Every redraw of a slide reaches the screen: the pictures the headless
 // display presents during one move, read back from their PNG files.
-#include <SDL_image.h>
-
 #include <string>
 #include <vector>
 
@@ -10,6 +8,7 @@
 #include "amiga/intuition.h"
 #include "amiga/rawkeycodes.h"
 #include "game_fixture.h"
+#include "picture_files.h"
 #include "support.h"
 
 namespace {
@@ -49,20 +48,17 @@ class SlideTest : public testgame::GameTest {
     // What row 1 shows in a presented picture, as exponents: a cell's pixel
     // names the skin pixel it was copied from (-1: neither tile nor background).
     Row shown_row(const std::string &png) {
-        SDL_Surface *raw = IMG_Load(png.c_str());
-        SDL_Surface *s = raw ? SDL_ConvertSurfaceFormat(raw, SDL_PIXELFORMAT_RGB888, 0) : nullptr;
-        SDL_FreeSurface(raw);
+        const testpic::Surface s = testpic::load_rgb(png);
         EXPECT_TRUE(s) << png;
         Row row;
         for (LONG c = 0; s && c < 4; ++c) {
             const LONG X = 131 + c * Kafle[0].szer, Y = 48 + Kafle[0].wys;
-            const ULONG v = static_cast<const uint32_t *>(s->pixels)[Y * (s->pitch / 4) + X] & 0xFFFFFF;
+            const ULONG v = testpic::at(s.get(), X, Y);
             LONG e = v == testgame::skin_code(X, Y) ? 0 : -1;
             for (LONG k = 0; k < 16; ++k)
                 if (v == testgame::skin_code(Kafle[k].x, Kafle[k].y)) e = k + 1;
             row.push_back(e);
         }
-        SDL_FreeSurface(s);
         return row;
     }
 
@@ -117,6 +113,24 @@ TEST_F(SlideTest, EachRedrawOfAMoveIsShownInOrder) {
         EXPECT_EQ(shown, want);
         EXPECT_EQ(want.back() != want[want.size() - 2], !c.steps.empty()) << "a new tile, after a move only";
     }
+}
+
+// A key waiting on the window's port cuts a slide's pacing short: no step is
+// held or shown, so the picture never trails the player's keys.
+TEST_F(SlideTest, AKeyWaitingSkipsTheSteps) {
+    slide_right({1, 0, 1, 0}); // pacing starts with the first wait
+    const LONG row[4] = {1, 0, 1, 0};
+    memcpy(Tab_PoleGry + 4, row, sizeof row);
+    Quit = 0;
+    const int shown = host::headless_presents();
+    for (UWORD code : {0x4E, 0x45}) { // right, then Esc
+        auto *m = new IntuiMessage{};
+        m->Class = IDCMP_RAWKEY, m->Code = code;
+        PutMsg(win->UserPort, &m->ExecMessage);
+    }
+    Petla_Zdarzen(win->UserPort);
+    EXPECT_EQ(Tab_PoleGry[7], 2) << "the move was made";
+    EXPECT_EQ(host::headless_presents(), shown);
 }
 
 } // namespace

@@ -20,6 +20,15 @@ start_game() {
   xdotool windowfocus --sync "$wid" 2>/dev/null || true
 }
 
+# start_game with the clock starting at TIME (libfaketime): the program
+# seeds its tiles with the time, so they are always the same.
+start_game_at() {
+  local time=$1
+  shift
+  export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
+  start_game env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@$time" "$@"
+}
+
 # Presses Esc and waits up to 5 s for the end; its return code goes to
 # out/rc. Still running: out/error, and it is killed.
 end_game() {

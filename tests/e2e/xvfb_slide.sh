@@ -8,8 +8,7 @@ set -u
 prog=$1
 out=$2
 . "$(dirname "$0")/window.sh"
-export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
-start_game env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-01-01 00:00:00" "$prog/kwadron"
+start_game_at "2026-01-01 00:00:00" "$prog/kwadron"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 zoom=$((WIDTH / 320))

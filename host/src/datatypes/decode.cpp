@@ -1,6 +1,6 @@
 // Decoding a picture held in memory: its kind from its content, its declared
 // size checked before any decoder sees it, then the host's own decoder for
-// the kind (GIF, IFF) or the system's codecs (codec_decode).
+// the kind (GIF, IFF, TGA) or the system's codecs (codec_decode).
 #include <cstring>
 #include <string>
 
@@ -27,6 +27,7 @@ bool picture_decode(const uint8_t *data, size_t size, Picture &out, std::string 
                              " refused");
     if (!strcmp(h.type, "GIF")) return gif_decode(data, size, out, why);
     if (!strcmp(h.type, "LBM")) return ilbm_decode(data, size, out, why);
+    if (!strcmp(h.type, "TGA")) return tga_decode(data, size, out, why);
     return codec_decode(data, size, h, out, why);
 }
 } // namespace host

@@ -67,6 +67,9 @@ bool gif_decode(const uint8_t *data, size_t size, Picture &out, std::string *why
 // An IFF ILBM or PBM picture.
 bool ilbm_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
 
+// A TGA picture, rows and columns in the order its header gives.
+bool tga_decode(const uint8_t *data, size_t size, Picture &out, std::string *why);
+
 // What a picture is laid out for: a true-colour form, or pens of a colour map
 // of 'pens' entries in a bitmap of 'depth' planes.
 struct LayoutTarget {

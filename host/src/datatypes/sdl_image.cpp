@@ -1,5 +1,5 @@
 // The system's codecs on the desktop: SDL2_image, for PNG, JPEG, BMP, PCX,
-// WebP, QOI, PNM, classic TIFF and TGA. A kind is handed over only when
+// WebP, QOI, PNM and classic TIFF. A kind is handed over only when
 // SDL_image's own test for it takes the data. Others (BigTIFF, XCF, XPM,
 // SVG ...) are refused: their size cannot be checked first.
 #include <SDL.h>
@@ -48,8 +48,7 @@ void read_indices(SDL_Surface *s, Picture &out) {
     }
 }
 
-// Whether SDL_image's content test for the kind accepts the data; TGA has no
-// test and is taken by its type.
+// Whether SDL_image's content test for the kind accepts the data.
 bool sdl_takes(const char *type, SDL_RWops *rw) {
     static const struct {
         const char *type;
@@ -62,7 +61,7 @@ bool sdl_takes(const char *type, SDL_RWops *rw) {
     if (late && (IMG_isSVG(rw) || IMG_isTIF(rw) || IMG_isXCF(rw) || IMG_isXPM(rw) || IMG_isXV(rw))) return false;
     for (const auto &t : tests)
         if (!strcmp(t.type, type)) return t.is(rw) != 0;
-    return !strcmp(type, "TGA");
+    return false;
 }
 } // namespace
 

@@ -212,15 +212,6 @@ bool tga(const Bytes &b, PictureKind &h) {
     h.type = "TGA";
     h.width = b.le16(12);
     h.height = b.le16(14);
-    // SDL2_image takes a TGA whose pixels run short: count them first.
-    size_t pixel = (bits + 7) / 8, pixels = size_t(h.width) * size_t(h.height);
-    size_t need = 18 + b.u8(0) + (cmap ? size_t(b.le16(5)) * ((b.u8(7) + 7) / 8) : 0);
-    need += type >= 9 ? (pixels + 127) / 128 * (1 + pixel) : pixels * pixel;
-    if (b.n < need) h.damage = "TGA cut short";
-    if (cmap == 1 && (type == 1 || type == 9) && bits == 8) {
-        h.colours = int(std::min(256u, b.le16(5)));
-        h.depth = 8;
-    }
     return true;
 }
 
