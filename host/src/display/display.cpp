@@ -19,8 +19,14 @@
 
 namespace host {
 namespace {
-// Every driver the host has; adding one is a folder and a line here.
-const DisplayDriver *const drivers[] = {&sdl_driver, &headless_driver, &none_driver};
+// Every driver of the edition; adding one is a folder and a line here.
+const DisplayDriver *const drivers[] = {
+#ifdef __EMSCRIPTEN__
+    &web_driver,
+#else
+    &sdl_driver,
+#endif
+    &headless_driver, &none_driver};
 
 const DisplayDriver *driver = nullptr;
 
@@ -30,12 +36,13 @@ const DisplayDriver *named(const std::string &name) {
     return nullptr;
 }
 
-// KWADRON_DISPLAY names the driver; without it, sdl when a display server
-// is named in the environment, none otherwise.
+// KWADRON_DISPLAY names the driver; without it, the first that offers
+// itself, else none.
 const DisplayDriver *choose() {
-    const Settings &s = settings();
-    if (const DisplayDriver *d = named(s.display)) return d;
-    return s.display_named ? &sdl_driver : &none_driver;
+    if (const DisplayDriver *d = named(settings().display)) return d;
+    for (const DisplayDriver *d : drivers)
+        if (d->by_default && d->by_default()) return d;
+    return &none_driver;
 }
 
 // Rectangles copied into shown framebuffers since the last present.

@@ -12,6 +12,9 @@ namespace host {
 struct DisplayDriver {
     // What KWADRON_DISPLAY calls it.
     const char *name;
+    // Whether it is the one to use when KWADRON_DISPLAY names none: the
+    // first of the table that says so is taken, else none.
+    bool (*by_default)();
     // False for a driver on which nothing opens: no screens, no windows, no
     // display modes.
     bool opens;
@@ -48,8 +51,10 @@ struct DisplayDriver {
     void (*reset)();
 };
 
-// The drivers, each in a folder of its own; display.cpp lists them.
+// The drivers, each in a folder of its own; display.cpp lists those of the
+// edition (sdl on the desktop, web in a browser).
 extern const DisplayDriver sdl_driver;
+extern const DisplayDriver web_driver;
 extern const DisplayDriver headless_driver;
 extern const DisplayDriver none_driver;
 

@@ -170,6 +170,8 @@ const DisplayDriver sdl_driver = [] {
     using namespace sdl;
     DisplayDriver d{};
     d.name = "sdl";
+    // Where a display server is named in the environment.
+    d.by_default = [] { return settings().display_named; };
     d.opens = true;
     d.public_size = public_size;
     d.open_window = open_window;
