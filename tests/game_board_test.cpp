@@ -2,6 +2,7 @@
 // slide animation, spawning and the move check.
 
 #include "game_fixture.h"
+#include "libc/random.h"
 
 using testgame::GameTest;
 using testgame::skin_code;
@@ -156,6 +157,14 @@ TEST_F(BoardTest, SpawnsFollowTheRecipeOnEmptyCellsOnly) {
             EXPECT_EQ(Tab_PoleGry[cell], e) << "seed " << seed << ", cell " << cell;
         }
         EXPECT_EQ(std::count(Tab_PoleGry, Tab_PoleGry + 16, 0), 16 - long(tiles.size())) << "seed " << seed;
+    }
+    // The browser edition's rand() gives the desktop's numbers, so a seed
+    // gives the same game in both.
+    for (unsigned seed : {0u, 1u, 163u, 1767225600u}) {
+        host::GlibcRandom browser;
+        browser.seed(seed);
+        srand(seed);
+        for (int k = 0; k < 400; ++k) ASSERT_EQ(browser.next(), rand()) << "seed " << seed << ", number " << k;
     }
 }
 

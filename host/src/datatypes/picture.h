@@ -29,6 +29,12 @@ template <class T> struct PixelAlloc {
 // Largest picture taken: each side and the whole, in pixels.
 constexpr long picture_max_side = 16384;
 constexpr long picture_max_pixels = 64L << 20;
+// Bit planes for a palette of so many colours.
+inline int picture_planes(int colours) {
+    int d = 1;
+    while (d < 8 && (1 << d) < colours) ++d;
+    return d;
+}
 inline bool picture_size_ok(long w, long h) {
     return w >= 1 && h >= 1 && w <= picture_max_side && h <= picture_max_side && w * h <= picture_max_pixels;
 }

@@ -13,12 +13,6 @@
 
 namespace host {
 namespace {
-int planes_for(int colours) {
-    int d = 1;
-    while (d < 8 && (1 << d) < colours) ++d;
-    return d;
-}
-
 
 bool fail(std::string *why, const std::string &text) {
     if (why) *why = text;
@@ -93,7 +87,7 @@ bool codec_decode(const uint8_t *data, size_t size, const PictureKind &h, Pictur
                                   pal->colors[i].b);
         // The file's own palette size where the decoder widened it.
         out.colours = h.colours > 0 ? std::min(h.colours, 256) : n;
-        out.depth = h.depth > 0 ? h.depth : planes_for(out.colours);
+        out.depth = h.depth > 0 ? h.depth : picture_planes(out.colours);
         if (h.depth > 0 && h.colours == 0) out.colours = std::min(n, 1 << h.depth);
         read_indices(s, out);
     } else if (s->format->format == SDL_PIXELFORMAT_RGB24) {

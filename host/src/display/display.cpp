@@ -15,6 +15,7 @@
 #include "control/settings.h"
 #include "control/trace.h"
 #include "display/display.h"
+#include "display/gestures.h"
 #include "host/control.h"
 
 namespace host {
@@ -24,9 +25,9 @@ const DisplayDriver *const drivers[] = {
 #ifdef __EMSCRIPTEN__
     &web_driver,
 #else
-    &sdl_driver,
+    &sdl_driver, &headless_driver,
 #endif
-    &headless_driver, &none_driver};
+    &none_driver};
 
 const DisplayDriver *driver = nullptr;
 
@@ -151,5 +152,6 @@ void display_reset() {
     hold_until = 0;
     release_quit_signals();
     display_lost_reset();
+    gestures_reset();
 }
 } // namespace host

@@ -6,6 +6,7 @@
 
 #include "amiga/rawkeycodes.h"
 #include "control/trace.h"
+#include "display/gestures.h"
 #include "display/sdl/sdl.h"
 #include "display/display.h"
 
@@ -106,16 +107,23 @@ void on_mouse(const SDL_Event &e) {
         lx -= w->LeftEdge;
         ly -= w->TopEdge;
     }
-    const bool inside = lx >= 0 && ly >= 0 && lx < w->Width && ly < w->Height;
+    // A press outside the picture keeps its out-of-range position.
+    lx = std::clamp(lx, -32768, 32767);
+    ly = std::clamp(ly, -32768, 32767);
     const UWORD q = qualifier(SDL_GetModState());
     if (motion) {
-        if (inside) post_input(w, IDCMP_MOUSEMOVE, IECODE_NOBUTTON, WORD(lx), WORD(ly), q);
+        pointer_move(w, lx, ly, q);
         return;
     }
     const bool down = e.type == SDL_MOUSEBUTTONDOWN;
     UWORD code;
     switch (e.button.button) {
-    case SDL_BUTTON_LEFT: code = down ? SELECTDOWN : SELECTUP; break;
+    case SDL_BUTTON_LEFT:
+        if (down)
+            pointer_down(w, lx, ly, q);
+        else
+            pointer_up(w, lx, ly, q);
+        return;
     case SDL_BUTTON_MIDDLE: code = down ? MIDDLEDOWN : MIDDLEUP; break;
     case SDL_BUTTON_RIGHT:
         // Without RMBTrap the right button belongs to the menus.
@@ -124,9 +132,6 @@ void on_mouse(const SDL_Event &e) {
         break;
     default: return;
     }
-    // A press outside the picture keeps its out-of-range position.
-    lx = std::clamp(lx, -32768, 32767);
-    ly = std::clamp(ly, -32768, 32767);
     post_input(w, IDCMP_MOUSEBUTTONS, code, WORD(lx), WORD(ly), q);
 }
 

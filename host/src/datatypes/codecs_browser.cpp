@@ -1,0 +1,106 @@
+// The system's codecs in the browser: the browser's own decoders (PNG, JPEG,
+// BMP, WebP, and what else it reads), asked for the file's own colours, not
+// converted to the screen's colour space. A PNG with a palette stays a
+// palette picture, its pixels found again among the palette's colours, as
+// the desktop's decoder gives it.
+#include <emscripten.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+#include "datatypes/picture.h"
+
+namespace host {
+namespace {
+// The decoded picture as RGBA bytes in a block of malloc's (the caller frees
+// it), or 0 when the browser cannot decode the file.
+EM_ASYNC_JS(int, web_decode, (const uint8_t *data, int size, int *w, int *h, uint8_t **rgba), {
+    try {
+        const blob = new Blob([HEAPU8.slice(data, data + size)]);
+        const bitmap = await createImageBitmap(blob, {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
+        const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+        const context = canvas.getContext('2d', {willReadFrequently: true});
+        context.drawImage(bitmap, 0, 0);
+        const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+        bitmap.close();
+        const block = _malloc(pixels.length);
+        if (!block) return 0;
+        HEAPU8.set(pixels, block);
+        HEAP32[w >> 2] = canvas.width;
+        HEAP32[h >> 2] = canvas.height;
+        HEAPU32[rgba >> 2] = block;
+        return 1;
+    } catch (e) {
+        return 0;
+    }
+});
+
+uint32_t be32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// The colours of a PNG's palette (PLTE), none when it has none.
+std::vector<uint32_t> png_palette(const uint8_t *data, size_t size, const PictureKind &kind) {
+    std::vector<uint32_t> palette;
+    if (strcmp(kind.type, "PNG") || kind.colours <= 0) return palette;
+    for (size_t at = 8; at + 12 <= size;) {
+        const uint32_t len = be32(data + at);
+        if (len > size - at - 12) break;
+        if (!memcmp(data + at + 4, "PLTE", 4)) {
+            for (uint32_t k = 0; k + 3 <= len && palette.size() < 256; k += 3) {
+                const uint8_t *c = data + at + 8 + k;
+                palette.push_back(uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2]);
+            }
+            break;
+        }
+        at += size_t(len) + 12;
+    }
+    return palette;
+}
+
+// The picture as indices into the palette, when every pixel's colour is
+// one of it.
+bool as_palette(Picture &p, const std::vector<uint32_t> &palette) {
+    std::unordered_map<uint32_t, uint8_t> index;
+    for (size_t i = palette.size(); i-- > 0;) index[palette[i]] = uint8_t(i);
+    std::vector<uint8_t> indices(p.rgb.size());
+    for (size_t i = 0; i < p.rgb.size(); ++i) {
+        auto it = index.find(p.rgb[i]);
+        if (it == index.end()) return false;
+        indices[i] = it->second;
+    }
+    p.indices = std::move(indices);
+    p.palette = palette;
+    p.colours = int(palette.size());
+    p.depth = picture_planes(p.colours);
+    p.rgb.clear();
+    return true;
+}
+} // namespace
+
+bool codec_decode(const uint8_t *data, size_t size, const PictureKind &kind, Picture &out, std::string *why) {
+    int w = 0, h = 0;
+    uint8_t *rgba = nullptr;
+    if (!web_decode(data, int(size), &w, &h, &rgba)) {
+        if (why) *why = std::string("the browser cannot decode this ") + kind.type;
+        return false;
+    }
+    if (!picture_size_ok(w, h)) {
+        free(rgba);
+        if (why) *why = "picture size refused";
+        return false;
+    }
+    out.width = w;
+    out.height = h;
+    out.depth = 24;
+    out.rgb.resize(size_t(w) * size_t(h));
+    for (size_t i = 0; i < out.rgb.size(); ++i) {
+        const uint8_t *c = rgba + 4 * i;
+        out.rgb[i] = uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2];
+    }
+    free(rgba);
+    const std::vector<uint32_t> palette = png_palette(data, size, kind);
+    if (!palette.empty()) as_palette(out, palette);
+    return true;
+}
+} // namespace host

@@ -1,0 +1,164 @@
+// The web driver's input: the page's keys, its pointer (a mouse or a finger)
+// on the canvas and its game pads, turned into the input messages of the
+// window in the canvas, with the native codes. The listeners are the
+// page's; what each event means is decided here.
+//
+// Pads: the d-pad and the left stick are the arrows, Back (Select) is Esc;
+// the other buttons do nothing, since the game's buttons are for the
+// pointer. The browser tells of a pad's buttons only when asked, so the
+// pads are read at each frame while one is connected, and not otherwise.
+#include <emscripten.h>
+
+#include <cstring>
+
+#include "amiga/rawkeycodes.h"
+#include "control/trace.h"
+#include "display/gestures.h"
+#include "display/web/web.h"
+
+namespace host {
+namespace {
+// The keys the program reads, by the page's names for them.
+const struct {
+    const char *name;
+    UWORD code;
+} keys[] = {{"ArrowUp", RAWKEY_UP},       {"ArrowDown", RAWKEY_DOWN}, {"ArrowRight", RAWKEY_RIGHT},
+            {"ArrowLeft", RAWKEY_LEFT},   {"Escape", RAWKEY_ESCAPE}};
+
+// The pad's arrows and Back, in the order the page reports them.
+const UWORD pad_keys[] = {RAWKEY_UP, RAWKEY_DOWN, RAWKEY_LEFT, RAWKEY_RIGHT, RAWKEY_ESCAPE};
+
+UWORD qualifier(int mods) {
+    UWORD q = 0;
+    if (mods & 1) q |= IEQUALIFIER_LSHIFT;
+    if (mods & 2) q |= IEQUALIFIER_CONTROL;
+    if (mods & 4) q |= IEQUALIFIER_LALT;
+    if (mods & 8) q |= IEQUALIFIER_LCOMMAND;
+    return q;
+}
+
+void post_key(UWORD code, bool down, UWORD q) {
+    WindowRec *w = web::input_window();
+    if (!w) return;
+    if (down) trace_key();
+    post_input(w, IDCMP_RAWKEY, down ? code : UWORD(code | IECODE_UP_PREFIX), w->MouseX, w->MouseY, q);
+    web::wake();
+}
+
+// The listeners: keys on the whole page (the game has them as soon as it is
+// drawn; the arrows do not scroll it), the pointer on the canvas, held while
+// a button or finger is down so that a release outside still counts, and
+// the pads. An own screen goes fullscreen (the canvas with what holds it) at
+// the first key or tap.
+EM_JS(void, web_listen_js, (), {
+    const canvas = document.getElementById('screen');
+    const fullscreen = () => {
+        const stage = canvas.parentElement;
+        if (Module.kwadronFullscreen && !document.fullscreenElement && stage.requestFullscreen) {
+            Module.kwadronFullscreen = false;
+            stage.requestFullscreen().catch(() => {});
+        }
+    };
+    const mods = e => (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0) | (e.metaKey ? 8 : 0);
+    const key = (e, down) => {
+        const size = lengthBytesUTF8(e.key) + 1, name = _malloc(size);
+        stringToUTF8(e.key, name, size);
+        const used = Module._web_key(name, down, e.repeat ? 1 : 0, mods(e));
+        _free(name);
+        if (used) e.preventDefault();
+        if (down) fullscreen();
+    };
+    window.addEventListener('keydown', e => key(e, 1));
+    window.addEventListener('keyup', e => key(e, 0));
+    const point = (e, kind) => {
+        if (!e.isPrimary) return;
+        const r = canvas.getBoundingClientRect();
+        const x = Math.floor((e.clientX - r.left) * canvas.width / r.width);
+        const y = Math.floor((e.clientY - r.top) * canvas.height / r.height);
+        Module._web_pointer(kind, x, y, mods(e));
+    };
+    canvas.addEventListener('pointerdown', e => {
+        canvas.focus();
+        if (e.button !== 0) return;
+        canvas.setPointerCapture(e.pointerId);
+        point(e, 0);
+        fullscreen();
+    });
+    canvas.addEventListener('pointermove', e => point(e, 1));
+    canvas.addEventListener('pointerup', e => { if (e.button === 0) point(e, 2); });
+    canvas.addEventListener('pointercancel', e => point(e, 2));
+    canvas.addEventListener('contextmenu', e => e.preventDefault());
+    let reading = false;
+    const held = [];
+    const readPads = () => {
+        const pads = Array.from(navigator.getGamepads ? navigator.getGamepads() : []).filter(p => p);
+        if (pads.length === 0) { reading = false; return; }
+        for (const p of pads) {
+            const b = i => p.buttons[i] && p.buttons[i].pressed;
+            const x = p.axes[0] || 0, y = p.axes[1] || 0;
+            const now = [b(12) || y < -0.5, b(13) || y > 0.5, b(14) || x < -0.5, b(15) || x > 0.5, b(8)];
+            const was = held[p.index] || [];
+            now.forEach((on, i) => { if (on !== !!was[i]) Module._web_pad(i, on ? 1 : 0); });
+            held[p.index] = now;
+        }
+        requestAnimationFrame(readPads);
+    };
+    window.addEventListener('gamepadconnected', () => {
+        if (!reading) { reading = true; requestAnimationFrame(readPads); }
+    });
+});
+} // namespace
+
+namespace web {
+WindowRec *input_window() {
+    if (views.empty()) return nullptr;
+    View *v = views.back();
+    if (v->window) return v->window;
+    return v->screen->windows.empty() ? nullptr : v->screen->windows.back();
+}
+
+void listen() {
+    static bool listening = false;
+    if (listening) return;
+    listening = true;
+    web_listen_js();
+}
+} // namespace web
+} // namespace host
+
+using namespace host;
+
+// A key of the page; 1 when the program reads it, so the page does not act
+// on it itself.
+extern "C" EMSCRIPTEN_KEEPALIVE int web_key(const char *name, int down, int repeat, int mods) {
+    for (const auto &k : keys)
+        if (!strcmp(k.name, name)) {
+            post_key(k.code, down != 0, UWORD(qualifier(mods) | (repeat ? IEQUALIFIER_REPEAT : 0)));
+            return 1;
+        }
+    return 0;
+}
+
+// The pointer at (x, y) of the picture: 0 pressed, 1 moved, 2 let go.
+extern "C" EMSCRIPTEN_KEEPALIVE void web_pointer(int kind, int x, int y, int mods) {
+    WindowRec *w = web::input_window();
+    if (!w) return;
+    View *v = web::views.back();
+    if (v->screen) {
+        x -= w->LeftEdge;
+        y -= w->TopEdge;
+    }
+    const UWORD q = qualifier(mods);
+    if (kind == 0)
+        pointer_down(w, x, y, q);
+    else if (kind == 1)
+        pointer_move(w, x, y, q);
+    else
+        pointer_up(w, x, y, q);
+    web::wake();
+}
+
+// A pad's arrow (0 to 3: up, down, left, right) or Back (4) pressed or let go.
+extern "C" EMSCRIPTEN_KEEPALIVE void web_pad(int button, int down) {
+    if (button >= 0 && button < 5) post_key(pad_keys[button], down != 0, 0);
+}

@@ -1,0 +1,167 @@
+// The page around the program: its command line from the query string
+// (?SKIN=progdir:grafika_aga2x&SCREEN), its files made ready before it starts
+// (the skins beside the program, the player's data folder in the browser's
+// storage), the canvas sized at a whole-number zoom of device pixels, its
+// messages, pictures dropped on the page, and its end.
+'use strict';
+
+const canvas = document.getElementById('screen');
+const note = document.getElementById('note');
+const SKINS = ['grafika_aga', 'grafika_aga2x'];
+const STORED_SKIN = 'kwadron-skin';
+// A page that only tries a picture as a skin, for the page that holds it.
+const checking = location.hash === '#check';
+
+function commandLine() {
+  const params = new URLSearchParams(location.search);
+  if (!params.has('SKIN') && !params.has('skin') && localStorage.getItem(STORED_SKIN))
+    params.set('SKIN', 'progdir:' + localStorage.getItem(STORED_SKIN));
+  const words = [];
+  for (const [key, value] of params) words.push(value === '' ? key : key + '=' + value);
+  return words;
+}
+
+function skinOf(words) {
+  for (const w of words) {
+    const m = /^skin=progdir:(.*)$/i.exec(w);
+    if (m) return m[1];
+  }
+  return null;
+}
+
+// Whole device pixels for each of the picture's pixels, as many as fit.
+function fit() {
+  const dpr = window.devicePixelRatio || 1;
+  const area = canvas.parentElement.getBoundingClientRect();
+  const zoom = Math.max(1, Math.floor(Math.min(area.width * dpr / canvas.width, area.height * dpr / canvas.height)));
+  canvas.style.width = canvas.width * zoom / dpr + 'px';
+  canvas.style.height = canvas.height * zoom / dpr + 'px';
+}
+
+function tell(text, withButton) {
+  note.textContent = text;
+  if (withButton) {
+    const again = document.createElement('button');
+    again.textContent = 'Play again';
+    again.onclick = () => location.reload();
+    note.append(document.createElement('br'), again);
+  }
+  note.hidden = false;
+}
+
+function untell() {
+  note.hidden = true;
+}
+
+const printed = [];
+const words = commandLine();
+
+var Module = {
+  arguments: words,
+  thisProgram: '/kwadron/kwadron',
+  print: line => printed.push(line),
+  printErr: line => console.warn(line),
+  onCanvas: () => {
+    fit();
+    if (checking) parent.postMessage({kwadron: 'skin', ok: true}, location.origin);
+  },
+  onTell: text => tell(text, false),
+  onExit: code => {
+    const text = printed.join('\n').trim();
+    if (checking) {
+      parent.postMessage({kwadron: 'skin', ok: false, text}, location.origin);
+      return;
+    }
+    if (code !== 0 && skinOf(words) === localStorage.getItem(STORED_SKIN))
+      localStorage.removeItem(STORED_SKIN);
+    tell(code === 0 ? 'The game has ended.' : text || 'The game could not start.', true);
+  },
+  preRun: [() => {
+    const FS = Module.FS;
+    Module.addRunDependency('kwadron-files');
+    prepare(FS).then(() => Module.removeRunDependency('kwadron-files'),
+                     error => tell('The game could not start: ' + error, true));
+  }],
+};
+
+// The program's folder (read-only, so that files are written to the data
+// folder) holds the skin it will load; the data folder lives in IndexedDB.
+async function prepare(FS) {
+  FS.mkdir('/kwadron');
+  const wanted = new Set(['grafika_aga']);
+  const named = skinOf(words);
+  if (named && SKINS.includes(named)) wanted.add(named);
+  for (const name of wanted) {
+    const response = await fetch(name);
+    if (!response.ok) throw new Error('no ' + name);
+    FS.writeFile('/kwadron/' + name, new Uint8Array(await response.arrayBuffer()));
+  }
+  FS.chmod('/kwadron', 0o555);
+  FS.ignorePermissions = false;
+  FS.mkdir('/data');
+  FS.mount(FS.filesystems.IDBFS, {}, '/data');
+  await new Promise(done => FS.syncfs(true, done));
+  if (!FS.analyzePath('/data/kwadron').exists) {
+    FS.mkdir('/data/kwadron', 0o700);
+    await new Promise(done => FS.syncfs(false, done));
+  }
+  Module.ENV.XDG_DATA_HOME = '/data';
+}
+
+addEventListener('resize', fit);
+document.addEventListener('fullscreenchange', fit);
+matchMedia('(resolution: 1dppx)').addEventListener('change', fit);
+
+// ---- A picture of one's own -------------------------------------------------
+
+// The picture is kept in the data folder, then tried by the program itself
+// in a page of its own: a skin it takes becomes the skin of the next game;
+// one it refuses leaves this game as it is, with the program's message.
+async function useSkin(file) {
+  if (!Module.FS || checking) return;
+  const name = 'skin-' + file.name.replace(/[^A-Za-z0-9._-]/g, '_').slice(0, 60);
+  Module.FS.writeFile('/data/kwadron/' + name, new Uint8Array(await file.arrayBuffer()));
+  await new Promise(done => Module.FS.syncfs(false, done));
+  const trial = document.createElement('iframe');
+  trial.style.cssText = 'position:fixed;left:0;top:0;width:320px;height:240px;opacity:0;pointer-events:none';
+  trial.setAttribute('aria-hidden', 'true');
+  const answer = new Promise(resolve => addEventListener('message', function on(e) {
+    if (e.source !== trial.contentWindow || !e.data || e.data.kwadron !== 'skin') return;
+    removeEventListener('message', on);
+    resolve(e.data);
+  }));
+  trial.src = 'index.html?SKIN=progdir:' + encodeURIComponent(name) + '#check';
+  document.body.append(trial);
+  const result = await answer;
+  trial.remove();
+  if (!result.ok) {
+    Module.FS.unlink('/data/kwadron/' + name);
+    await new Promise(done => Module.FS.syncfs(false, done));
+    tell(result.text || 'That picture cannot be a skin.', false);
+    setTimeout(untell, 6000);
+    return;
+  }
+  localStorage.setItem(STORED_SKIN, name);
+  const params = new URLSearchParams(location.search);
+  params.delete('SKIN');
+  params.delete('skin');
+  location.search = params.toString();
+}
+
+document.getElementById('skin-file').addEventListener('change', e => {
+  if (e.target.files[0]) useSkin(e.target.files[0]);
+  e.target.value = '';
+});
+addEventListener('dragover', e => {
+  e.preventDefault();
+  document.body.classList.add('dragging');
+});
+addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+addEventListener('drop', e => {
+  e.preventDefault();
+  document.body.classList.remove('dragging');
+  if (e.dataTransfer.files[0]) useSkin(e.dataTransfer.files[0]);
+});
+
+if ('serviceWorker' in navigator && !checking && location.protocol !== 'file:')
+  navigator.serviceWorker.register('sw.js').catch(() => {});
