@@ -12,6 +12,7 @@
 #include "amiga/exec.h"
 #include "control/settings.h"
 #include "display/display.h"
+#include "display/gestures.h"
 #include "display/headless/headless.h"
 #include "host/control.h"
 #include "host/headless.h"
@@ -107,12 +108,20 @@ void wait(MsgPort *port, WindowRec *w) {
             continue;
         }
         if (!(w->IDCMPFlags & it.cls)) continue;
-        WORD x = it.x, y = it.y;
-        if (it.inner) {
-            x = WORD(x + w->BorderLeft);
-            y = WORD(y + w->BorderTop);
+        if (!it.inner) {
+            post_input(w, it.cls, it.code, it.x, it.y, it.qualifier);
+        } else {
+            // The script's pointer is a player's: a drag on the board swipes.
+            const int x = it.x + w->BorderLeft, y = it.y + w->BorderTop;
+            if (it.cls == IDCMP_MOUSEBUTTONS && it.code == SELECTDOWN)
+                pointer_down(w, x, y, it.qualifier);
+            else if (it.cls == IDCMP_MOUSEBUTTONS && it.code == SELECTUP)
+                pointer_up(w, x, y, it.qualifier);
+            else if (it.cls == IDCMP_MOUSEMOVE)
+                pointer_move(w, x, y, it.qualifier);
+            else
+                post_input(w, it.cls, it.code, WORD(x), WORD(y), it.qualifier);
         }
-        post_input(w, it.cls, it.code, x, y, it.qualifier);
         if (port->mp_Head) return;
     }
     // Whatever the window asks for, so that a scripted run ends.

@@ -8,7 +8,9 @@
 //   press X Y / release X Y                 left mouse button down / up
 //   click X Y                               press and release
 //   rightclick X Y                          right button down and up
-//   move X Y                                the mouse moves there
+//   move X Y                                the mouse moves there (with the
+//                                           button down on the board, far
+//                                           enough: a swipe, an arrow key)
 //   close                                   the close gadget
 //   snapshot PATH                           writes the inner area as a PNG
 //                                           when the program next waits

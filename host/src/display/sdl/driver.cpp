@@ -120,7 +120,7 @@ void wake() {
 void tell(const char *text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Kwadron", text, nullptr); }
 } // namespace
 
-// Video only: with other subsystems up SDL_WaitEvent would poll. The hints
+// Video, and game pads. The hints
 // keep the screensaver and the desktop's compositing as they are, keep
 // closing a window from also raising SDL_QUIT (which would close it twice)
 // and leave the quit signals to the display code.
@@ -151,6 +151,10 @@ bool start() {
         failed = true;
         return false;
     }
+    // Game pads, where the system has them. SDL reads them by polling while
+    // one is connected, and not otherwise.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        fprintf(stderr, "host: no game pads: %s\n", SDL_GetError());
     // Added before any renderer, so that it sees mouse events first.
     SDL_AddEventWatch(watch, nullptr);
     started = true;

@@ -1,5 +1,7 @@
-// The SDL driver's input: keys, mouse and window events turned into the
-// input messages of the window they belong to, with the native codes.
+// The SDL driver's input: keys, mouse, game pads and window events turned
+// into the input messages of the window they belong to, with the native
+// codes. A pad's d-pad and left stick are the arrows and its Back button is
+// Esc; its other buttons do nothing, the game's buttons being for the mouse.
 #include <algorithm>
 #include <cmath>
 #include <deque>
@@ -65,6 +67,49 @@ UWORD qualifier(Uint16 mod) {
     if (b & SDL_BUTTON_RMASK) q |= IEQUALIFIER_RBUTTON;
     if (b & SDL_BUTTON_MMASK) q |= IEQUALIFIER_MIDBUTTON;
     return q;
+}
+
+// The window that has the keys: the front one of the view with the focus,
+// else the last one opened.
+WindowRec *key_window() {
+    if (SDL_Window *focus = SDL_GetKeyboardFocus())
+        for (View *v : views)
+            if (v->win == focus) return target(v);
+    const auto &all = open_windows();
+    return all.empty() ? nullptr : all.back();
+}
+
+void pad_key(UWORD code, bool down) {
+    WindowRec *w = key_window();
+    if (!w) return;
+    if (down) trace_key();
+    post_input(w, IDCMP_RAWKEY, down ? code : UWORD(code | IECODE_UP_PREFIX), w->MouseX, w->MouseY, 0);
+}
+
+void on_pad_button(const SDL_ControllerButtonEvent &b) {
+    static const struct {
+        Uint8 button;
+        UWORD code;
+    } map[] = {{SDL_CONTROLLER_BUTTON_DPAD_UP, RAWKEY_UP},
+               {SDL_CONTROLLER_BUTTON_DPAD_DOWN, RAWKEY_DOWN},
+               {SDL_CONTROLLER_BUTTON_DPAD_LEFT, RAWKEY_LEFT},
+               {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, RAWKEY_RIGHT},
+               {SDL_CONTROLLER_BUTTON_BACK, RAWKEY_ESCAPE}};
+    for (const auto &m : map)
+        if (m.button == b.button) pad_key(m.code, b.type == SDL_CONTROLLERBUTTONDOWN);
+}
+
+// The left stick past half way is an arrow held; back under a third, let go.
+void on_pad_axis(const SDL_ControllerAxisEvent &a) {
+    static bool held[4]; // up, down, left, right
+    if (a.axis != SDL_CONTROLLER_AXIS_LEFTX && a.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
+    const int first = a.axis == SDL_CONTROLLER_AXIS_LEFTY ? 0 : 2;
+    const UWORD codes[4] = {RAWKEY_UP, RAWKEY_DOWN, RAWKEY_LEFT, RAWKEY_RIGHT};
+    for (int k = first; k < first + 2; ++k) {
+        const int toward = k == first ? -a.value : a.value;
+        if (!held[k] && toward > 16384) held[k] = true, pad_key(codes[k], true);
+        else if (held[k] && toward < 10923) held[k] = false, pad_key(codes[k], false);
+    }
 }
 
 void close_message(WindowRec *w) {
@@ -193,6 +238,13 @@ void handle(const SDL_Event &e) {
     case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: on_mouse(e); break;
+    case SDL_CONTROLLERDEVICEADDED: SDL_GameControllerOpen(e.cdevice.which); break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        SDL_GameControllerClose(SDL_GameControllerFromInstanceID(e.cdevice.which));
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: on_pad_button(e.cbutton); break;
+    case SDL_CONTROLLERAXISMOTION: on_pad_axis(e.caxis); break;
     default: break;
     }
 }
