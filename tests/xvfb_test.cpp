@@ -89,6 +89,12 @@ TEST_F(XvfbTest, PlaysInARealWindow) {
     expect_each_arrow_its_way(dir, start.zoom, skin.get());
     if (HasFatalFailure()) return;
     for (const char *after : {"1", "2", "3", "4"}) EXPECT_EQ(changes_outside_board(start, shot(after)), 0) << after;
+    // A drag up, then a drag left, on the board: each moves it its way.
+    const Board b4 = board(shot("4")), b5 = board(shot("5")), b6 = board(shot("6"));
+    EXPECT_NE(b5, b4);
+    EXPECT_EQ(turn_fault(b4, b5, RAWKEY_UP), "");
+    EXPECT_NE(b6, b5);
+    EXPECT_EQ(turn_fault(b5, b6, RAWKEY_LEFT), "");
 
     // New game: two tiles again and a score of zero.
     Shot fresh = shot("newgame");
