@@ -72,6 +72,8 @@ const LineCase line_cases[] = {
     {{0, 1, 0, 1}, {2, 0, 0, 0}, 1, 4, {{0, {1, 0, 1, 0}}, {1, {1, 0, 0}}, {0, {2, 0, 0, 0}}}},
     {{2, 0, 0, 2}, {3, 0, 0, 0}, 1, 8, {{1, {2, 0, 0}}, {0, {3, 0, 0, 0}}}},
     {{0, 0, 0, 5}, {5, 0, 0, 0}, 1, 0, {{0, {5, 0, 0, 0}}}},
+    {{1, 2, 0, 3}, {1, 2, 3, 0}, 1, 0, {{2, {3, 0}}}},
+    {{1, 2, 3, 3}, {1, 2, 4, 0}, 1, 16, {{2, {4, 0}}}},
 };
 
 } // namespace
@@ -104,8 +106,8 @@ TEST_F(BoardTest, LayoutAtDoubleScaleWithBorders) {
     const Przycisk &nowa = Funk[1];
     EXPECT_EQ(std::tie(nowa.x, nowa.y, nowa.szer, nowa.wys, nowa.zrodlo_x, nowa.zrodlo_y),
               std::make_tuple(bl + 46, bt + 298, 142, 30, 320, 482));
-    EXPECT_EQ(Kafle[0].szer, 78);
-    EXPECT_EQ(Cyfry[9].y, 698);
+    EXPECT_EQ(std::tie(Kafle[15].x, Kafle[15].y, Kafle[15].szer, Kafle[15].wys), std::make_tuple(240, 722, 78, 78));
+    EXPECT_EQ(std::tie(Cyfry[9].x, Cyfry[9].y, Cyfry[9].szer, Cyfry[9].wys), std::make_tuple(618, 698, 20, 22));
     // The background reaches every pixel of the inner area and no border pixel.
     Gfx_Tlo();
     EXPECT_EQ(pixel(bl, bt), skin_code(0, 0));

@@ -150,9 +150,9 @@ TEST_F(PlatformTest, PictureWidthChoosesTheScaleAndSizesAreChecked) {
 TEST_F(PlatformTest, TrueColourMaskFollowsTheColoursOnly) {
     ASSERT_EQ(Zasoby_Otworz(), 1);
     const LONG W = 330, H = 5;
-    // All black but three pixels.
+    // All black but four pixels.
     struct BitMap *bm = AllocBitMap(W, H, 24, 0, nullptr);
-    for (const auto &[x, y, c] : {std::tuple{329, 2, 0x000001u}, {3, 1, 0xFF000000u}, {4, 1, 0x000100u}})
+    for (const auto &[x, y, c] : {std::tuple{329, 2, 0x000001u}, {3, 1, 0xFF000000u}, {4, 1, 0x000100u}, {0, 0, 0x010000u}})
         reinterpret_cast<ULONG *>(bm->Pixels)[y * W + x] = c;
     host::fault_inject("AllocVecPooled", 2); // no room for the colours: a failure, nothing kept
     EXPECT_EQ(Generuj_Maske(bm), 0);
@@ -168,6 +168,7 @@ TEST_F(PlatformTest, TrueColourMaskFollowsTheColoursOnly) {
             UBYTE want = 0;
             if (y == 2 && b == 41) want = 0x40;
             if (y == 1 && b == 0) want = 0x08; // (4, 1): only green; (3, 1) black at full alpha
+            if (y == 0 && b == 0) want = 0x80;
             ASSERT_EQ(maska[y * row + b], want) << "row " << y << " byte " << b;
         }
     FreeBitMap(bm);
