@@ -1,5 +1,5 @@
 // Serves a folder over HTTP on 127.0.0.1, compressed as a web server would:
-//   node serve.mjs FOLDER [PORT]     (default port 8000)
+//   node serve.mjs FOLDER [PORT]     (default port 8000; 0: any free port)
 import {createServer} from 'node:http';
 import {readFile} from 'node:fs/promises';
 import {extname, join, normalize} from 'node:path';
@@ -13,10 +13,11 @@ const types = {
   '.svg': 'image/svg+xml', '.json': 'application/json',
 };
 
-createServer(async (request, response) => {
-  const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-  const file = join(root, normalize(path.endsWith('/') ? path + 'index.html' : path).replace(/^(\.\.[/\\])+/, ''));
+const server = createServer(async (request, response) => {
   try {
+    // A malformed escape throws here, and is answered as a file not found.
+    const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = join(root, normalize(path.endsWith('/') ? path + 'index.html' : path).replace(/^(\.\.[/\\])+/, ''));
     let body = await readFile(file);
     const headers = {'Content-Type': types[extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-cache'};
     if (/\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
@@ -29,4 +30,5 @@ createServer(async (request, response) => {
     response.writeHead(404, {'Content-Type': 'text/plain'});
     response.end('not found\n');
   }
-}).listen(port, '127.0.0.1', () => console.log(`Kwadron is served on http://127.0.0.1:${port}/`));
+});
+server.listen(port, '127.0.0.1', () => console.log(`Kwadron is served on http://127.0.0.1:${server.address().port}/`));
