@@ -34,7 +34,10 @@ EM_JS(void, web_canvas, (int w, int h, int fullscreen), {
     if (Module.onCanvas) Module.onCanvas(w, h);
 });
 
-// Draws the picture at the browser's next frame.
+// Draws the picture at the browser's next frame. That wait is the pacing:
+// each picture is up for one frame of the display, whatever its rate, so
+// the driver has no hold of its own (a timer on top of it would overshoot
+// the frame and show each step of a slide for two).
 EM_ASYNC_JS(void, web_draw, (const uint8_t *rgba, int w, int h), {
     await new Promise(requestAnimationFrame);
     const canvas = document.getElementById('screen');
@@ -62,6 +65,21 @@ EM_JS(int, web_size, (int *w, int *h), {
     HEAP32[h >> 2] = Math.max(1, Math.floor(window.innerHeight * dpr));
     return 1;
 });
+
+// With ASYNCIFY, a main that has slept once returns to no caller, and the
+// runtime would never end: no atexit handler would run and the page would
+// not hear of the end (Module.onExit). Its return value ends it here. Set
+// before main runs, since a failing start may sleep too (decoding the skin).
+EM_JS(void, web_end_with_main, (), {
+    Asyncify.whenDone().then(code => {
+        try {
+            exit(code);
+        } catch (e) {
+            if (!(e instanceof ExitStatus)) throw e;
+        }
+    });
+});
+[[maybe_unused]] const bool ends_with_main = (web_end_with_main(), true);
 
 void show(View *v) {
     web_canvas(v->lw, v->lh, v->screen != nullptr);
@@ -117,13 +135,6 @@ void close(View *v) {
     if (!views.empty()) show(views.back());
 }
 
-// The frame present() awaits is the pacing; a hold only waits out what is
-// left of the interval, cut short by input.
-void hold(long long until_us) {
-    const long long left = until_us - monotonic_us();
-    if (left > 0 && !input_waiting()) web_sleep(int((left + 999) / 1000));
-}
-
 void wait(MsgPort *port, WindowRec *) {
     present();
     while (!port->mp_Head) web_sleep(-1);
@@ -154,7 +165,6 @@ const DisplayDriver web_driver = [] {
     d.open_screen = open_screen;
     d.close = close;
     d.present = present;
-    d.hold = hold;
     d.wait = wait;
     d.shutdown = shutdown;
     d.tell = web_tell;
