@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need, when something is missing.
+#   scripts/deps.sh             the desktop edition's packages
+#   scripts/deps.sh NAME...     these packages instead
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev zlib1g-dev
+packages=("$@")
+[ $# -gt 0 ] || packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-image-dev zlib1g-dev
           libgtest-dev libbenchmark-dev xvfb xauth xdotool imagemagick netpbm ffmpeg faketime clang libclang-rt-14-dev time)
 
 missing=()

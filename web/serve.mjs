@@ -31,4 +31,8 @@ const server = createServer(async (request, response) => {
     response.end('not found\n');
   }
 });
+server.on('error', e => {
+  console.error(`Cannot serve on 127.0.0.1:${port}: ${e.message}`);
+  process.exit(1);
+});
 server.listen(port, '127.0.0.1', () => console.log(`Kwadron is served on http://127.0.0.1:${server.address().port}/`));
