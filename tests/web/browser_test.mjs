@@ -1,0 +1,304 @@
+// The browser edition in headless Chromium, against the desktop program's
+// headless display: the same input at the same time gives the same pixels.
+//   node browser_test.mjs SITE NATIVE
+// SITE is the web build's folder (build-web/site), NATIVE the folder of the
+// desktop build's kwadron and skins (build-test).
+import assert from 'node:assert/strict';
+import {execFileSync} from 'node:child_process';
+import {copyFileSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync} from 'node:fs';
+import {tmpdir} from 'node:os';
+import {join, resolve} from 'node:path';
+import {after, before, test} from 'node:test';
+import {inflateSync} from 'node:zlib';
+
+import {launch, serve} from './browser.mjs';
+
+const [site, native] = process.argv.slice(2).map(p => resolve(p));
+const KEYS = {up: 'ArrowUp', down: 'ArrowDown', left: 'ArrowLeft', right: 'ArrowRight', esc: 'Escape'};
+const BUTTON = {newgame: [58, 156], credits: [58, 176], back: [209, 182]}; // their middles, at 320 x 240
+const BOARD = [209, 126];
+let browser, server;
+const folders = [];
+
+before(async () => {
+  [browser, server] = await Promise.all([launch(), serve(site)]);
+});
+after(async () => {
+  await browser?.close();
+  server?.stop();
+  for (const f of folders) rmSync(f, {recursive: true, force: true});
+});
+
+// ---- The native side ----------------------------------------------------------
+
+// Runs the desktop program on its headless display with an input script, its
+// clock started at `time` (UTC), in a fresh folder of its own; the folder.
+function nativeRun(script, {args = [], time = '2026-01-01 00:00:00', env = {}} = {}) {
+  const dir = mkdtempSync(join(tmpdir(), 'kwadron-web-'));
+  folders.push(dir);
+  for (const f of ['kwadron', 'grafika_aga', 'grafika_aga2x']) copyFileSync(join(native, f), join(dir, f));
+  writeFileSync(join(dir, 'script'), script);
+  try {
+    execFileSync('faketime', ['-f', '@' + time, './kwadron', ...args], {
+      cwd: dir, stdio: 'pipe',
+      env: {...process.env, TZ: 'UTC', FAKETIME_DONT_FAKE_MONOTONIC: '1', KWADRON_DISPLAY: 'headless',
+            KWADRON_SCRIPT: 'script', XDG_DATA_HOME: join(dir, 'data'), ...env},
+    });
+  } catch (e) {
+    throw new Error(`the native program in ${dir}: ${e.message}\n${e.stdout}${e.stderr}`);
+  }
+  return dir;
+}
+
+// A snapshot of the headless display (8-bit RGB, rows unfiltered).
+function readPng(file) {
+  const b = readFileSync(file);
+  const w = b.readUInt32BE(16), h = b.readUInt32BE(20), idat = [];
+  for (let at = 8; at < b.length; at += b.readUInt32BE(at) + 12)
+    if (b.toString('latin1', at + 4, at + 8) === 'IDAT') idat.push(b.subarray(at + 8, at + 8 + b.readUInt32BE(at)));
+  const rows = inflateSync(Buffer.concat(idat)), rgb = Buffer.alloc(w * h * 3);
+  for (let y = 0; y < h; ++y) {
+    assert.equal(rows[y * (w * 3 + 1)], 0, file + ': unfiltered rows');
+    rows.copy(rgb, y * w * 3, y * (w * 3 + 1) + 1, (y + 1) * (w * 3 + 1));
+  }
+  return {w, h, rgb};
+}
+
+// ---- The page -----------------------------------------------------------------
+
+// In every page: its canvas read back (RGBA, base64), and its presents
+// counted, each with the animation frame it was drawn in.
+function pageScript() {
+  window.grab = () => {
+    const c = document.getElementById('screen');
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let s = '';
+    for (let i = 0; i < d.length; i += 0x8000) s += String.fromCharCode.apply(null, d.subarray(i, i + 0x8000));
+    return {w: c.width, h: c.height, data: btoa(s)};
+  };
+  window.kw = {presents: 0, frame: 0, frames: null};
+  const tick = () => (++kw.frame, requestAnimationFrame(tick));
+  requestAnimationFrame(tick);
+  window.hook = () => {
+    Module.onPresent = () => {
+      ++kw.presents;
+      if (kw.frames) kw.frames.push({frame: kw.frame, picture: grab()});
+    };
+  };
+}
+
+// A page of its own storage, its clock fixed at `time` (the game's seed).
+async function open(query = '', {time = '2026-01-01T00:00:00Z', touch = false} = {}) {
+  const context = await browser.newContext({hasTouch: touch});
+  await context.addInitScript(pageScript);
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', e => errors.push(e));
+  await page.clock.setFixedTime(new Date(time));
+  await page.goto(server.url + query);
+  page.errors = errors;
+  await settle(page);
+  return {context, page};
+}
+
+// Until the program waits for input with its last picture shown.
+async function settle(page) {
+  const deadline = Date.now() + 30000;
+  for (let last = -1, still = 0; still < 3;) {
+    assert.ok(Date.now() < deadline, 'the game never came to rest');
+    await page.waitForTimeout(100);
+    const n = await page.evaluate(() => {
+      if (!window.Module || !Module.kwadronWake) return -1;
+      if (!Module.onPresent) hook();
+      return kw.presents;
+    });
+    still = n >= 0 && n === last ? still + 1 : 0;
+    last = n;
+  }
+  assert.deepEqual(page.errors, []);
+}
+
+const asRgb = ({w, h, data}) => {
+  const rgba = Buffer.from(data, 'base64'), rgb = Buffer.alloc(w * h * 3);
+  for (let i = 0; i < w * h; ++i) {
+    assert.equal(rgba[4 * i + 3], 255, 'an opaque canvas');
+    rgba.copy(rgb, 3 * i, 4 * i, 4 * i + 3);
+  }
+  return {w, h, rgb};
+};
+const grab = async page => asRgb(await page.evaluate(() => grab()));
+
+function same(shot, want, what) {
+  assert.deepEqual([shot.w, shot.h], [want.w, want.h], what + ': size');
+  let n = 0, first = 0;
+  for (let i = 0; i < shot.w * shot.h; ++i)
+    if (shot.rgb.compare(want.rgb, 3 * i, 3 * i + 3, 3 * i, 3 * i + 3) && n++ === 0) first = i;
+  assert.equal(n, 0, `${what}: ${n} pixels differ, the first at (${first % shot.w}, ${Math.floor(first / shot.w)})`);
+}
+
+// Where a pixel of the picture is on the page, in CSS pixels.
+const at = (page, [x, y]) =>
+  page.evaluate(([x, y]) => {
+    const c = document.getElementById('screen'), r = c.getBoundingClientRect();
+    return [r.left + (x + 0.5) * r.width / c.width, r.top + (y + 0.5) * r.height / c.height];
+  }, [x, y]);
+
+// A finger along the points of the picture (the last may be off the canvas).
+async function finger(page, points) {
+  const cdp = await page.context().newCDPSession(page);
+  for (const [i, p] of points.entries()) {
+    const [x, y] = await at(page, p);
+    await cdp.send('Input.dispatchTouchEvent', {type: i ? 'touchMove' : 'touchStart', touchPoints: [{x, y}]});
+  }
+  await cdp.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
+}
+
+async function drag(page, points) {
+  for (const [i, p] of points.entries()) {
+    await page.mouse.move(...await at(page, p), {steps: 3});
+    if (i === 0) await page.mouse.down();
+  }
+  await page.mouse.up();
+}
+
+// Plays a headless input script (keys, clicks, snapshots) in the page, each
+// snapshot compared with the native program's from the same script; each
+// also differs from the one before, so input that did nothing is seen.
+async function play(page, script, dir) {
+  let previous;
+  for (const line of script.trim().split('\n')) {
+    const [command, a, b] = line.split(' ');
+    if (command === 'key') await page.keyboard.press(KEYS[a]);
+    if (command === 'click') await page.mouse.click(...await at(page, [+a, +b]));
+    if (command !== 'snapshot') continue;
+    await settle(page);
+    const shot = await grab(page);
+    same(shot, readPng(join(dir, a)), a);
+    if (previous) assert.notDeepEqual(shot.rgb, previous.rgb, a + ' changed nothing');
+    previous = shot;
+  }
+}
+
+// ---- The tests ----------------------------------------------------------------
+
+test('moves, NEW GAME, CREDITS, BACK and a game to its end show the native pictures, at both scales', async () => {
+  const over = 'key up\nkey right\nkey down\nkey left\n'.repeat(76); // this start's game ends after 303
+  for (const zoom of [1, 2]) {
+    const click = b => `click ${BUTTON[b][0] * zoom} ${BUTTON[b][1] * zoom}`;
+    const script = `snapshot start.png\nkey left\nkey up\nsnapshot moved.png\n${click('newgame')}\nsnapshot new.png\n` +
+                   `${click('credits')}\nsnapshot credits.png\n${click('back')}\nsnapshot back.png\n${over}snapshot over.png\n`;
+    const args = zoom === 2 ? ['SKIN=progdir:grafika_aga2x'] : [];
+    const dir = nativeRun(script, {args});
+    const {context, page} = await open(zoom === 2 ? '?' + args[0] : '');
+    await play(page, script, dir);
+    await context.close();
+  }
+});
+
+test('a slide that redraws its line three times shows three pictures, one a display frame', async () => {
+  // At this start the top row holds a 2 in its first and third cells. The
+  // native pictures after the key, each once (its display shows the last
+  // again when the script's key release comes).
+  const dir = nativeRun('key right\n', {env: {KWADRON_FRAMES: '.'}});
+  const want = readdirSync(dir).filter(f => f.startsWith('frame-')).sort().slice(1).map(f => readPng(join(dir, f)))
+    .filter((p, i, all) => i === 0 || !p.rgb.equals(all[i - 1].rgb));
+  const {context, page} = await open();
+  await page.evaluate(() => (kw.frames = []));
+  await page.keyboard.press('ArrowRight');
+  await settle(page);
+  const shown = await page.evaluate(() => kw.frames);
+  assert.equal(shown.length, 3, 'pictures after the key');
+  assert.equal(want.length, 3, 'native pictures after the key');
+  shown.forEach((s, i) => same(asRgb(s.picture), want[i], 'picture ' + (i + 1)));
+  assert.deepEqual(shown.map(s => s.frame - shown[0].frame), [0, 1, 2], 'animation frames of the pictures');
+  await context.close();
+});
+
+test('swipes by touch and by mouse are the arrows; a button let go outside does nothing', async () => {
+  const script = 'snapshot 0.png\nkey up\nsnapshot 1.png\nkey down\nsnapshot 2.png\nkey left\nsnapshot 3.png\n' +
+                 'key right\nsnapshot 4.png\nclick 58 156\nsnapshot 5.png\n';
+  const dir = nativeRun(script, {time: '2026-01-01 02:00:00'});
+  const {context, page} = await open('', {time: '2026-01-01T02:00:00Z', touch: true});
+  const [x, y] = BOARD;
+  const swipes = [[finger, [[x, y + 20], [x, y - 20]]], [drag, [[x, y - 20], [x, y + 20]]],
+                  [finger, [[x + 20, y], [x - 20, y]]], [drag, [[x - 20, y], [x + 20, y]]]];
+  for (const [i, [by, path]] of swipes.entries()) {
+    await by(page, path);
+    await settle(page);
+    same(await grab(page), readPng(join(dir, `${i + 1}.png`)), `swipe ${i + 1}`);
+  }
+  for (const by of [finger, drag]) {
+    await by(page, [BUTTON.newgame, [BUTTON.newgame[0], 120], [-40, 120]]);
+    await settle(page);
+    same(await grab(page), readPng(join(dir, '4.png')), `NEW GAME pressed and let go outside (${by.name})`);
+  }
+  await finger(page, [BUTTON.newgame]);
+  await settle(page);
+  same(await grab(page), readPng(join(dir, '5.png')), 'NEW GAME tapped');
+  await context.close();
+});
+
+test('a reload keeps the best score; offline, the page starts and plays', async () => {
+  const {context, page} = await open();
+  const best = ({rgb}) => Buffer.concat([...Array(11).keys()].map(y => rgb.subarray(((100 + y) * 320 + 30) * 3, ((100 + y) * 320 + 96) * 3)));
+  const fresh = await grab(page);
+  for (const k of 'left up right down left up right down'.split(' ')) await page.keyboard.press(KEYS[k]);
+  await settle(page);
+  const played = await grab(page);
+  assert.notDeepEqual(best(played), best(fresh), 'a best score to keep');
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#note:not([hidden])');
+  assert.match(await page.textContent('#note'), /The game has ended\./);
+  await page.reload();
+  await settle(page);
+  const kept = await grab(page);
+  assert.deepEqual(best(kept), best(played), 'the best after a reload');
+
+  await page.waitForFunction(() => navigator.serviceWorker.controller);
+  await context.setOffline(true);
+  await page.reload();
+  await settle(page);
+  assert.equal(await page.evaluate(() => fetch('offline-check').then(() => 'online', () => 'offline')), 'offline');
+  same(await grab(page), kept, 'offline start');
+  await page.keyboard.press('ArrowLeft');
+  await settle(page);
+  assert.notDeepEqual((await grab(page)).rgb, kept.rgb, 'a move offline');
+  await context.close();
+});
+
+// A PNG whose header passes for a skin's and whose pixels the browser cannot
+// decode: the program fails after it has slept in the decoder.
+function brokenPng() {
+  const head = Buffer.alloc(33);
+  head.write('89504e470d0a1a0a0000000d49484452', 'hex');
+  head.writeUInt32BE(320, 16), head.writeUInt32BE(966, 20), head.writeUInt16BE(0x0802, 24);
+  return Buffer.concat([head, Buffer.from('\0\0\0\x08IDATgarbage!\0\0\0\0\0\0\0\0IEND\0\0\0\0', 'latin1')]);
+}
+
+test('a picture that cannot be a skin, chosen or dropped, leaves the game running with the game\'s message', async () => {
+  const {context, page} = await open();
+  const before = await grab(page);
+  await page.evaluate(() => (window.unloaded = false));
+  const ways = [
+    () => page.setInputFiles('#skin-file', {name: 'notes.txt', mimeType: 'text/plain', buffer: Buffer.from('Not a picture.\n')}),
+    () => page.evaluate(bytes => {
+      const dt = new DataTransfer();
+      dt.items.add(new File([new Uint8Array(bytes)], 'broken.png', {type: 'image/png'}));
+      dispatchEvent(new DragEvent('drop', {dataTransfer: dt, cancelable: true}));
+    }, [...brokenPng()]),
+  ];
+  for (const [i, way] of ways.entries()) {
+    await page.evaluate(() => (note.hidden = true));
+    await way();
+    await page.waitForSelector('#note:not([hidden])');
+    assert.match(await page.textContent('#note'), /Nie mogę otworzyć pliku graficznego/, 'way ' + i);
+    assert.equal(await page.evaluate(() => window.unloaded), false, 'the same page');
+    assert.deepEqual(await page.evaluate(() => Module.FS.readdir('/data/kwadron').filter(f => f.startsWith('skin-'))), [],
+                     'nothing kept');
+  }
+  same(await grab(page), before, 'the game as it was');
+  await page.keyboard.press('ArrowLeft');
+  await settle(page);
+  assert.notDeepEqual((await grab(page)).rgb, before.rgb, 'the game goes on');
+  await context.close();
+});
