@@ -73,7 +73,7 @@ class XvfbTest : public ::testing::Test {
 } // namespace
 
 TEST_F(XvfbTest, PlaysInARealWindow) {
-    const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
+    const std::string cmd = "timeout -k 5 120 xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
                             "/tests/e2e/xvfb_play.sh' '" +
                             (dir / "game").string() + "' '" + dir.string() + "' '" + ARROWS_START + "' >/dev/null 2>&1";
     ASSERT_EQ(system(cmd.c_str()), 0) << std::ifstream(dir / "error").rdbuf();
@@ -118,7 +118,7 @@ TEST_F(XvfbTest, EachRedrawOfASlideReachesTheWindow) {
     for (int attempt = 0; attempt < 3 && !found; ++attempt) {
         fs::remove_all(dir / "rec");
         fs::create_directories(dir / "rec");
-        const std::string cmd = "xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
+        const std::string cmd = "timeout -k 5 120 xvfb-run -a -s '-screen 0 1280x1024x24' '" KWADRON_SOURCE_DIR
                                 "/tests/e2e/xvfb_slide.sh' '" +
                                 (dir / "game").string() + "' '" + (dir / "rec").string() + "' >/dev/null 2>&1";
         ASSERT_EQ(system(cmd.c_str()), 0) << std::ifstream(dir / "rec" / "error").rdbuf();
@@ -158,7 +158,7 @@ TEST_F(XvfbTest, WindowSizeTitleAndFullscreen) {
     fs::copy_file(fs::path(KWADRON_SOURCE_DIR) / "skins" / "grafika_aga2x", dir / "game" / "grafika_aga2x");
     const std::string run = "'" KWADRON_SOURCE_DIR "/tests/e2e/xvfb_window.sh' '" +
                             (dir / "game" / "kwadron").string() + "' '" + dir.string();
-    const std::string cmd = "xvfb-run -a -s '-screen 0 1920x1080x24' bash -c \"set -e; " + run +
+    const std::string cmd = "timeout -k 5 120 xvfb-run -a -s '-screen 0 1920x1080x24' bash -c \"set -e; " + run +
                             "/small' 0 SKIN=progdir:grafika_aga; " + run + "/large' 0 SKIN=progdir:grafika_aga2x; " +
                             run + "/screen' 2 SCREEN\" >/dev/null 2>&1";
     ASSERT_EQ(system(cmd.c_str()), 0);
@@ -188,7 +188,7 @@ TEST_F(XvfbTest, WindowSizeTitleAndFullscreen) {
 // away, with 20. Each time the file holds the best the counter showed.
 TEST_F(XvfbTest, EveryEndKeepsTheBestOnTheCounter) {
     if (!have("Xvfb") || !have("faketime")) GTEST_SKIP() << "no Xvfb or faketime";
-    const std::string cmd = "'" KWADRON_SOURCE_DIR "/tests/e2e/xvfb_ends.sh' '" + (dir / "game").string() + "' '" +
+    const std::string cmd = "timeout -k 5 120 '" KWADRON_SOURCE_DIR "/tests/e2e/xvfb_ends.sh' '" + (dir / "game").string() + "' '" +
                             (dir / "ends").string() + "' >/dev/null 2>&1";
     ASSERT_EQ(system(cmd.c_str()), 0);
     for (const char *end : {"HUP", "INT", "TERM", "X"}) {

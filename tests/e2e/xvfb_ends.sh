@@ -15,6 +15,8 @@ export XDG_DATA_HOME="$base/data" FAKETIME_DONT_FAKE_MONOTONIC=1
 export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
 # The clock's library itself, not the faketime command, which would get the signals.
 faketime_lib=$(dpkg -L libfaketime | grep '/libfaketime.so.1$')
+xpid=
+trap 'kill $xpid 2>/dev/null' EXIT
 for case in HUP INT TERM X; do
   out=$base/$case
   mkdir -p "$out"

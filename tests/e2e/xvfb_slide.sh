@@ -14,7 +14,9 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 zoom=$((WIDTH / 320))
 echo "$zoom" >"$out/zoom"
 # The top row of the board, recorded at twice the display's refresh.
-ffmpeg -loglevel error -f x11grab -framerate 120 -video_size $((156 * zoom))x$((39 * zoom)) \
+# On a loaded machine x11grab can fall behind and never reach its end: it
+# is stopped after a few seconds (SIGINT lets it finish its files).
+timeout -s INT -k 2 6 ffmpeg -nostdin -loglevel error -f x11grab -framerate 120 -video_size $((156 * zoom))x$((39 * zoom)) \
   -i "$DISPLAY+$((X + 131 * zoom)),$((Y + 48 * zoom))" -t 1.5 "$out/frame-%04d.png" &
 rec=$!
 sleep 0.5
