@@ -64,10 +64,17 @@ bool as_palette(Picture &p, const std::vector<uint32_t> &palette) {
     std::unordered_map<uint32_t, uint8_t> index;
     for (size_t i = palette.size(); i-- > 0;) index[palette[i]] = uint8_t(i);
     std::vector<uint8_t> indices(p.rgb.size());
+    // A skin's pixels come in runs of one colour: the map is asked once a run.
+    uint32_t last = ~0u;
+    uint8_t at = 0;
     for (size_t i = 0; i < p.rgb.size(); ++i) {
-        auto it = index.find(p.rgb[i]);
-        if (it == index.end()) return false;
-        indices[i] = it->second;
+        if (p.rgb[i] != last) {
+            auto it = index.find(p.rgb[i]);
+            if (it == index.end()) return false;
+            last = p.rgb[i];
+            at = it->second;
+        }
+        indices[i] = at;
     }
     p.indices = std::move(indices);
     p.palette = palette;
