@@ -56,6 +56,16 @@ function untell() {
 const printed = [];
 const words = commandLine();
 
+// The shipped skin the program will load (none for a skin of the player's),
+// fetched at once, while the program's script and module load.
+const named = skinOf(words);
+const shipped = named === null ? SKINS[0] : SKINS.includes(named) ? named : null;
+const skinData = shipped && fetch(shipped).then(response => {
+  if (!response.ok) throw new Error('no ' + shipped);
+  return response.arrayBuffer();
+});
+if (skinData) skinData.catch(() => {}); // told when prepare() waits for it
+
 var Module = {
   arguments: words,
   thisProgram: '/kwadron/kwadron',
@@ -64,6 +74,7 @@ var Module = {
   onCanvas: () => {
     fit();
     if (checking) parent.postMessage({kwadron: 'skin', ok: true}, location.origin);
+    keepForOffline();
   },
   onTell: text => tell(text, false),
   onExit: code => {
@@ -88,19 +99,13 @@ var Module = {
 // folder) holds the skin it will load; the data folder lives in IndexedDB.
 async function prepare(FS) {
   FS.mkdir('/kwadron');
-  const wanted = new Set(['grafika_aga']);
-  const named = skinOf(words);
-  if (named && SKINS.includes(named)) wanted.add(named);
-  for (const name of wanted) {
-    const response = await fetch(name);
-    if (!response.ok) throw new Error('no ' + name);
-    FS.writeFile('/kwadron/' + name, new Uint8Array(await response.arrayBuffer()));
-  }
-  FS.chmod('/kwadron', 0o555);
-  FS.ignorePermissions = false;
   FS.mkdir('/data');
   FS.mount(FS.filesystems.IDBFS, {}, '/data');
-  await new Promise(done => FS.syncfs(true, done));
+  const stored = new Promise(done => FS.syncfs(true, done));
+  if (skinData) FS.writeFile('/kwadron/' + shipped, new Uint8Array(await skinData));
+  FS.chmod('/kwadron', 0o555);
+  FS.ignorePermissions = false;
+  await stored;
   if (!FS.analyzePath('/data/kwadron').exists) {
     FS.mkdir('/data/kwadron', 0o700);
     await new Promise(done => FS.syncfs(false, done));
@@ -163,5 +168,10 @@ addEventListener('drop', e => {
   if (e.dataTransfer.files[0]) useSkin(e.dataTransfer.files[0]);
 });
 
-if ('serviceWorker' in navigator && !checking && location.protocol !== 'file:')
-  navigator.serviceWorker.register('sw.js').catch(() => {});
+// The service worker keeps the files for offline play; registered once the
+// game is drawn, so that its downloads do not hold up the first picture.
+function keepForOffline() {
+  if (!('serviceWorker' in navigator) || checking || location.protocol === 'file:') return;
+  navigator.serviceWorker.register('sw.js').then(() => navigator.serviceWorker.ready)
+    .then(registration => shipped && registration.active.postMessage({keep: shipped})).catch(() => {});
+}

@@ -1,7 +1,9 @@
-// Serves a folder over HTTP on 127.0.0.1, compressed as a web server would:
+// Serves a folder over HTTP on 127.0.0.1 as a web server would: compressed
+// (each version of a file once), with a validator, so that a copy a browser
+// holds is revalidated rather than sent again.
 //   node serve.mjs FOLDER [PORT]     (default port 8000; 0: any free port)
 import {createServer} from 'node:http';
-import {readFile} from 'node:fs/promises';
+import {readFile, stat} from 'node:fs/promises';
 import {extname, join, normalize} from 'node:path';
 import {gzipSync} from 'node:zlib';
 
@@ -13,15 +15,26 @@ const types = {
   '.svg': 'image/svg+xml', '.json': 'application/json',
 };
 
+const packed = new Map(); // file -> {tag, body}: its compressed form
+
 const server = createServer(async (request, response) => {
   try {
     // A malformed escape throws here, and is answered as a file not found.
     const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = join(root, normalize(path.endsWith('/') ? path + 'index.html' : path).replace(/^(\.\.[/\\])+/, ''));
+    const info = await stat(file);
+    const tag = `W/"${info.size}-${Math.floor(info.mtimeMs)}"`;
+    const headers = {'Content-Type': types[extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-cache',
+                     'ETag': tag, 'Vary': 'Accept-Encoding'};
+    if (request.headers['if-none-match'] === tag) {
+      response.writeHead(304, headers);
+      response.end();
+      return;
+    }
     let body = await readFile(file);
-    const headers = {'Content-Type': types[extname(file)] || 'application/octet-stream', 'Cache-Control': 'no-cache'};
     if (/\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
-      body = gzipSync(body, {level: 9});
+      if (packed.get(file)?.tag !== tag) packed.set(file, {tag, body: gzipSync(body, {level: 9})});
+      body = packed.get(file).body;
       headers['Content-Encoding'] = 'gzip';
     }
     response.writeHead(200, headers);
