@@ -11,7 +11,9 @@ target_link_options(kwadron PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sENVIRONMENT=web -sFORCE_FILESYSTEM=1 -lidbfs.js
   "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free']"
   "-sEXPORTED_RUNTIME_METHODS=['FS','ENV','addRunDependency','removeRunDependency']")
-target_link_options(kwadron PRIVATE $<$<CONFIG:MinSizeRel>:-Os>)
+# The web preset builds for speed (-O3): the module is some 11 KB larger,
+# compressed, than at -Os, and the game starts about a fifth sooner (the
+# skin's decoding and layout, on a 2-core machine).
 
 set(WEB_FILES index.html page.js sw.js manifest.webmanifest)
 foreach(f ${WEB_FILES})
