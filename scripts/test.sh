@@ -13,7 +13,5 @@ cmake --workflow --preset "$([ "${1:-}" = --sanitize ] && echo asan || echo defa
 # Chromium driven by playwright-core (pinned by its lockfile; it downloads
 # no browser).
 scripts/web.sh --build
-scripts/deps.sh chromium $(command -v npm >/dev/null || echo npm)
-[ tests/web/node_modules/.package-lock.json -nt tests/web/package-lock.json ] ||
-  (cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
+scripts/chromium.sh
 node tests/web/browser_test.mjs build-web/site build-test
