@@ -1,0 +1,174 @@
+// The browser edition's figures, in Debian's Chromium (headless), printed as
+// a table: what a first visit transfers, navigation to the first picture
+// against a bare emcc page (web_baseline.c), the CPU of a game that waits,
+// and the CPU of one present in a 1920 x 1080 viewport.
+//   node web_perf.mjs SITE [RUNS] [IDLE_SECONDS]
+// SITE holds the web build's files and the baseline's (baseline.html,
+// baseline.js, baseline.wasm); scripts/web_perf.sh makes it.
+import {readFileSync, readdirSync} from 'node:fs';
+
+import {launch, serve} from '../tests/web/browser.mjs';
+
+const [site, runs = 7, idle = 10] = process.argv.slice(2).map((a, i) => (i ? Number(a) : a));
+const browser = await launch();
+const server = await serve(site);
+const median = xs => [...xs].sort((a, b) => a - b)[Math.floor((xs.length - 1) / 2)];
+
+// In every page: the time of the first picture put in the canvas, from the
+// start of the navigation, and the number of pictures put.
+function recorder() {
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  window.pictures = 0;
+  CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+    put.apply(this, args);
+    if (this.canvas.id === 'screen' && window.pictures++ === 0) window.firstPicture = performance.now();
+  };
+}
+
+// padless: the page's gamepad listener left out (while a page listens for
+// pads, Chromium polls them in its browser process).
+async function open(path, viewport = {width: 1280, height: 800}, padless = false) {
+  const context = await browser.newContext({viewport});
+  await context.addInitScript(recorder);
+  if (padless)
+    await context.addInitScript(() => {
+      const listen = window.addEventListener;
+      window.addEventListener = function (type, ...rest) {
+        if (type !== 'gamepadconnected') listen.call(this, type, ...rest);
+      };
+    });
+  const page = await context.newPage();
+  await page.goto(server.url + path);
+  await page.waitForFunction(() => window.firstPicture !== undefined, null, {timeout: 30000});
+  return {context, page};
+}
+
+// CPU seconds used so far by Chromium's processes (the children of this one
+// but the server), all of them and the renderers alone.
+function chromiumCpu() {
+  const procs = new Map();
+  for (const pid of readdirSync('/proc').filter(p => /^\d+$/.test(p))) {
+    try {
+      const stat = readFileSync(`/proc/${pid}/stat`, 'latin1');
+      const f = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      const cmd = readFileSync(`/proc/${pid}/cmdline`, 'latin1');
+      procs.set(Number(pid), {ppid: Number(f[1]), cpu: (Number(f[11]) + Number(f[12])) / 100, cmd});
+    } catch {} // gone meanwhile
+  }
+  const ours = pid => {
+    for (let p = procs.get(pid); p; p = procs.get(p.ppid))
+      if (p.ppid === process.pid) return !p.cmd.includes('serve.mjs');
+    return false;
+  };
+  let all = 0, renderer = 0;
+  for (const [pid, p] of procs)
+    if (ours(pid)) {
+      all += p.cpu;
+      if (p.cmd.includes('--type=renderer')) renderer += p.cpu;
+    }
+  return {all, renderer};
+}
+
+const rows = [];
+const row = (figure, value, target = '') => rows.push([figure, String(value), target]);
+
+// ---- A first visit --------------------------------------------------------------
+{
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  const sizes = [];
+  context.on('requestfinished', async r => {
+    const s = await r.sizes();
+    sizes.push({file: new URL(r.url()).pathname.slice(1) || 'index.html', worker: !!r.serviceWorker(),
+                bytes: s.responseBodySize + s.responseHeadersSize});
+  });
+  await page.goto(server.url);
+  await page.waitForFunction(() => navigator.serviceWorker.controller, null, {timeout: 30000});
+  await page.waitForTimeout(1000);
+  const sum = list => (list.reduce((n, s) => n + s.bytes, 0) / 1024).toFixed(1);
+  const core = ['index.html', 'page.js', 'kwadron.js', 'kwadron.wasm', 'grafika_aga'];
+  const page_own = sizes.filter(s => !s.worker);
+  row('first visit: page, scripts, module, default skin, KB', sum(page_own.filter(s => core.includes(s.file))), '<= 150');
+  for (const f of core)
+    row(`  ${f}, KB`, sum(page_own.filter(s => s.file === f)));
+  row('first visit: everything the page fetches, KB', sum(page_own));
+  row('first visit: and the service worker, KB', sum(sizes.filter(s => s.worker)));
+  await context.close();
+}
+
+// ---- Navigation to the first picture ----------------------------------------------
+for (const [zoom, game, baseline] of [[1, '', 'baseline.html?320'], [2, '?SKIN=progdir:grafika_aga2x', 'baseline.html?640']]) {
+  const times = {game: [], baseline: []};
+  for (let i = 0; i < runs; ++i)
+    for (const [name, path] of [['game', game], ['baseline', baseline]]) {
+      const {context, page} = await open(path);
+      times[name].push(await page.evaluate(() => window.firstPicture));
+      await context.close();
+    }
+  const g = median(times.game), b = median(times.baseline);
+  row(`navigation to the first picture, ${320 * zoom}x${240 * zoom}, ms`, g.toFixed(1));
+  row('  bare emcc page, same picture size, ms', b.toFixed(1));
+  row('  game / bare emcc page', (g / b).toFixed(2), '<= 1.3');
+}
+
+// ---- CPU while the game waits ------------------------------------------------------
+async function idleCpu(path, padless = false) {
+  const {context, page} = await open(path, undefined, padless);
+  await page.waitForTimeout(1000);
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Performance.enable');
+  const task = async () => (await cdp.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value;
+  const [c0, t0, w0] = [chromiumCpu(), await task(), performance.now()];
+  await page.waitForTimeout(idle * 1000);
+  const [c1, t1, w1] = [chromiumCpu(), await task(), performance.now()];
+  await context.close();
+  const s = (w1 - w0) / 1000, pc = x => (x / s * 100).toFixed(2);
+  return {all: pc(c1.all - c0.all), renderer: pc(c1.renderer - c0.renderer), main: pc(t1 - t0)};
+}
+const waiting = await idleCpu(''), padless = await idleCpu('', true), bare = await idleCpu('baseline.html?320');
+row(`CPU while the game waits ${idle} s, all Chromium processes, % of a core`, waiting.all, '< 0.5');
+row('  its renderer process, %', waiting.renderer);
+row('  its page\'s main thread (TaskDuration), %', waiting.main);
+row('  the same without the page\'s gamepad listener, %', padless.all);
+row('  the bare emcc page after its picture, all processes, %', bare.all);
+
+// ---- One present in a 1920 x 1080 viewport -----------------------------------------
+for (const [zoom, path] of [[1, ''], [2, '?SKIN=progdir:grafika_aga2x']]) {
+  const {context, page} = await open(path, {width: 1920, height: 1080});
+  const shown = await page.evaluate(() => getComputedStyle(document.getElementById('screen')).width + ' x ' +
+                                          getComputedStyle(document.getElementById('screen')).height);
+  await page.waitForTimeout(1000);
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Performance.enable');
+  const task = async () => (await cdp.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value;
+  const [c0, t0, n0] = [chromiumCpu(), await task(), await page.evaluate(() => pictures)];
+  for (let i = 0; i < 40; ++i) {
+    await page.keyboard.press(['ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft'][i % 4]);
+    await page.waitForTimeout(120);
+  }
+  const [c1, t1, n1] = [chromiumCpu(), await task(), await page.evaluate(() => pictures)];
+  await context.close();
+  const n = n1 - n0;
+  row(`one present, ${320 * zoom}x${240 * zoom} shown at ${shown.replace(/px/g, '')} in 1920x1080:`, '');
+  row('  presents measured', n);
+  row('  CPU of all Chromium processes a present, ms', ((c1.all - c0.all) / n * 1000).toFixed(2));
+  row('  CPU of the page\'s main thread a present, ms', ((t1 - t0) / n * 1000).toFixed(2));
+}
+
+const version = browser.version();
+await browser.close();
+server.stop();
+
+const w = Math.max(...rows.map(r => r[0].length));
+console.log(`\nChromium ${version} (headless, ${process.env.KWADRON_CHROMIUM || '/usr/bin/chromium'})\n`);
+console.log(`| ${'figure'.padEnd(w)} | ${'value'.padStart(10)} | target  |`);
+console.log(`| ${'-'.repeat(w)} | ${'-'.repeat(10)} | ------- |`);
+for (const [f, v, t] of rows) console.log(`| ${f.padEnd(w)} | ${v.padStart(10)} | ${t.padEnd(7)} |`);
+console.log(`
+Bytes: what Chromium received (bodies as sent, gzip, and headers) on a first
+visit with an empty profile. Navigation to the first picture: from the start
+of the navigation to the first picture put in the canvas (both pages put it
+at an animation frame), a fresh profile each time, the two pages turn about,
+median of ${runs} each. CPU: the processes' user and system time over ${idle} s
+after a second's rest, and Chromium's TaskDuration of the page; one present:
+the same over 40 moves, 120 ms apart, divided by the pictures put.`);
