@@ -38,19 +38,36 @@ function fit() {
   canvas.style.height = canvas.height * zoom / dpr + 'px';
 }
 
-function tell(text, withButton) {
+// A change of the device pixel ratio (a window moved to another screen, or
+// the page zoomed) is seen by a query for the ratio of the moment.
+function fitOnRatioChange() {
+  matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`).addEventListener('change', () => {
+    fit();
+    fitOnRatioChange();
+  }, {once: true});
+}
+
+let untellLater = 0;
+
+// A message on the page; one that ends the game stays, over the picture,
+// with a way to start again.
+function tell(text, ending) {
+  clearTimeout(untellLater);
   note.textContent = text;
-  if (withButton) {
+  note.classList.toggle('ending', !!ending);
+  if (ending) {
     const again = document.createElement('button');
     again.textContent = 'Play again';
     again.onclick = () => location.reload();
     note.append(document.createElement('br'), again);
+    again.focus();
   }
   note.hidden = false;
 }
 
-function untell() {
-  note.hidden = true;
+function tellAWhile(text) {
+  tell(text, false);
+  untellLater = setTimeout(() => (note.hidden = true), 8000);
 }
 
 const printed = [];
@@ -113,9 +130,9 @@ async function prepare(FS) {
   Module.ENV.XDG_DATA_HOME = '/data';
 }
 
-addEventListener('resize', fit);
-document.addEventListener('fullscreenchange', fit);
-matchMedia('(resolution: 1dppx)').addEventListener('change', fit);
+// The stage's size changes with the window, the bar below it and fullscreen.
+new ResizeObserver(() => fit()).observe(canvas.parentElement);
+fitOnRatioChange();
 
 // ---- A picture of one's own -------------------------------------------------
 
@@ -142,8 +159,7 @@ async function useSkin(file) {
   if (!result.ok) {
     Module.FS.unlink('/data/kwadron/' + name);
     await new Promise(done => Module.FS.syncfs(false, done));
-    tell(result.text || 'That picture cannot be a skin.', false);
-    setTimeout(untell, 6000);
+    tellAWhile(`${file.name} cannot be a skin:\n${result.text || 'the game did not take it.'}`);
     return;
   }
   localStorage.setItem(STORED_SKIN, name);
