@@ -360,7 +360,7 @@ InProcess run_main(const ProgDir &d, const std::vector<std::string> &words, cons
     r.out = ::testing::internal::GetCapturedStdout();
     if (entry.wa_Lock) UnLock(entry.wa_Lock);
     r.clean = host::ledger_open().empty() && !IntuitionBase && !GfxBase && !GadToolsBase && !DataTypesBase &&
-              !IconBase && !CyberGfxBase && !grafika && !BM_Grafika && !EkranP && !Okno && !RastPort && !maska &&
+              !IconBase && !CyberGfxBase && !grafika && !BM_Header && !BM_Grafika && !EkranP && !Okno && !RastPort && !maska &&
               !mem_pool && !Plik;
     return r;
 }
