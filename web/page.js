@@ -123,12 +123,50 @@ async function prepare(FS) {
   FS.chmod('/kwadron', 0o555);
   FS.ignorePermissions = false;
   await stored;
-  if (!FS.analyzePath('/data/kwadron').exists) {
-    FS.mkdir('/data/kwadron', 0o700);
-    await new Promise(done => FS.syncfs(false, done));
-  }
+  if (!FS.analyzePath('/data/kwadron').exists) FS.mkdir('/data/kwadron', 0o700);
+  Module.kwadronRestore('/data/kwadron');
+  await new Promise(done => FS.syncfs(false, done));
   Module.ENV.XDG_DATA_HOME = '/data';
 }
+
+// ---- The data folder's small files, kept at once ---------------------------
+
+// The storage is written behind the program's back, too late for a page
+// that goes away; the small files of the data folder (the best score) are
+// also kept in localStorage, which is written at once, by every tab. The
+// copy is taken back unless the storage's is newer.
+const MIRROR = 'kwadron-file:';
+
+Module.kwadronMirror = folder => {
+  const FS = Module.FS;
+  for (const name of FS.readdir(folder)) {
+    const path = folder + '/' + name, st = FS.stat(path);
+    if (name.startsWith('.') || !FS.isFile(st.mode) || st.size > 4096) continue;
+    const data = String.fromCharCode(...FS.readFile(path));
+    try {
+      localStorage.setItem(MIRROR + path, JSON.stringify({time: st.mtime.getTime(), data}));
+    } catch (e) {
+      // No room: the storage's copy will do.
+    }
+  }
+};
+
+Module.kwadronRestore = folder => {
+  const FS = Module.FS;
+  for (let i = 0; i < localStorage.length; ++i) {
+    const key = localStorage.key(i);
+    if (!key.startsWith(MIRROR + folder + '/')) continue;
+    const path = key.slice(MIRROR.length), kept = JSON.parse(localStorage.getItem(key));
+    const there = FS.analyzePath(path).exists ? FS.stat(path).mtime.getTime() : -1;
+    if (kept.time < there) continue;
+    FS.writeFile(path, Uint8Array.from(kept.data, c => c.charCodeAt(0)));
+    FS.utime(path, kept.time, kept.time);
+  }
+};
+
+addEventListener('pagehide', e => {
+  if (!e.persisted && Module._web_leave) Module._web_leave();
+});
 
 // The stage's size changes with the window, the bar below it and fullscreen.
 new ResizeObserver(() => fit()).observe(canvas.parentElement);

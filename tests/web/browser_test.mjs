@@ -251,8 +251,16 @@ test('a reload keeps the best score; offline, the page starts and plays', async 
   assert.match(await page.textContent('#note'), /The game has ended\./);
   await page.reload();
   await settle(page);
+  assert.deepEqual(best(await grab(page)), best(played), 'the best after a reload');
+  // A higher best, and the page reloaded in the middle of the game.
+  for (const k of 'left up right down '.repeat(4).trim().split(' ')) await page.keyboard.press(KEYS[k]);
+  await settle(page);
+  const higher = await grab(page);
+  assert.notDeepEqual(best(higher), best(played), 'a higher best');
+  await page.reload();
+  await settle(page);
   const kept = await grab(page);
-  assert.deepEqual(best(kept), best(played), 'the best after a reload');
+  assert.deepEqual(best(kept), best(higher), 'the best after a reload in the middle of a game');
 
   await page.waitForFunction(() => navigator.serviceWorker.controller);
   await context.setOffline(true);

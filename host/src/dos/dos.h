@@ -44,6 +44,9 @@ void split_path(std::string path, std::string &dir, std::string &name);
 // A new, unique file beside target (O_EXCL), its name in temp; its
 // descriptor, or -1. Temporaries that killed writers left are removed first.
 int create_temp(const std::string &target, std::string &temp);
+// Makes what was written to the file (or folder) lasting; false when that
+// fails (errno says why).
+bool make_durable(int fd);
 // Waits for the folder's turn to write (up to five seconds); false (IoErr
 // 202) when another process keeps it longer. end_turn gives it back.
 bool take_turn(const std::string &dir);

@@ -220,7 +220,7 @@ LONG Close(BPTR file) {
         ok = false;
     };
     if (f->kind == Kind::NewFile) {
-        if (ok && fsync(f->fd) != 0) fail_with(ERROR_DISK_FULL);
+        if (ok && !host::dos::make_durable(f->fd)) fail_with(ERROR_DISK_FULL);
         if (ok) host::kill_point("sync");
         if (close(f->fd) != 0) fail_with(ERROR_DISK_FULL);
         if (ok && rename(f->temp.c_str(), f->target.c_str()) != 0) fail_with(ERROR_WRITE_PROTECTED);
@@ -231,7 +231,7 @@ LONG Close(BPTR file) {
             // Makes the rename itself durable.
             int dfd = open(dir_of(f->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (dfd >= 0) {
-                fsync(dfd);
+                host::dos::make_durable(dfd);
                 close(dfd);
             }
         }
@@ -240,7 +240,7 @@ LONG Close(BPTR file) {
             const off_t end = lseek(f->fd, 0, SEEK_CUR);
             if (end < 0 || ftruncate(f->fd, end) != 0) fail_with(ERROR_DISK_FULL);
             host::kill_point("cut");
-            if (fsync(f->fd) != 0) fail_with(ERROR_DISK_FULL);
+            if (!host::dos::make_durable(f->fd)) fail_with(ERROR_DISK_FULL);
             host::kill_point("sync");
         }
         close(f->fd);

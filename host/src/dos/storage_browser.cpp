@@ -1,8 +1,13 @@
-// Writers take turns between the tabs of a browser: a MODE_NEWFILE handle
+// Lasting storage in a browser: IndexedDB, written when a writer's turn ends
+// (an fsync of its own would write the whole storage once more, and wait for
+// it). Writers take turns between the tabs of a browser: a MODE_NEWFILE handle
 // holds the browser's lock named after the folder from Open to Close. On
 // taking the turn the files are read again from the browser's storage, so
 // that what another tab wrote is seen; on giving it back they are written to
-// the storage, so that a reload finds them.
+// the storage, so that a reload finds them. The page keeps a copy of the
+// folder's small files that is written at once (Module.kwadronMirror): a
+// page going away (Module.kwadronLeaving) has no time to wait for the lock or
+// the storage, and takes and leaves that copy instead.
 #include <emscripten.h>
 
 #include <map>
@@ -15,7 +20,11 @@ namespace {
 std::map<std::string, int> users;
 
 EM_ASYNC_JS(void, web_take_turn, (const char *dir), {
-    const name = 'kwadron:' + UTF8ToString(dir);
+    const folder = UTF8ToString(dir), name = 'kwadron:' + folder;
+    if (Module.kwadronLeaving) {
+        if (Module.kwadronRestore) Module.kwadronRestore(folder);
+        return;
+    }
     Module.kwadronTurns = Module.kwadronTurns || {};
     if (navigator.locks)
         await new Promise(taken => navigator.locks.request(name, () => new Promise(give_back => {
@@ -23,11 +32,14 @@ EM_ASYNC_JS(void, web_take_turn, (const char *dir), {
             taken();
         })));
     await new Promise(done => FS.syncfs(true, done));
+    if (Module.kwadronRestore) Module.kwadronRestore(folder);
 });
 
 EM_ASYNC_JS(void, web_end_turn, (const char *dir), {
-    await new Promise(done => FS.syncfs(false, done));
-    const name = 'kwadron:' + UTF8ToString(dir);
+    const folder = UTF8ToString(dir), name = 'kwadron:' + folder;
+    if (Module.kwadronMirror) Module.kwadronMirror(folder);
+    const stored = new Promise(done => FS.syncfs(false, done));
+    if (!Module.kwadronLeaving) await stored;
     const give_back = Module.kwadronTurns && Module.kwadronTurns[name];
     if (give_back) {
         delete Module.kwadronTurns[name];
@@ -35,6 +47,8 @@ EM_ASYNC_JS(void, web_end_turn, (const char *dir), {
     }
 });
 } // namespace
+
+bool make_durable(int) { return true; }
 
 bool take_turn(const std::string &dir) {
     if (users[dir]++ == 0) web_take_turn(dir.c_str());

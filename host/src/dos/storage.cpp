@@ -1,4 +1,5 @@
-// Processes writing files of one folder take turns: a MODE_NEWFILE handle
+// Lasting storage on the desktop: the disk, through fsync. Processes
+// writing files of one folder take turns: a MODE_NEWFILE handle
 // holds an exclusive lock (flock) on the folder from Open to Close, so that
 // what the file holds cannot change between a read and the write that
 // follows it. The handles of one process share the lock.
@@ -25,6 +26,8 @@ std::map<std::string, Turn> &turns() {
 }
 constexpr int turn_wait_ms = 5000;
 } // namespace
+
+bool make_durable(int fd) { return fsync(fd) == 0; }
 
 // Waits for the folder's turn, up to turn_wait_ms; false (IoErr 202) when
 // another process keeps it longer. A folder that cannot be opened is not
