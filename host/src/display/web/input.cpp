@@ -103,9 +103,34 @@ EM_JS(void, web_listen_js, (), {
         }
         requestAnimationFrame(readPads);
     };
-    window.addEventListener('gamepadconnected', () => {
+    // The browser reports pads only to a page that listens for them, and
+    // polls them as long as one does: listened for from the start and for
+    // ten seconds after each key, touch or return to the page, and for good
+    // once a pad has been used here.
+    let listening = false, stopLater = 0;
+    const padUsed = () => localStorage.getItem('kwadron-pad') === '1';
+    const onPad = () => {
+        try {
+            localStorage.setItem('kwadron-pad', '1');
+        } catch (e) {
+        }
         if (!reading) { reading = true; requestAnimationFrame(readPads); }
-    });
+    };
+    const listenForPads = () => {
+        if (!listening) window.addEventListener('gamepadconnected', onPad);
+        listening = true;
+        clearTimeout(stopLater);
+        if (!padUsed()) stopLater = setTimeout(() => {
+            if (reading || padUsed()) return;
+            window.removeEventListener('gamepadconnected', onPad);
+            listening = false;
+        }, 10000);
+    };
+    listenForPads();
+    window.addEventListener('keydown', listenForPads);
+    canvas.addEventListener('pointerdown', listenForPads);
+    window.addEventListener('focus', listenForPads);
+    document.addEventListener('visibilitychange', () => { if (!document.hidden) listenForPads(); });
 });
 } // namespace
 
