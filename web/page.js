@@ -83,7 +83,11 @@ const skinData = shipped && fetch(shipped).then(response => {
 });
 if (skinData) skinData.catch(() => {}); // told when prepare() waits for it
 
+// The file's own colours, as the desktop's decoder gives them.
+const ownColours = {colorSpaceConversion: 'none', premultiplyAlpha: 'none'};
+
 var Module = {
+  kwadronOwnColours: ownColours,
   arguments: words,
   thisProgram: '/kwadron/kwadron',
   print: line => printed.push(line),
@@ -119,13 +123,21 @@ async function prepare(FS) {
   FS.mkdir('/data');
   FS.mount(FS.filesystems.IDBFS, {}, '/data');
   const stored = new Promise(done => FS.syncfs(true, done));
-  if (skinData) FS.writeFile('/kwadron/' + shipped, new Uint8Array(await skinData));
+  if (skinData) {
+    const bytes = new Uint8Array(await skinData);
+    FS.writeFile('/kwadron/' + shipped, bytes);
+    // Decoded while the storage is read; the program's decoder takes it.
+    Module.kwadronEarly = {bytes, picture: createImageBitmap(new Blob([bytes]), ownColours)};
+    Module.kwadronEarly.picture.catch(() => {});
+  }
   FS.chmod('/kwadron', 0o555);
   FS.ignorePermissions = false;
   await stored;
-  if (!FS.analyzePath('/data/kwadron').exists) FS.mkdir('/data/kwadron', 0o700);
-  Module.kwadronRestore('/data/kwadron');
-  await new Promise(done => FS.syncfs(false, done));
+  let changed = !FS.analyzePath('/data/kwadron').exists;
+  if (changed) FS.mkdir('/data/kwadron', 0o700);
+  changed = Module.kwadronRestore('/data/kwadron') > 0 || changed;
+  // Stored behind the program's start, long before its first write.
+  if (changed) FS.syncfs(false, () => {});
   Module.ENV.XDG_DATA_HOME = '/data';
 }
 
@@ -153,15 +165,18 @@ Module.kwadronMirror = folder => {
 
 Module.kwadronRestore = folder => {
   const FS = Module.FS;
+  let taken = 0;
   for (let i = 0; i < localStorage.length; ++i) {
     const key = localStorage.key(i);
     if (!key.startsWith(MIRROR + folder + '/')) continue;
     const path = key.slice(MIRROR.length), kept = JSON.parse(localStorage.getItem(key));
     const there = FS.analyzePath(path).exists ? FS.stat(path).mtime.getTime() : -1;
-    if (kept.time < there) continue;
+    if (kept.time < there || (there >= 0 && String.fromCharCode(...FS.readFile(path)) === kept.data)) continue;
     FS.writeFile(path, Uint8Array.from(kept.data, c => c.charCodeAt(0)));
     FS.utime(path, kept.time, kept.time);
+    ++taken;
   }
+  return taken;
 };
 
 addEventListener('pagehide', e => {

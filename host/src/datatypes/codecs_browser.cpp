@@ -16,10 +16,13 @@ namespace host {
 namespace {
 // The decoded picture as RGBA bytes in a block of malloc's (the caller frees
 // it), or 0 when the browser cannot decode the file.
+// The page may have begun decoding the skin it fetched while the program
+// loaded (Module.kwadronEarly: its bytes and a promise of the picture).
 EM_ASYNC_JS(int, web_decode, (const uint8_t *data, int size, int *w, int *h, uint8_t **rgba), {
     try {
-        const blob = new Blob([HEAPU8.slice(data, data + size)]);
-        const bitmap = await createImageBitmap(blob, {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
+        const bytes = HEAPU8.subarray(data, data + size), early = Module.kwadronEarly;
+        const same = early && early.bytes.length === size && early.bytes.every((b, i) => b === bytes[i]);
+        const bitmap = await (same ? early.picture : createImageBitmap(new Blob([bytes.slice()]), Module.kwadronOwnColours));
         const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
         const context = canvas.getContext('2d', {willReadFrequently: true});
         context.drawImage(bitmap, 0, 0);
