@@ -2,6 +2,9 @@
 // use for what only a display can give. Nothing of this is native.
 #pragma once
 
+#include <algorithm>
+#include <vector>
+
 #include "amiga/intuition.h"
 #include "intuition/intuition.h"
 
@@ -57,6 +60,13 @@ extern const DisplayDriver sdl_driver;
 extern const DisplayDriver web_driver;
 extern const DisplayDriver headless_driver;
 extern const DisplayDriver none_driver;
+
+// Takes a driver's view out of its list and off its window or screen.
+template <class V> void forget_view(std::vector<V *> &views, V *v) {
+    views.erase(std::remove(views.begin(), views.end(), v), views.end());
+    if (v->window) v->window->view = nullptr;
+    if (v->screen) v->screen->view = nullptr;
+}
 
 // The driver in use, chosen from the settings on first use.
 const DisplayDriver &display();

@@ -195,9 +195,7 @@ bool open_screen(ScreenRec *s) {
 
 void close(View *v) {
     if (!v) return;
-    views.erase(std::remove(views.begin(), views.end(), v), views.end());
-    if (v->window) v->window->view = nullptr;
-    if (v->screen) v->screen->view = nullptr;
+    forget_view(views, v);
     // Without its server a window is gone already; the process ends soon.
     if (!gone) {
         if (v->tex) SDL_DestroyTexture(v->tex);
