@@ -169,12 +169,20 @@ Module.kwadronRestore = folder => {
   for (let i = 0; i < localStorage.length; ++i) {
     const key = localStorage.key(i);
     if (!key.startsWith(MIRROR + folder + '/')) continue;
-    const path = key.slice(MIRROR.length), kept = JSON.parse(localStorage.getItem(key));
-    const there = FS.analyzePath(path).exists ? FS.stat(path).mtime.getTime() : -1;
-    if (kept.time < there || (there >= 0 && String.fromCharCode(...FS.readFile(path)) === kept.data)) continue;
-    FS.writeFile(path, Uint8Array.from(kept.data, c => c.charCodeAt(0)));
-    FS.utime(path, kept.time, kept.time);
-    ++taken;
+    const path = key.slice(MIRROR.length);
+    // A copy this page did not write (spoilt, or a name the folder cannot
+    // hold) is left alone: the storage's stands.
+    try {
+      const kept = JSON.parse(localStorage.getItem(key));
+      if (typeof kept.data !== 'string' || typeof kept.time !== 'number') continue;
+      const there = FS.analyzePath(path).exists ? FS.stat(path).mtime.getTime() : -1;
+      if (kept.time < there || (there >= 0 && String.fromCharCode(...FS.readFile(path)) === kept.data)) continue;
+      FS.writeFile(path, Uint8Array.from(kept.data, c => c.charCodeAt(0)));
+      FS.utime(path, kept.time, kept.time);
+      ++taken;
+    } catch (e) {
+      continue;
+    }
   }
   return taken;
 };

@@ -257,6 +257,13 @@ test('a reload keeps the best score; offline, the page starts and plays', async 
   await settle(page);
   const higher = await grab(page);
   assert.notDeepEqual(best(higher), best(played), 'a higher best');
+  // Spoilt copies in localStorage do not stop the start.
+  await page.evaluate(() => {
+    const at = 'kwadron-file:/data/kwadron/';
+    localStorage.setItem(at + 'spoilt', '{"time":');
+    localStorage.setItem(at + 'empty', 'null');
+    localStorage.setItem(at + 'no/such/folder', JSON.stringify({time: Date.now() + 1e9, data: '9\n'}));
+  });
   await page.reload();
   await settle(page);
   const kept = await grab(page);

@@ -149,7 +149,7 @@ namespace web {
 // The page is going away (a reload, a closed tab): the game is closed as by
 // its close gadget, so that it keeps its best before the page is gone. It
 // runs at once, before the page is: the waits it may meet on its way out do
-// not wait (see dos/turns_browser.cpp).
+// not wait (see dos/storage_browser.cpp).
 extern "C" EMSCRIPTEN_KEEPALIVE void web_leave() {
     EM_ASM({ Module.kwadronLeaving = true; });
     close_all_windows();
