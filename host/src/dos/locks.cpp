@@ -150,8 +150,10 @@ LONG AddPart(STRPTR dirname, CONST_STRPTR filename, ULONG size) {
     std::string path = dirname;
     if (filename[0] == '/' || path.empty())
         path = filename;
-    else
-        path += (path.back() == '/' ? "" : "/") + std::string(filename);
+    else {
+        if (path.back() != '/') path += '/';
+        path += filename;
+    }
     if (path.size() >= size) {
         SetIoErr(ERROR_LINE_TOO_LONG);
         return DOSFALSE;
