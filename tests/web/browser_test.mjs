@@ -76,6 +76,9 @@ function pageScript() {
     for (let i = 0; i < d.length; i += 0x8000) s += String.fromCharCode.apply(null, d.subarray(i, i + 0x8000));
     return {w: c.width, h: c.height, data: btoa(s)};
   };
+  // A game pad of the test's, once it makes one (window.pad).
+  window.pad = null;
+  navigator.getGamepads = () => [window.pad];
   window.kw = {presents: 0, frame: 0, frames: null};
   const tick = () => (++kw.frame, requestAnimationFrame(tick));
   requestAnimationFrame(tick);
@@ -206,7 +209,9 @@ test('a slide that redraws its line three times shows three pictures, one a disp
   await page.evaluate(() => (kw.frames = []));
   await page.keyboard.press('ArrowRight');
   await settle(page);
-  const shown = await page.evaluate(() => kw.frames);
+  // A picture put again (the page refitted meanwhile) is one picture.
+  const shown = (await page.evaluate(() => kw.frames))
+    .filter((s, i, all) => i === 0 || s.picture.data !== all[i - 1].picture.data);
   assert.equal(shown.length, 3, 'pictures after the key');
   assert.equal(want.length, 3, 'native pictures after the key');
   shown.forEach((s, i) => same(asRgb(s.picture), want[i], 'picture ' + (i + 1)));
@@ -214,9 +219,24 @@ test('a slide that redraws its line three times shows three pictures, one a disp
   await context.close();
 });
 
-test('swipes by touch and by mouse are the arrows; a button let go outside does nothing', async () => {
+// Moves a control of the test's pad: a button pressed or let go, or an axis.
+async function pad(page, control, value) {
+  await page.evaluate(([control, value]) => {
+    if (!window.pad) {
+      window.pad = {index: 0, connected: true, axes: [0, 0, 0, 0],
+                    buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+      dispatchEvent(new Event('gamepadconnected'));
+    }
+    if (typeof control === 'number') window.pad.buttons[control].pressed = value;
+    else window.pad.axes[control === 'x' ? 0 : 1] = value;
+  }, [control, value]);
+  await page.waitForTimeout(100);
+}
+
+test('swipes, drags and a pad are the arrows; a button let go outside does nothing', async () => {
   const script = 'snapshot 0.png\nkey up\nsnapshot 1.png\nkey down\nsnapshot 2.png\nkey left\nsnapshot 3.png\n' +
-                 'key right\nsnapshot 4.png\nclick 58 156\nsnapshot 5.png\n';
+                 'key right\nsnapshot 4.png\nclick 58 156\nsnapshot 5.png\n' +
+                 'key up\nsnapshot 6.png\nkey left\nsnapshot 7.png\nkey down\nsnapshot 8.png\nkey right\nsnapshot 9.png\n';
   const dir = nativeRun(script, {time: '2026-01-01 02:00:00'});
   const {context, page} = await open('', {time: '2026-01-01T02:00:00Z', touch: true});
   const [x, y] = BOARD;
@@ -235,6 +255,20 @@ test('swipes by touch and by mouse are the arrows; a button let go outside does 
   await finger(page, [BUTTON.newgame]);
   await settle(page);
   same(await grab(page), readPng(join(dir, '5.png')), 'NEW GAME tapped');
+  // The d-pad's up (12) and down (13), the left stick's left and right.
+  const presses = [[12, true, false], ['x', -1, 0], [13, true, false], ['x', 1, 0]];
+  for (const [i, [control, on, off]] of presses.entries()) {
+    await pad(page, control, on);
+    await pad(page, control, off);
+    await settle(page);
+    const want = readPng(join(dir, `${i + 6}.png`));
+    assert.notDeepEqual(want.rgb, readPng(join(dir, `${i + 5}.png`)).rgb, `a move for pad ${control} ${on}`);
+    same(await grab(page), want, `pad ${control} ${on}`);
+  }
+  // Back (8) is Esc.
+  await pad(page, 8, true);
+  await page.waitForSelector('#note:not([hidden])');
+  assert.match(await page.textContent('#note'), /The game has ended\./);
   await context.close();
 });
 
