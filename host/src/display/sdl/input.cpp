@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <iterator>
 
 #include "amiga/rawkeycodes.h"
 #include "control/trace.h"
@@ -100,8 +101,10 @@ void on_pad_button(const SDL_ControllerButtonEvent &b) {
 }
 
 // The left stick past half way is an arrow held; back under a third, let go.
+bool stick_held[4]; // up, down, left, right
+
 void on_pad_axis(const SDL_ControllerAxisEvent &a) {
-    static bool held[4]; // up, down, left, right
+    bool *held = stick_held;
     if (a.axis != SDL_CONTROLLER_AXIS_LEFTX && a.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
     const int first = a.axis == SDL_CONTROLLER_AXIS_LEFTY ? 0 : 2;
     const UWORD codes[4] = {RAWKEY_UP, RAWKEY_DOWN, RAWKEY_LEFT, RAWKEY_RIGHT};
@@ -249,6 +252,9 @@ void handle(const SDL_Event &e) {
     }
 }
 
-void input_reset() { positions.clear(); }
+void input_reset() {
+    positions.clear();
+    std::fill(std::begin(stick_held), std::end(stick_held), false);
+}
 } // namespace sdl
 } // namespace host
