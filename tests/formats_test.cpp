@@ -230,3 +230,52 @@ TEST(Tga, OriginsRunsPalettesDepthsAndDamage) {
     EXPECT_EQ(decode(tga(2, 8, 0, 1, 1, "\0"s), why).width, 0);
     EXPECT_EQ(why, "TGA pixel depth not taken");
 }
+
+// ---- IFF ILBM in hold-and-modify --------------------------------------------
+
+namespace {
+
+// A one-row IFF ILBM of the given planes whose pixels hold 'values', with
+// CAMG saying HAM and a palette of 'colours' (as 0xRRGGBB).
+std::string ham_ilbm(int planes, const std::vector<int> &values, const std::vector<uint32_t> &colours) {
+    const int w = int(values.size()), rowbytes = (w + 15) / 16 * 2;
+    std::string body;
+    auto be = [&](uint32_t v, int bytes) {
+        for (int i = bytes - 1; i >= 0; --i) body += char(v >> (8 * i));
+    };
+    body += "BMHD";
+    be(20, 4), be(uint32_t(w), 2), be(1, 2), be(0, 4);
+    body += char(planes), body += std::string(5, '\0'), body += "\x01\x01", be(uint32_t(w), 2), be(1, 2);
+    body += "CMAP", be(uint32_t(3 * colours.size()), 4);
+    for (uint32_t c : colours) be(c, 3);
+    body += "CAMG", be(4, 4), be(0x800, 4);
+    body += "BODY", be(uint32_t(rowbytes * planes), 4);
+    for (int p = 0; p < planes; ++p)
+        for (int xb = 0; xb < rowbytes; ++xb) {
+            int v = 0;
+            for (int bit = 0; bit < 8 && xb * 8 + bit < w; ++bit)
+                if (values[size_t(xb * 8 + bit)] >> p & 1) v |= 0x80 >> bit;
+            body += char(v);
+        }
+    return "FORM" + std::string{char(0), char(0), char((body.size() + 4) >> 8), char(body.size() + 4)} + "ILBM" +
+           body;
+}
+
+} // namespace
+
+// Each pixel takes a palette colour, or the colour to its left with one of
+// blue, red or green set from its low bits (4 of them in HAM6, 6 in HAM8).
+TEST(Ilbm, HoldAndModifyChangesOneComponentAtATime) {
+    const std::vector<uint32_t> palette = {0x000000, 0x123456, 0x9ABCDE, 0x445566};
+    std::string why;
+    // HAM6: palette 1, blue A, red 3, green C, palette 2, green 0.
+    host::Picture p = decode(ham_ilbm(6, {0x01, 0x1A, 0x23, 0x3C, 0x02, 0x30}, palette), why);
+    EXPECT_EQ(std::vector<uint32_t>(p.rgb.begin(), p.rgb.end()),
+              (std::vector<uint32_t>{0x123456, 0x1234AA, 0x3334AA, 0x33CCAA, 0x9ABCDE, 0x9A00DE}))
+        << why;
+    // HAM8: six bits of a component, widened as 0b101010 -> 0b10101010.
+    p = decode(ham_ilbm(8, {0x03, 0x40 | 0x2A, 0x80 | 0x3F, 0xC0 | 0x01}, palette), why);
+    EXPECT_EQ(std::vector<uint32_t>(p.rgb.begin(), p.rgb.end()),
+              (std::vector<uint32_t>{0x445566, 0x4455AA, 0xFF55AA, 0xFF04AA}))
+        << why;
+}

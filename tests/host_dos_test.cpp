@@ -1,11 +1,13 @@
 // dos.library stand-in: the argument parser, fault texts, files and locks.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -353,6 +355,17 @@ TEST_F(DosTest, WritersOfAFolderTakeTurns) {
     int status = -1;
     waitpid(pid, &status, 0);
     EXPECT_EQ(status, 0);
+
+    // A writer that keeps its turn past five seconds: Open fails as "object
+    // in use", leaving nothing open.
+    const int held = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    auto open_fds = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()); };
+    const auto fds = open_fds();
+    EXPECT_EQ(Open(score.c_str(), MODE_NEWFILE), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_IN_USE);
+    EXPECT_EQ(open_fds(), fds);
+    close(held);
 }
 
 // A file that can be written in a folder that cannot (as an ordinary user:

@@ -2,7 +2,11 @@
 // cut at every edge of both bitmaps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "amiga/graphics.h"
+#include "amiga/intuition.h"
 
 namespace {
 
@@ -86,3 +90,26 @@ TEST_F(Copy, MaskedCopyFromAPictureWhoseWidthIsNoMultipleOf16) {
 }
 
 } // namespace
+
+// Text in the ROM font across every edge of a bitmap: with JAM2 every pixel
+// of its cells inside the bitmap is painted, and nothing else.
+TEST(Text, CutAtEveryEdge) {
+    BitMap *bm = AllocBitMap(20, 12, 8, 0, nullptr);
+    ASSERT_NE(bm, nullptr);
+    RastPort rp{};
+    InitRastPort(&rp);
+    rp.BitMap = bm;
+    UBYTE text[] = "AB"; // 16 x 8
+    IntuiText it{3, 4, JAM2, 0, 0, nullptr, text, nullptr};
+    for (const auto &[x, y] : {std::pair{0, 0}, {-3, 2}, {10, 2}, {2, -5}, {2, 9}, {-15, -7}, {19, 11}, {4, 4}}) {
+        for (LONG r = 0; r < bm->Rows; ++r) std::fill_n(bm->Pixels + r * bm->BytesPerRow, bm->Width, UBYTE(0));
+        PrintIText(&rp, &it, x, y);
+        for (LONG py = 0; py < bm->Rows; ++py)
+            for (LONG px = 0; px < bm->Width; ++px) {
+                const bool inside = px >= x && px < x + 16 && py >= y && py < y + 8;
+                ASSERT_EQ(bm->Pixels[py * bm->BytesPerRow + px] != 0, inside)
+                    << "text at " << x << "," << y << ", pixel " << px << "," << py;
+            }
+    }
+    FreeBitMap(bm);
+}
