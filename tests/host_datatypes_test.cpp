@@ -4,12 +4,14 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "amiga/datatypes.h"
 #include "amiga/dos.h"
+#include "amiga/graphics.h"
 #include "host/control.h"
 #include "host/headless.h"
 #include "datatypes/picture.h"
@@ -112,6 +114,20 @@ TEST_F(DatatypesTest, LayoutFollowsTheScreensPixelForm) {
     EXPECT_EQ(bm->BytesPerPixel, 1);
     EXPECT_EQ(GetBitMapAttr(bm, BMA_DEPTH), 5u);
     EXPECT_EQ(bm->Pixels[3 * bm->Width + 7], index_at(7, 3, 32));
+    DisposeDTObject(o);
+
+    // A true-colour picture on that screen: each pixel its nearest pen, the
+    // first as every other.
+    SetRGB32(&s->ViewPort, 2, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF);
+    SetRGB32(&s->ViewPort, 3, 0x66666666, 0x88888888, 0xBBBBBBBB);
+    SDL_Surface *rgb = SDL_CreateRGBSurfaceWithFormat(0, 3, 1, 24, SDL_PIXELFORMAT_RGB24);
+    const Uint8 white_blue_white[9] = {0xFF, 0xFF, 0xFF, 0x66, 0x88, 0xBB, 0xFE, 0xFF, 0xFF};
+    memcpy(rgb->pixels, white_blue_white, sizeof white_blue_white);
+    o = open(save_png("rgb.png", rgb));
+    ASSERT_NE(o, nullptr);
+    bm = layout(o, s, false);
+    ASSERT_NE(bm, nullptr);
+    EXPECT_EQ(std::vector<UBYTE>(bm->Pixels, bm->Pixels + 3), (std::vector<UBYTE>{2, 3, 2}));
     DisposeDTObject(o);
     CloseScreen(s);
 }

@@ -243,6 +243,15 @@ TEST_F(DosTest, OpenRefusesWhatIsNotAFile) {
         EXPECT_EQ(IoErr(), code) << name;
     }
     close(writer);
+    EXPECT_EQ(Lock((dir + "/missing").c_str(), ACCESS_READ), 0);
+    EXPECT_EQ(IoErr(), ERROR_OBJECT_NOT_FOUND);
+}
+
+int write_file(const std::string &name, const char *text) {
+    BPTR fh = Open(name.c_str(), MODE_NEWFILE);
+    if (!fh) return 1;
+    Write(fh, text, LONG(strlen(text)));
+    return Close(fh) == DOSTRUE ? 0 : 1;
 }
 
 TEST_F(DosTest, NewFileReplacesTheOldContentOnlyAtClose) {
@@ -268,6 +277,18 @@ TEST_F(DosTest, NewFileReplacesTheOldContentOnlyAtClose) {
         EXPECT_EQ(slurp(score), "56\n") << call;
     }
     EXPECT_EQ(entries(), 1u) << "temporary file left behind";
+
+    // A new file is made as any file the player makes; one reached through
+    // a link is written where the link points, and the link stays.
+    const mode_t mask = umask(022);
+    EXPECT_EQ(write_file(dir + "/new", "1\n"), 0);
+    stat((dir + "/new").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    ASSERT_EQ(symlink("score", (dir + "/link").c_str()), 0);
+    EXPECT_EQ(write_file(dir + "/link", "77\n"), 0);
+    EXPECT_EQ(slurp(score), "77\n");
+    EXPECT_TRUE(fs::is_symlink(dir + "/link"));
+    umask(mask);
 }
 
 TEST_F(DosTest, NewFileFailsCleanlyWhereItCannotWrite) {
@@ -284,12 +305,7 @@ TEST_F(DosTest, NewFileFailsCleanlyWhereItCannotWrite) {
     EXPECT_EQ(entries(), 2u);
 }
 
-int write_score(const char *text) {
-    BPTR fh = Open("progdir:score", MODE_NEWFILE);
-    if (!fh) return 1;
-    Write(fh, text, LONG(strlen(text)));
-    return Close(fh) == DOSTRUE ? 0 : 1;
-}
+int write_score(const char *text) { return write_file("progdir:score", text); }
 
 std::string read_score() {
     BPTR fh = Open("progdir:score", MODE_OLDFILE);

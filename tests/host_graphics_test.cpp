@@ -113,3 +113,22 @@ TEST(Text, CutAtEveryEdge) {
     }
     FreeBitMap(bm);
 }
+
+// A masked copy between pen bitmaps covers its rectangle and nothing more.
+TEST(Copy8, MaskedCopyOfPensCoversItsRectangleOnly) {
+    BitMap *src = AllocBitMap(16, 4, 8, 0, nullptr), *dst = AllocBitMap(20, 6, 8, 0, nullptr);
+    ASSERT_TRUE(src && dst);
+    for (LONG y = 0; y < 4; ++y) std::fill_n(src->Pixels + y * src->BytesPerRow, 16, UBYTE(7));
+    for (LONG y = 0; y < 6; ++y) std::fill_n(dst->Pixels + y * dst->BytesPerRow, 20, UBYTE(0));
+    const std::vector<UBYTE> mask(2 * 4, 0xFF);
+    RastPort rp{};
+    InitRastPort(&rp);
+    rp.BitMap = dst;
+    BltMaskBitMapRastPort(src, 1, 0, &rp, 2, 1, 5, 3, 0xE0, mask.data());
+    for (LONG y = 0; y < 6; ++y)
+        for (LONG x = 0; x < 20; ++x)
+            ASSERT_EQ(dst->Pixels[y * dst->BytesPerRow + x], x >= 2 && x < 7 && y >= 1 && y < 4 ? 7 : 0)
+                << x << "," << y;
+    FreeBitMap(src);
+    FreeBitMap(dst);
+}

@@ -316,6 +316,14 @@ TEST_F(ProgramTest, AnInstalledGameKeepsItsPlayersBestScore) {
     EXPECT_EQ(fs::status(kept.parent_path()).permissions(), fs::perms::owner_all) << "the data folder is private";
     EXPECT_TRUE(std::regex_match(testfiles::slurp(kept), std::regex("[1-9][0-9]*\n")));
     EXPECT_FALSE(fs::exists(d.prog / "score"));
+
+    // XDG_DATA_HOME, when it names a folder, comes before HOME's.
+    const fs::path xdg = home / "xdg";
+    r = run({}, {.script = MOVES + "key esc\n",
+                 .env = {"HOME=" + home.string(), "XDG_DATA_HOME=" + xdg.string(), "KWADRON_CALL_TRACE=/dev/null"},
+                 .wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}});
+    EXPECT_EQ(r.rc, 0) << r.out << r.err;
+    EXPECT_EQ(testfiles::slurp(xdg / "kwadron/score"), testfiles::slurp(kept));
 }
 
 // ---- Every fallible call of the start-up made to fail ----------------------

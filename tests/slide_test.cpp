@@ -96,6 +96,7 @@ TEST_F(SlideTest, EachRedrawOfAMoveIsShownInOrder) {
         {"fills in two steps, then merges", {1, 0, 1, 0}, {{0, 1, 0, 1}, {0, 0, 1, 2}, {0, 0, 0, 2}}},
         {"two merges", {1, 1, 1, 1}, {{0, 1, 1, 2}, {0, 0, 2, 2}}},
         {"a lone tile in one jump", {5, 0, 0, 0}, {{0, 0, 0, 5}}},
+        {"a gap closed behind the edge tile", {0, 1, 0, 2}, {{0, 0, 1, 2}}},
         {"a full line that cannot move", {2, 1, 2, 1}, {}},
     };
     for (const Case &c : cases) {
