@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "datatypes/picture.h"
+#include "picture_files.h"
 #include "support.h"
 
 namespace {
@@ -233,49 +234,22 @@ TEST(Tga, OriginsRunsPalettesDepthsAndDamage) {
 
 // ---- IFF ILBM in hold-and-modify --------------------------------------------
 
-namespace {
-
-// A one-row IFF ILBM of the given planes whose pixels hold 'values', with
-// CAMG saying HAM and a palette of 'colours' (as 0xRRGGBB).
-std::string ham_ilbm(int planes, const std::vector<int> &values, const std::vector<uint32_t> &colours) {
-    const int w = int(values.size()), rowbytes = (w + 15) / 16 * 2;
-    std::string body;
-    auto be = [&](uint32_t v, int bytes) {
-        for (int i = bytes - 1; i >= 0; --i) body += char(v >> (8 * i));
-    };
-    body += "BMHD";
-    be(20, 4), be(uint32_t(w), 2), be(1, 2), be(0, 4);
-    body += char(planes), body += std::string(5, '\0'), body += "\x01\x01", be(uint32_t(w), 2), be(1, 2);
-    body += "CMAP", be(uint32_t(3 * colours.size()), 4);
-    for (uint32_t c : colours) be(c, 3);
-    body += "CAMG", be(4, 4), be(0x800, 4);
-    body += "BODY", be(uint32_t(rowbytes * planes), 4);
-    for (int p = 0; p < planes; ++p)
-        for (int xb = 0; xb < rowbytes; ++xb) {
-            int v = 0;
-            for (int bit = 0; bit < 8 && xb * 8 + bit < w; ++bit)
-                if (values[size_t(xb * 8 + bit)] >> p & 1) v |= 0x80 >> bit;
-            body += char(v);
-        }
-    return "FORM" + std::string{char(0), char(0), char((body.size() + 4) >> 8), char(body.size() + 4)} + "ILBM" +
-           body;
-}
-
-} // namespace
-
 // Each pixel takes a palette colour, or the colour to its left with one of
 // blue, red or green set from its low bits (4 of them in HAM6, 6 in HAM8).
 TEST(Ilbm, HoldAndModifyChangesOneComponentAtATime) {
-    const std::vector<uint32_t> palette = {0x000000, 0x123456, 0x9ABCDE, 0x445566};
-    std::string why;
+    using testpic::colour;
+    auto decoded = [](int planes, const std::vector<int> &row) {
+        const testpic::Bytes f = testpic::ilbm(int(row.size()), 1, planes, 0x800, row);
+        std::string why;
+        const host::Picture p = decode(std::string(f.begin(), f.end()), why);
+        return std::vector<uint32_t>(p.rgb.begin(), p.rgb.end());
+    };
     // HAM6: palette 1, blue A, red 3, green C, palette 2, green 0.
-    host::Picture p = decode(ham_ilbm(6, {0x01, 0x1A, 0x23, 0x3C, 0x02, 0x30}, palette), why);
-    EXPECT_EQ(std::vector<uint32_t>(p.rgb.begin(), p.rgb.end()),
-              (std::vector<uint32_t>{0x123456, 0x1234AA, 0x3334AA, 0x33CCAA, 0x9ABCDE, 0x9A00DE}))
-        << why;
+    const uint32_t c1 = colour(1), c2 = colour(2), c3 = colour(3);
+    EXPECT_EQ(decoded(6, {0x01, 0x1A, 0x23, 0x3C, 0x02, 0x30}),
+              (std::vector<uint32_t>{c1, (c1 & 0xFFFF00) | 0xAA, (c1 & 0xFF00) | 0x3300AA, 0x33CCAA, c2,
+                                     c2 & 0xFF00FF}));
     // HAM8: six bits of a component, widened as 0b101010 -> 0b10101010.
-    p = decode(ham_ilbm(8, {0x03, 0x40 | 0x2A, 0x80 | 0x3F, 0xC0 | 0x01}, palette), why);
-    EXPECT_EQ(std::vector<uint32_t>(p.rgb.begin(), p.rgb.end()),
-              (std::vector<uint32_t>{0x445566, 0x4455AA, 0xFF55AA, 0xFF04AA}))
-        << why;
+    EXPECT_EQ(decoded(8, {0x03, 0x40 | 0x2A, 0x80 | 0x3F, 0xC0 | 0x01}),
+              (std::vector<uint32_t>{c3, (c3 & 0xFFFF00) | 0xAA, (c3 & 0xFF00) | 0xFF00AA, 0xFF04AA}));
 }

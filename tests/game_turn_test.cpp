@@ -1,13 +1,8 @@
 // A whole turn inside the window: the score file, the counters, the
-// overlays and the credits as drawn, the buttons and the event loop; then
-// the score file killed while being written, and a long random play.
-#include <signal.h>
-
+// overlays and the credits as drawn, the buttons and the event loop; then a
+// long random play.
 #include <algorithm>
-#include <chrono>
 #include <random>
-#include <regex>
-#include <thread>
 
 #include "amiga/dos.h"
 #include "amiga/gadtools.h"
@@ -375,70 +370,6 @@ TEST_F(TurnTest, CloseGadgetEscAndQuitButtonEndWithoutWritingTheScore) {
         EXPECT_EQ(High_Punkty, 4);
         EXPECT_FALSE(fs::exists(score()));
     }
-}
-
-// ---- The score file killed while being written ----------------------------
-
-// A child writes the best score over and over and is killed at a random
-// moment; the file must then hold one whole "%d\n" line, of the value before
-// or of one the child wrote. KWADRON_KILLS sets how many kills.
-TEST(ScoreFileCrash, KilledWhileWritingLeavesAWholeLine) {
-    const char *env = getenv("KWADRON_KILLS");
-    const long kills = env && *env ? strtol(env, nullptr, 10) : 300;
-    ASSERT_LE(kills, 99999); // the values written keep to the nine digits read back
-    // Memory-backed storage makes a write quick, so the kills land in every
-    // part of it, not mostly in the flush to the disk.
-    const testfiles::TempDir tmp("/dev/shm");
-    const std::string dir = tmp.root.string(), score = dir + "/score";
-    host::reset_all();
-    host::set_progdir(dir);
-    std::mt19937 rng(99);
-    long previous = -1, changed = 0;
-    for (long k = 1; k <= kills; ++k) {
-        const long base = k * 10000;
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        fflush(nullptr);
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            alarm(10);
-            // Every other child says so once its first line is written, so
-            // that kills also come in the middle of a run of writes.
-            for (long v = base;; ++v) {
-                if (v == base + k % 2 && write(ready[1], "!", 1) != 1) _exit(1);
-                High_Punkty = LONG(v);
-                ZapiszHighScore();
-            }
-        }
-        close(ready[1]);
-        char c;
-        ASSERT_EQ(read(ready[0], &c, 1), 1);
-        close(ready[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 400));
-        kill(pid, SIGKILL);
-        int st = 0;
-        waitpid(pid, &st, 0);
-        ASSERT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == SIGKILL) << "kill " << k;
-        const std::string text = testfiles::slurp(score);
-        if (previous < 0 && !fs::exists(score)) continue; // killed before its first write was done
-        ASSERT_TRUE(std::regex_match(text, std::regex("-?[0-9]+\n"))) << "kill " << k << ": \"" << text << "\"";
-        const long value = std::stol(text);
-        if (value != previous) {
-            ASSERT_GE(value, base) << "kill " << k;
-            ASSERT_LT(value, base + 10000) << "kill " << k;
-            ++changed;
-        }
-        previous = value;
-    }
-    WczytajHighScore();
-    EXPECT_EQ(High_Punkty, previous);
-    EXPECT_GT(changed, 0);
-    // What a killed writer left is swept away by the next one: at most the
-    // last one's half-written file remains.
-    EXPECT_LE(std::distance(fs::directory_iterator(dir), {}), 2);
-    printf("kills survived: %ld (%ld with a new value)\n", kills, changed);
-    host::reset_all();
 }
 
 // ---- Random play through the event loop ------------------------------------

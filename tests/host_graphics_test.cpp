@@ -91,44 +91,30 @@ TEST_F(Copy, MaskedCopyFromAPictureWhoseWidthIsNoMultipleOf16) {
 
 } // namespace
 
-// Text in the ROM font across every edge of a bitmap: with JAM2 every pixel
-// of its cells inside the bitmap is painted, and nothing else.
-TEST(Text, CutAtEveryEdge) {
-    BitMap *bm = AllocBitMap(20, 12, 8, 0, nullptr);
-    ASSERT_NE(bm, nullptr);
+// Pens drawn into an 8-bit bitmap cover their rectangle inside it and
+// nothing else: text in the ROM font across every edge (JAM2 paints every
+// pixel of its cells), and a masked copy of pens.
+TEST(Pens, TextAndMaskedCopiesCoverTheirRectangleOnly) {
+    BitMap *bm = AllocBitMap(20, 12, 8, 0, nullptr), *src = AllocBitMap(16, 4, 8, 0, nullptr);
+    ASSERT_TRUE(bm && src);
     RastPort rp{};
     InitRastPort(&rp);
     rp.BitMap = bm;
-    UBYTE text[] = "AB"; // 16 x 8
-    IntuiText it{3, 4, JAM2, 0, 0, nullptr, text, nullptr};
-    for (const auto &[x, y] : {std::pair{0, 0}, {-3, 2}, {10, 2}, {2, -5}, {2, 9}, {-15, -7}, {19, 11}, {4, 4}}) {
+    auto expect_rect = [&](LONG x, LONG y, LONG w, LONG h, auto draw) {
         for (LONG r = 0; r < bm->Rows; ++r) std::fill_n(bm->Pixels + r * bm->BytesPerRow, bm->Width, UBYTE(0));
-        PrintIText(&rp, &it, x, y);
+        draw();
         for (LONG py = 0; py < bm->Rows; ++py)
-            for (LONG px = 0; px < bm->Width; ++px) {
-                const bool inside = px >= x && px < x + 16 && py >= y && py < y + 8;
-                ASSERT_EQ(bm->Pixels[py * bm->BytesPerRow + px] != 0, inside)
-                    << "text at " << x << "," << y << ", pixel " << px << "," << py;
-            }
-    }
-    FreeBitMap(bm);
-}
-
-// A masked copy between pen bitmaps covers its rectangle and nothing more.
-TEST(Copy8, MaskedCopyOfPensCoversItsRectangleOnly) {
-    BitMap *src = AllocBitMap(16, 4, 8, 0, nullptr), *dst = AllocBitMap(20, 6, 8, 0, nullptr);
-    ASSERT_TRUE(src && dst);
-    for (LONG y = 0; y < 4; ++y) std::fill_n(src->Pixels + y * src->BytesPerRow, 16, UBYTE(7));
-    for (LONG y = 0; y < 6; ++y) std::fill_n(dst->Pixels + y * dst->BytesPerRow, 20, UBYTE(0));
+            for (LONG px = 0; px < bm->Width; ++px)
+                ASSERT_EQ(bm->Pixels[py * bm->BytesPerRow + px] != 0, px >= x && px < x + w && py >= y && py < y + h)
+                    << x << "," << y << " " << w << "x" << h << ", pixel " << px << "," << py;
+    };
+    UBYTE text[] = "AB";
+    IntuiText it{3, 4, JAM2, 0, 0, nullptr, text, nullptr};
+    for (const auto &[x, y] : {std::pair{0, 0}, {-3, 2}, {10, 2}, {2, -5}, {2, 9}, {-15, -7}, {19, 11}, {4, 4}})
+        expect_rect(x, y, 16, 8, [&, x = x, y = y] { PrintIText(&rp, &it, x, y); });
+    for (LONG r = 0; r < src->Rows; ++r) std::fill_n(src->Pixels + r * src->BytesPerRow, src->Width, UBYTE(7));
     const std::vector<UBYTE> mask(2 * 4, 0xFF);
-    RastPort rp{};
-    InitRastPort(&rp);
-    rp.BitMap = dst;
-    BltMaskBitMapRastPort(src, 1, 0, &rp, 2, 1, 5, 3, 0xE0, mask.data());
-    for (LONG y = 0; y < 6; ++y)
-        for (LONG x = 0; x < 20; ++x)
-            ASSERT_EQ(dst->Pixels[y * dst->BytesPerRow + x], x >= 2 && x < 7 && y >= 1 && y < 4 ? 7 : 0)
-                << x << "," << y;
+    expect_rect(2, 1, 5, 3, [&] { BltMaskBitMapRastPort(src, 1, 0, &rp, 2, 1, 5, 3, 0xE0, mask.data()); });
+    FreeBitMap(bm);
     FreeBitMap(src);
-    FreeBitMap(dst);
 }

@@ -49,8 +49,9 @@ inline SDL_Surface *palette_surface(int w, int h, int colours) {
 inline void put16be(Bytes &b, unsigned v) { b.push_back(Uint8(v >> 8)), b.push_back(Uint8(v)); }
 inline void put32be(Bytes &b, uint32_t v) { put16be(b, v >> 16), put16be(b, v & 0xFFFF); }
 
-// An uncompressed IFF ILBM of 'planes' bit planes.
-inline Bytes ilbm(int w, int h, int planes) {
+// An uncompressed IFF ILBM of 'planes' bit planes, with a CAMG chunk when
+// 'camg' is set; its pixels those of the test pictures, or 'row' in each row.
+inline Bytes ilbm(int w, int h, int planes, uint32_t camg = 0, const std::vector<int> &row = {}) {
     int colours = 1 << planes, rowbytes = (w + 15) / 16 * 2;
     Bytes body;
     body.insert(body.end(), {'B', 'M', 'H', 'D'});
@@ -62,6 +63,7 @@ inline Bytes ilbm(int w, int h, int planes) {
     put32be(body, 3 * colours);
     for (int i = 0; i < colours; ++i)
         body.insert(body.end(), {Uint8(colour(i) >> 16), Uint8(colour(i) >> 8), Uint8(colour(i))});
+    if (camg) body.insert(body.end(), {'C', 'A', 'M', 'G', 0, 0, 0, 4}), put32be(body, camg);
     body.insert(body.end(), {'B', 'O', 'D', 'Y'});
     put32be(body, uint32_t(rowbytes * planes * h));
     for (int y = 0; y < h; ++y)
@@ -70,7 +72,8 @@ inline Bytes ilbm(int w, int h, int planes) {
                 Uint8 v = 0;
                 for (int bit = 0; bit < 8; ++bit) {
                     int x = xb * 8 + bit;
-                    if (x < w && (index_at(x, y, colours) >> p & 1)) v |= Uint8(0x80 >> bit);
+                    if (x < w && ((row.empty() ? index_at(x, y, colours) : row[size_t(x)]) >> p & 1))
+                        v |= Uint8(0x80 >> bit);
                 }
                 body.push_back(v);
             }

@@ -237,6 +237,9 @@ TEST_F(ProgramTest, AKillAtAnyStepOfTheWriteLeavesTheOldLineOrTheNew) {
             }
             if (!reached) {
                 EXPECT_NE(first, "-1000000\n") << what;
+                // The writers killed before left their temporaries; this one swept them.
+                for (const auto &e : fs::directory_iterator(d.prog))
+                    EXPECT_NE(e.path().extension(), ".tmp") << what << ": " << e.path();
             }
         }
     }
