@@ -108,23 +108,15 @@ bool public_size(int &w, int &h) {
     return true;
 }
 
-bool open_window(WindowRec *w) {
-    auto *v = new View{w, nullptr, w->Width, w->Height};
+bool open_view(View *v) {
     views.push_back(v);
-    w->view = v;
     show(v);
     web::listen();
     return true;
 }
 
-bool open_screen(ScreenRec *s) {
-    auto *v = new View{nullptr, s, s->Width, s->Height};
-    views.push_back(v);
-    s->view = v;
-    show(v);
-    web::listen();
-    return true;
-}
+bool open_window(WindowRec *w) { return open_view(w->view = new View{w, nullptr, w->Width, w->Height}); }
+bool open_screen(ScreenRec *s) { return open_view(s->view = new View{nullptr, s, s->Width, s->Height}); }
 
 void close(View *v) {
     if (!v) return;
