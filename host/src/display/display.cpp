@@ -16,6 +16,7 @@
 #include "control/trace.h"
 #include "display/display.h"
 #include "display/gestures.h"
+#include "display/pads.h"
 #include "host/control.h"
 
 namespace host {
@@ -153,5 +154,6 @@ void display_reset() {
     release_quit_signals();
     display_lost_reset();
     gestures_reset();
+    pads_reset();
 }
 } // namespace host

@@ -1,15 +1,15 @@
 // The SDL driver's input: keys, mouse, game pads and window events turned
 // into the input messages of the window they belong to, with the native
-// codes. A pad's d-pad and left stick are the arrows and its Back button is
-// Esc; its other buttons do nothing, the game's buttons being for the mouse.
+// codes.
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <iterator>
+#include <map>
 
 #include "amiga/rawkeycodes.h"
 #include "control/trace.h"
 #include "display/gestures.h"
+#include "display/pads.h"
 #include "display/sdl/sdl.h"
 #include "display/display.h"
 
@@ -80,39 +80,32 @@ WindowRec *key_window() {
     return all.empty() ? nullptr : all.back();
 }
 
-void pad_key(UWORD code, bool down) {
-    WindowRec *w = key_window();
-    if (!w) return;
-    if (down) trace_key();
-    post_input(w, IDCMP_RAWKEY, down ? code : UWORD(code | IECODE_UP_PREFIX), w->MouseX, w->MouseY, 0);
-}
+// Each pad's state, kept from its events (what it means: display/pads.cpp).
+std::map<SDL_JoystickID, PadState> pads;
 
 void on_pad_button(const SDL_ControllerButtonEvent &b) {
-    static const struct {
-        Uint8 button;
-        UWORD code;
-    } map[] = {{SDL_CONTROLLER_BUTTON_DPAD_UP, RAWKEY_UP},
-               {SDL_CONTROLLER_BUTTON_DPAD_DOWN, RAWKEY_DOWN},
-               {SDL_CONTROLLER_BUTTON_DPAD_LEFT, RAWKEY_LEFT},
-               {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, RAWKEY_RIGHT},
-               {SDL_CONTROLLER_BUTTON_BACK, RAWKEY_ESCAPE}};
-    for (const auto &m : map)
-        if (m.button == b.button) pad_key(m.code, b.type == SDL_CONTROLLERBUTTONDOWN);
+    PadState &s = pads[b.which];
+    const bool down = b.type == SDL_CONTROLLERBUTTONDOWN;
+    switch (b.button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: s.up = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: s.down = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: s.left = down; break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: s.right = down; break;
+    case SDL_CONTROLLER_BUTTON_BACK: s.back = down; break;
+    default: return;
+    }
+    pad_update(b.which, s, key_window());
 }
 
-// The left stick past half way is an arrow held; back under a third, let go.
-bool stick_held[4]; // up, down, left, right
-
 void on_pad_axis(const SDL_ControllerAxisEvent &a) {
-    bool *held = stick_held;
-    if (a.axis != SDL_CONTROLLER_AXIS_LEFTX && a.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
-    const int first = a.axis == SDL_CONTROLLER_AXIS_LEFTY ? 0 : 2;
-    const UWORD codes[4] = {RAWKEY_UP, RAWKEY_DOWN, RAWKEY_LEFT, RAWKEY_RIGHT};
-    for (int k = first; k < first + 2; ++k) {
-        const int toward = k == first ? -a.value : a.value;
-        if (!held[k] && toward > 16384) held[k] = true, pad_key(codes[k], true);
-        else if (held[k] && toward < 10923) held[k] = false, pad_key(codes[k], false);
-    }
+    PadState &s = pads[a.which];
+    if (a.axis == SDL_CONTROLLER_AXIS_LEFTX)
+        s.x = a.value / 32767.0;
+    else if (a.axis == SDL_CONTROLLER_AXIS_LEFTY)
+        s.y = a.value / 32767.0;
+    else
+        return;
+    pad_update(a.which, s, key_window());
 }
 
 void close_message(WindowRec *w) {
@@ -254,7 +247,7 @@ void handle(const SDL_Event &e) {
 
 void input_reset() {
     positions.clear();
-    std::fill(std::begin(stick_held), std::end(stick_held), false);
+    pads.clear();
 }
 } // namespace sdl
 } // namespace host

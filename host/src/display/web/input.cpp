@@ -3,10 +3,9 @@
 // window in the canvas, with the native codes. The listeners are the
 // page's; what each event means is decided here.
 //
-// Pads: the d-pad and the left stick are the arrows, Back (Select) is Esc;
-// the other buttons do nothing, since the game's buttons are for the
-// pointer. The browser tells of a pad's buttons only when asked, so the
-// pads are read at each frame while one is connected, and not otherwise.
+// The browser tells of a pad's buttons only when asked, so the pads are read
+// at each frame while one is connected, and not otherwise; what a pad's
+// state means is decided in display/pads.cpp.
 #include <emscripten.h>
 
 #include <cstring>
@@ -14,6 +13,7 @@
 #include "amiga/rawkeycodes.h"
 #include "control/trace.h"
 #include "display/gestures.h"
+#include "display/pads.h"
 #include "display/web/web.h"
 
 namespace host {
@@ -24,9 +24,6 @@ const struct {
     UWORD code;
 } keys[] = {{"ArrowUp", RAWKEY_UP},       {"ArrowDown", RAWKEY_DOWN}, {"ArrowRight", RAWKEY_RIGHT},
             {"ArrowLeft", RAWKEY_LEFT},   {"Escape", RAWKEY_ESCAPE}};
-
-// The pad's arrows and Back, in the order the page reports them.
-const UWORD pad_keys[] = {RAWKEY_UP, RAWKEY_DOWN, RAWKEY_LEFT, RAWKEY_RIGHT, RAWKEY_ESCAPE};
 
 UWORD qualifier(int mods) {
     UWORD q = 0;
@@ -89,17 +86,14 @@ EM_JS(void, web_listen_js, (), {
     canvas.addEventListener('pointercancel', e => point(e, 2));
     canvas.addEventListener('contextmenu', e => e.preventDefault());
     let reading = false;
-    const held = [];
+    // The standard mapping's d-pad (12 to 15: up, down, left, right) and
+    // Back (8), as bits, and the left stick.
     const readPads = () => {
         const pads = Array.from(navigator.getGamepads ? navigator.getGamepads() : []).filter(p => p);
         if (pads.length === 0) { reading = false; return; }
         for (const p of pads) {
-            const b = i => p.buttons[i] && p.buttons[i].pressed;
-            const x = p.axes[0] || 0, y = p.axes[1] || 0;
-            const now = [b(12) || y < -0.5, b(13) || y > 0.5, b(14) || x < -0.5, b(15) || x > 0.5, b(8)];
-            const was = held[p.index] || [];
-            now.forEach((on, i) => { if (on !== !!was[i]) Module._web_pad(i, on ? 1 : 0); });
-            held[p.index] = now;
+            const bits = [12, 13, 14, 15, 8].reduce((sum, i, k) => sum | (p.buttons[i] && p.buttons[i].pressed ? 1 << k : 0), 0);
+            Module._web_pad(p.index, bits, p.axes[0] || 0, p.axes[1] || 0);
         }
         requestAnimationFrame(readPads);
     };
@@ -183,7 +177,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void web_pointer(int kind, int x, int y, int mod
     web::wake();
 }
 
-// A pad's arrow (0 to 3: up, down, left, right) or Back (4) pressed or let go.
-extern "C" EMSCRIPTEN_KEEPALIVE void web_pad(int button, int down) {
-    if (button >= 0 && button < 5) post_key(pad_keys[button], down != 0, 0);
+// A pad's state at a frame: its d-pad and Back as bits (1 up, 2 down, 4
+// left, 8 right, 16 Back) and its left stick.
+extern "C" EMSCRIPTEN_KEEPALIVE void web_pad(int pad, int bits, double x, double y) {
+    PadState s;
+    s.up = bits & 1, s.down = bits & 2, s.left = bits & 4, s.right = bits & 8, s.back = bits & 16;
+    s.x = x, s.y = y;
+    if (pad_update(pad, s, web::input_window())) web::wake();
 }
