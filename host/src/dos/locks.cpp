@@ -43,6 +43,16 @@ BPTR current_dir = 0; // 0 until the first CurrentDir: the process's own lock
 
 BPTR handle_of(const void *p) { return reinterpret_cast<BPTR>(p); }
 
+// What a lock stands for: 0 and the process's own lock are the start
+// directory; nullptr (a misuse of call) for what is not a lock.
+const LockObj *lock_obj(BPTR lock, const char *call) {
+    if (!lock || lock == handle_of(&process_dir())) return &process_dir();
+    auto it = locks().find(lock);
+    if (it != locks().end()) return it->second.get();
+    host::misuse((std::string(call) + ": not a lock").c_str());
+    return nullptr;
+}
+
 // Makes the directory the process's working directory; false (the old one
 // stays) when it cannot be entered.
 bool enter(const std::string &path) {
@@ -105,17 +115,8 @@ void UnLock(BPTR lock) {
 // the boot volume, which has no counterpart here).
 BPTR CurrentDir(BPTR lock) {
     BPTR prev = current_dir ? current_dir : handle_of(&process_dir());
-    const LockObj *target = nullptr;
-    if (!lock || lock == handle_of(&process_dir())) {
-        target = &process_dir();
-    } else {
-        auto it = locks().find(lock);
-        if (it == locks().end()) {
-            host::misuse("CurrentDir: not a lock");
-            return prev;
-        }
-        target = it->second.get();
-    }
+    const LockObj *target = lock_obj(lock, "CurrentDir");
+    if (!target) return prev;
     enter(target->path); // a lock on a file, or a directory that cannot be entered, changes nothing
     current_dir = lock ? lock : handle_of(&process_dir());
     return prev;
@@ -125,15 +126,8 @@ BPTR CurrentDir(BPTR lock) {
 // does not fit in length bytes with its NUL. Lock 0 names the start
 // directory.
 LONG NameFromLock(BPTR lock, STRPTR buffer, LONG length) {
-    const LockObj *l = &process_dir();
-    if (lock && lock != handle_of(&process_dir())) {
-        auto it = locks().find(lock);
-        if (it == locks().end()) {
-            host::misuse("NameFromLock: not a lock");
-            return DOSFALSE;
-        }
-        l = it->second.get();
-    }
+    const LockObj *l = lock_obj(lock, "NameFromLock");
+    if (!l) return DOSFALSE;
     if (!buffer || length <= 0 || l->path.size() >= size_t(length)) {
         SetIoErr(ERROR_LINE_TOO_LONG);
         return DOSFALSE;
