@@ -40,23 +40,14 @@ EM_ASYNC_JS(int, web_decode, (const uint8_t *data, int size, int *w, int *h, uin
     }
 });
 
-uint32_t be32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-
-// The colours of a PNG's palette (PLTE), none when it has none.
-std::vector<uint32_t> png_palette(const uint8_t *data, size_t size, const PictureKind &kind) {
+// The colours of a PNG's palette (PLTE), as the sniffing found it; none
+// when it has none.
+std::vector<uint32_t> png_palette(const uint8_t *data, const PictureKind &kind) {
     std::vector<uint32_t> palette;
-    if (strcmp(kind.type, "PNG") || kind.colours <= 0) return palette;
-    for (size_t at = 8; at + 12 <= size;) {
-        const uint32_t len = be32(data + at);
-        if (len > size - at - 12) break;
-        if (!memcmp(data + at + 4, "PLTE", 4)) {
-            for (uint32_t k = 0; k + 3 <= len && palette.size() < 256; k += 3) {
-                const uint8_t *c = data + at + 8 + k;
-                palette.push_back(uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2]);
-            }
-            break;
-        }
-        at += size_t(len) + 12;
+    if (strcmp(kind.type, "PNG") || !kind.palette_at) return palette;
+    for (int k = 0; k < kind.colours; ++k) {
+        const uint8_t *c = data + kind.palette_at + 3 * size_t(k);
+        palette.push_back(uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2]);
     }
     return palette;
 }
@@ -109,7 +100,7 @@ bool codec_decode(const uint8_t *data, size_t size, const PictureKind &kind, Pic
         out.rgb[i] = uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2];
     }
     free(rgba);
-    const std::vector<uint32_t> palette = png_palette(data, size, kind);
+    const std::vector<uint32_t> palette = png_palette(data, kind);
     if (!palette.empty()) as_palette(out, palette);
     return true;
 }

@@ -55,6 +55,7 @@ struct PictureKind {
     long width = -1, height = -1; // -1: not known from the header
     int depth = 0;                // bit planes the header declares (palette), 0 unknown
     int colours = 0;              // palette entries the header declares, 0 unknown
+    size_t palette_at = 0;        // where a PNG's palette entries begin in the file, 0 none
     const char *damage = nullptr; // why the file is refused although its kind is known
 };
 PictureKind picture_sniff(const uint8_t *data, size_t size);

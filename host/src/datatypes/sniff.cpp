@@ -34,7 +34,10 @@ void png(const Bytes &b, PictureKind &h) {
     for (size_t at = 8; b.has(at, 12);) {
         uint32_t len = b.be32(at);
         if (!b.has(at + 8, size_t(len) + 4)) break;
-        if (b.is(at + 4, "PLTE") && !h.colours) h.colours = int(std::min<uint32_t>(len / 3, 256));
+        if (b.is(at + 4, "PLTE") && !h.colours) {
+            h.colours = int(std::min<uint32_t>(len / 3, 256));
+            h.palette_at = at + 8;
+        }
         if (b.is(at + 4, "IEND")) {
             h.damage = nullptr;
             break;
