@@ -115,12 +115,15 @@ bool display_choose(const char *name);
 // Every piece of host state back to the start, between tests: ledger,
 // faults, libraries, input queues, the recorded copies and the display.
 void reset_all();
-// One library family or the display each, called by reset_all().
+// Each room's own, called by reset_all().
 void exec_reset();
 void graphics_reset();
 void dos_reset();
 void icon_reset();
+void datatypes_reset();
+void intuition_reset();
 void display_reset();
+void process_reset();
 // Presents pending drawing and gives back display resources at exit.
 void display_shutdown();
 // Shows the text to the player in a message box, where the display has one.

@@ -3,7 +3,10 @@
 
 namespace host {
 void reset_all() {
+    datatypes_reset();
+    intuition_reset();
     display_reset();
+    process_reset();
     icon_reset();
     dos_reset();
     graphics_reset();

@@ -21,7 +21,7 @@ constexpr ULONG HOST_MODE_ID = 0x50001000u;
 ULONG BestCModeIDTagList(const struct TagItem *tags) {
     host::library_check("BestCModeIDTagList", "cybergraphics.library");
     if (host::fault_hit("BestCModeIDTags")) return INVALID_ID;
-    if (!host::display().opens) return INVALID_ID;
+    if (!host::display_opens()) return INVALID_ID;
     IPTR w = host::get_tag(tags, CYBRBIDTG_NominalWidth, 800);
     IPTR h = host::get_tag(tags, CYBRBIDTG_NominalHeight, 600);
     IPTR d = host::get_tag(tags, CYBRBIDTG_Depth, 8);

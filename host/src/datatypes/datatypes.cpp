@@ -10,7 +10,7 @@
 
 #include "amiga/dos.h"
 #include "host/control.h"
-#include "display/display.h"
+#include "intuition/intuition.h"
 #include "exec/exec.h"
 #include "graphics/graphics.h"
 #include "utility/tags.h"
@@ -231,7 +231,7 @@ void DisposeDTObject(Object *obj) {
 }
 
 namespace host {
-// Frees every picture object still held (part of display_reset).
+// Frees every picture object still held.
 void datatypes_reset() {
     for (DTObject *o : objects()) {
         bitmap_destroy(o->dest, false);

@@ -1,4 +1,5 @@
-// The display core: the driver chosen once, and the pacing of what is shown.
+// The display core: the driver chosen once, the views it shows, the zoom,
+// and one present-and-wait for every driver.
 //
 // Pacing. On the native screen every copy is visible the moment it lands,
 // so a move that redraws its line several times is seen step by step. Here
@@ -9,43 +10,30 @@
 // the program's first wait (the start-up picture is not drawn step by step)
 // and is skipped while a key, a button or a close is waiting, so the picture
 // never trails the player's keys by more than one move.
-#include <cstring>
-#include <vector>
+#include "display/display.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "control/settings.h"
 #include "control/trace.h"
-#include "display/display.h"
-#include "display/gestures.h"
-#include "display/pads.h"
+#include "display/driver.h"
+#include "display/input.h"
+#include "exec/exec.h"
+#include "graphics/graphics.h"
 #include "host/control.h"
+#include "process/process.h"
 
 namespace host {
+// The edition's drivers (display/<platform>/drivers.cpp), in the order they
+// are offered; the last is none.
+extern const DisplayDriver *const edition_drivers[];
+extern const size_t edition_driver_count;
+
 namespace {
-// Every driver of the edition; adding one is a folder and a line here.
-const DisplayDriver *const drivers[] = {
-#ifdef __EMSCRIPTEN__
-    &web_driver,
-#else
-    &sdl_driver, &headless_driver,
-#endif
-    &none_driver};
-
 const DisplayDriver *driver = nullptr;
-
-const DisplayDriver *named(const std::string &name) {
-    for (const DisplayDriver *d : drivers)
-        if (name == d->name) return d;
-    return nullptr;
-}
-
-// KWADRON_DISPLAY names the driver; without it, the first that offers
-// itself, else none.
-const DisplayDriver *choose() {
-    if (const DisplayDriver *d = named(settings().display)) return d;
-    for (const DisplayDriver *d : drivers)
-        if (d->by_default && d->by_default()) return d;
-    return &none_driver;
-}
+std::vector<View *> shown;
 
 // Rectangles copied into shown framebuffers since the last present.
 struct Mark {
@@ -53,47 +41,87 @@ struct Mark {
     LONG x0, y0, x1, y1;
 };
 std::vector<Mark> drawn;
-bool pacing = false;       // on from the program's first wait
-long long hold_until = 0;  // the last present stays up until then
+bool pacing = false;      // on from the program's first wait
+long long hold_until = 0; // the last present stays up until then
+std::vector<View *> stale;
+bool lost = false;
+bool quitting = false; // a quit signal came
 
-bool shown(const BitMap *bm) {
-    for (WindowRec *w : open_windows())
-        if (w->host_RastPort.BitMap == bm || w->screen->host_BitMap == bm) return true;
+const DisplayDriver *named(const std::string &name) {
+    for (size_t i = 0; i < edition_driver_count; ++i)
+        if (name == edition_drivers[i]->name) return edition_drivers[i];
+    return nullptr;
+}
+
+// KWADRON_DISPLAY names the driver; without it, the first that offers
+// itself, else none (the table's last).
+const DisplayDriver *choose() {
+    if (const DisplayDriver *d = named(settings().display)) return d;
+    for (size_t i = 0; i < edition_driver_count; ++i)
+        if (edition_drivers[i]->by_default && edition_drivers[i]->by_default()) return edition_drivers[i];
+    return edition_drivers[edition_driver_count - 1];
+}
+
+void damage(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);
+void idle(MsgPort *port) { display_wait(port); }
+
+void use(const DisplayDriver *d) {
+    driver = d;
+    set_idle_hook(idle);
+    set_damage_hook(damage);
+}
+
+long long refresh_interval_us() { return display().refresh_us ? display().refresh_us() : 16667; }
+
+bool shows(const View *v, const BitMap *bm) {
+    if (v->window) return v->window->host_RastPort.BitMap == bm;
+    if (v->screen->host_BitMap == bm) return true;
+    for (const WindowRec *w : v->screen->windows)
+        if (w->host_RastPort.BitMap == bm) return true;
     return false;
 }
 
+void present(View *v) {
+    const long long cpu0 = cpu_now_us();
+    stale.erase(std::remove(stale.begin(), stale.end(), v), stale.end());
+    if (display().present) display().present(v);
+    trace_present(cpu_now_us() - cpu0);
+}
+
+void present_all() {
+    for (View *v : shown) present(v);
+}
+
+void present_stale() {
+    while (!stale.empty()) present(stale.front());
+}
+
+// Waits until the deadline, or until input that cuts it short comes;
+// pictures that an expose asked for are shown meanwhile.
 void hold(long long until_us) {
-    if (display().hold) display().hold(until_us);
+    if (!display().wait) return;
+    for (;;) {
+        present_stale();
+        if (quit_signal_taken()) quitting = true;
+        if (lost || quitting || monotonic_us() >= until_us || input::waiting()) return;
+        display().wait(until_us, quit_signal_fd());
+    }
 }
 
 // Presents the picture as it stands, after the one before has been up for
 // its refresh.
 void present_step() {
-    const DisplayDriver &d = display();
     drawn.clear();
-    if (d.pump) d.pump();
-    if (input_waiting()) return;
+    if (display().wait) display().wait(0, -1);
+    if (input::waiting() || lost) return;
     hold(hold_until);
-    if (d.present) d.present();
+    present_all();
     hold_until = monotonic_us() + refresh_interval_us();
 }
-} // namespace
 
-const DisplayDriver &display() {
-    if (!driver) driver = choose();
-    return *driver;
-}
-
-bool display_choose(const char *name) {
-    const DisplayDriver *d = named(name ? name : "");
-    if (d) driver = d;
-    return d != nullptr;
-}
-
-long long refresh_interval_us() { return display().refresh_us ? display().refresh_us() : 16667; }
-
-void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
-    if (!pacing || !rp || w <= 0 || h <= 0 || !shown(rp->BitMap)) return;
+void damage(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
+    if (!pacing || !rp || w <= 0 || h <= 0) return;
+    if (std::none_of(shown.begin(), shown.end(), [&](const View *v) { return shows(v, rp->BitMap); })) return;
     const Mark m{rp->BitMap, x, y, x + w, y + h};
     for (const Mark &d : drawn)
         if (d.bm == m.bm && d.x0 < m.x1 && m.x0 < d.x1 && d.y0 < m.y1 && m.y0 < d.y1) {
@@ -103,31 +131,123 @@ void display_copy(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
     drawn.push_back(m);
 }
 
+View *open_view(WindowRec *w, ScreenRec *s, int width, int height) {
+    if (!display().open) return nullptr;
+    View *v = new View{w, s, width, height, width, height, nullptr};
+    if (!display().open(v)) {
+        delete v;
+        return nullptr;
+    }
+    shown.push_back(v);
+    return v;
+}
+
+void close_view(View *v) {
+    if (!v) return;
+    shown.erase(std::remove(shown.begin(), shown.end(), v), shown.end());
+    stale.erase(std::remove(stale.begin(), stale.end(), v), stale.end());
+    if (display().close) display().close(v);
+    delete v;
+}
+} // namespace
+
+const DisplayDriver &display() {
+    if (!driver) use(choose());
+    return *driver;
+}
+
+bool display_choose(const char *name) {
+    const DisplayDriver *d = named(name ? name : "");
+    if (d) use(d);
+    return d != nullptr;
+}
+
+bool display_opens() { return display().opens; }
+
+void display_public_size(int &w, int &h) {
+    w = 640, h = 480;
+    if (display().usable_area) display().usable_area(w, h);
+}
+
+void display_borders(int &l, int &t, int &r, int &b) {
+    l = t = r = b = 0;
+    if (display().borders) display().borders(l, t, r, b);
+}
+
+bool display_show(WindowRec *w) { return (w->view = open_view(w, nullptr, w->Width, w->Height)) != nullptr; }
+bool display_show(ScreenRec *s) { return (s->view = open_view(nullptr, s, s->Width, s->Height)) != nullptr; }
+void display_hide(WindowRec *w) {
+    close_view(w->view);
+    w->view = nullptr;
+}
+void display_hide(ScreenRec *s) {
+    close_view(s->view);
+    s->view = nullptr;
+}
+
+const std::vector<View *> &views() { return shown; }
+
+WindowRec *view_window(const View *v) {
+    if (!v) return nullptr;
+    if (v->window) return v->window;
+    return v->screen->windows.empty() ? nullptr : v->screen->windows.back();
+}
+
+void view_layout(int w, int h, int sw, int sh, int &zoom, int &ox, int &oy) {
+    zoom = w > 0 && h > 0 ? std::max(1, std::min(sw / w, sh / h)) : 1;
+    ox = (sw - w * zoom) / 2;
+    oy = (sh - h * zoom) / 2;
+}
+
+int open_zoom(int w, int h, int aw, int ah, int extra_w, int extra_h) {
+    if (w <= 0 || h <= 0) return 1;
+    return std::max(1, std::min((aw - extra_w) / w, (ah - extra_h) / h));
+}
+
+void view_stale(View *v) {
+    if (v && std::find(stale.begin(), stale.end(), v) == stale.end()) stale.push_back(v);
+}
+
 // A port that no open window owns gets a close message rather than a wait
-// that could never end.
+// that could never end. A quit signal, or a display gone, closes every
+// window instead of waiting.
 void display_wait(MsgPort *port) {
     if (!port) return;
+    note_first_frame();
     WindowRec *w = window_rec(static_cast<Window *>(port->mp_Owner));
     if (!w || &w->host_Port != port) {
         misuse("WaitPort on a port no open window owns");
         post_close(port, nullptr);
         return;
     }
-    const DisplayDriver &d = display();
     if (!pacing) catch_quit_signals();
-    if (quit_signal_taken()) {
-        close_all_windows();
-        return;
-    }
     hold(hold_until);
+    present_all();
     drawn.clear();
     pacing = true;
     hold_until = monotonic_us() + refresh_interval_us();
-    if (d.wait)
-        d.wait(port, w);
-    else
-        post_close(port, w);
+    while (!port->mp_Head) {
+        if (quit_signal_taken()) quitting = true;
+        if (quitting || lost || !display().wait) {
+            input::close_all();
+            break;
+        }
+        display().wait(-1, quit_signal_fd());
+        present_stale();
+    }
 }
+
+// The display went away for good: the game is closed as by its close
+// gadget, so that it ends its own way and keeps the best score; the program
+// then ends with 20. Nothing is asked of the display after that.
+void display_lost() {
+    if (lost) return;
+    lost = true;
+    fprintf(stderr, "host: the display went away\n");
+    input::close_all();
+}
+
+bool display_was_lost() { return lost; }
 
 void display_tell(const char *text) {
     if (display().tell) display().tell(text);
@@ -140,20 +260,18 @@ void display_shutdown() {
     if (display().shutdown) display().shutdown();
 }
 
-// For tests: nothing open, nothing queued, every driver back to its start.
+// For tests: nothing shown, nothing paced, every driver back to its start.
 // The driver is chosen again from the settings on next use.
 void display_reset() {
-    datatypes_reset();
-    screens_close_all();
-    for (const DisplayDriver *d : drivers)
-        if (d->reset) d->reset();
+    for (size_t i = 0; i < edition_driver_count; ++i)
+        if (edition_drivers[i]->reset) edition_drivers[i]->reset();
     driver = nullptr;
     drawn.clear();
+    stale.clear();
     pacing = false;
     hold_until = 0;
-    release_quit_signals();
-    display_lost_reset();
-    gestures_reset();
-    pads_reset();
+    lost = false;
+    quitting = false;
+    input::reset();
 }
 } // namespace host

@@ -1,8 +1,8 @@
 // The none driver: no display at all, so nothing opens.
-#include "display/display.h"
+#include "display/driver.h"
 
 namespace host {
-const DisplayDriver none_driver = [] {
+extern const DisplayDriver none_driver = [] {
     DisplayDriver d{};
     d.name = "none";
     return d;

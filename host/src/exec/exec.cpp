@@ -7,7 +7,6 @@
 #include <string>
 
 #include "control/settings.h"
-#include "display/display.h"
 #include "exec/exec.h"
 #include "host/control.h"
 #include "control/trace.h"
@@ -30,6 +29,7 @@ HostLibrary libraries[] = {
 };
 
 bool env_read = false;
+void (*idle_hook)(MsgPort *) = nullptr;
 // Calls are checked from the first OpenLibrary on: a program opens its
 // libraries before anything else, while a test of one call needs none.
 bool checking = false;
@@ -118,7 +118,10 @@ void set_library_version(const char *name, int version) {
     if (HostLibrary *l = find(name)) l->present_version = version;
 }
 
+void set_idle_hook(void (*idle)(MsgPort *)) { idle_hook = idle; }
+
 void exec_reset() {
+    idle_hook = nullptr;
     for (auto &l : libraries) {
         l.opens = 0;
         l.present_version = l.version;
@@ -151,12 +154,18 @@ void PutMsg(struct MsgPort *port, struct Message *msg) {
     ++port->mp_Count;
 }
 
-// The first message, left on the port. While the port is empty the display
-// presents what was drawn and waits for input on the owning window (a port
-// no open window owns is a misuse and gets a close message). No signals.
+// The first message, left on the port. While the port is empty the idle
+// hook runs: the display presents what was drawn and waits for input on the
+// owning window. Without one nothing could fill the port: a misuse, null.
+// No signals.
 struct Message *WaitPort(struct MsgPort *port) {
     if (!port) return nullptr;
-    if (!port->mp_Head) host::note_first_frame();
-    while (!port->mp_Head) host::display_wait(port);
+    while (!port->mp_Head) {
+        if (!idle_hook) {
+            host::misuse("WaitPort with nothing that can fill the port");
+            return nullptr;
+        }
+        idle_hook(port);
+    }
     return port->mp_Head;
 }

@@ -9,6 +9,10 @@ namespace host {
 // faults are most of what a picture's first touch costs.
 void *zalloc(size_t size);
 
+// What WaitPort does while the port is empty: the display installs its
+// wait here (null: WaitPort gives up, a misuse).
+void set_idle_hook(void (*idle)(struct MsgPort *port));
+
 // Every call of a library's stand-in begins here: a call through a library
 // that is not open (never opened, or closed) is reported as a misuse.
 void library_check(const char *call, const char *library);

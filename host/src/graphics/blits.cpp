@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "amiga/graphics.h"
-#include "display/display.h"
 #include "exec/exec.h"
 #include "graphics/graphics.h"
 #include "host/control.h"
@@ -45,11 +44,15 @@ void record(bool masked, const BitMap *src, LONG sx, LONG sy, LONG w, LONG h, Ra
 
 } // namespace
 
+void (*damage_hook)(const RastPort *, LONG, LONG, LONG, LONG) = nullptr;
+void set_damage_hook(void (*damage)(const RastPort *, LONG, LONG, LONG, LONG)) { damage_hook = damage; }
+
 void blit_log_enable(bool on) { log_on = on; }
 const std::vector<BlitRecord> &blit_log() { return log_store(); }
 void blit_log_clear() { log_store().clear(); }
 
 void graphics_reset() {
+    damage_hook = nullptr;
     log_on = false;
     log_store().clear();
 }
@@ -75,7 +78,7 @@ BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct Ra
     }
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return TRUE;
-    host::display_copy(destRP, c.dx, c.dy, c.w, c.h);
+    if (host::damage_hook) host::damage_hook(destRP, c.dx, c.dy, c.w, c.h);
     const size_t bpp = src->BytesPerPixel, ss = host::stride_of(src), ds = host::stride_of(dst);
     const UBYTE *s = src->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
     UBYTE *d = dst->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
@@ -105,7 +108,7 @@ void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struc
     }
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return;
-    host::display_copy(destRP, c.dx, c.dy, c.w, c.h);
+    if (host::damage_hook) host::damage_hook(destRP, c.dx, c.dy, c.w, c.h);
     const size_t mstride = size_t((src->Width + 15) / 16) * 2;
     const size_t ss = host::stride_of(src), ds = host::stride_of(dst);
     for (LONG y = 0; y < c.h; ++y) {

@@ -35,6 +35,12 @@ void default_pens(ColorMap *cm);
 // and the squared distance to it.
 int nearest_pen(const ColorMap *cm, int pens, uint32_t c, long *distance = nullptr);
 
+// Called before a copy draws into a drawing context's bitmap: the display
+// installs its pacing here.
+void set_damage_hook(void (*damage)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h));
+// The hook, for the rooms that draw (null when none is installed).
+extern void (*damage_hook)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);
+
 // The built-in 8 x 8 font: characters 32 to 127, bit 7 the leftmost pixel.
 extern const unsigned char rom_font[96][8];
 } // namespace host

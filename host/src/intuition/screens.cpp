@@ -44,7 +44,7 @@ bool screen_init(ScreenRec *s, int w, int h, int depth) {
 
 void screen_free(ScreenRec *s) {
     if (!s) return;
-    if (display().close) display().close(s->view);
+    display_hide(s);
     bitmap_destroy(s->host_BitMap, false);
     delete s;
 }
@@ -52,12 +52,12 @@ void screen_free(ScreenRec *s) {
 } // namespace
 
 // The default public screen, made on first use: the desktop's usable area
-// seen through the zoom on SDL, the configured size headless, a nominal
-// 640 x 480 without a display (on which nothing can open).
+// at one to one, the configured size headless, a nominal 640 x 480 without
+// a display (on which nothing can open).
 ScreenRec *public_screen() {
     if (pub) return pub;
-    int w = 640, h = 480;
-    if (display().public_size) display().public_size(w, h);
+    int w, h;
+    display_public_size(w, h);
     w = std::clamp(w, 1, max_side);
     h = std::clamp(h, 1, max_side);
     ScreenRec *s = new ScreenRec{};
@@ -77,6 +77,8 @@ ScreenRec *screen_rec(const Screen *s) {
         if (r == s) return r;
     return nullptr;
 }
+
+void intuition_reset() { screens_close_all(); }
 
 void screens_close_all() {
     while (!open_windows().empty()) window_close(open_windows().back(), false);
@@ -106,7 +108,7 @@ using host::ScreenRec;
 struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem *tags) {
     host::library_check("OpenScreenTagList", "intuition.library");
     if (host::fault_hit("OpenScreenTags")) return nullptr;
-    if (!host::display().opens) return nullptr;
+    if (!host::display_opens()) return nullptr;
     LONG w = LONG(host::get_tag(tags, SA_Width, 640));
     LONG h = LONG(host::get_tag(tags, SA_Height, 480));
     LONG depth = LONG(host::get_tag(tags, SA_Depth, 8));
@@ -121,7 +123,7 @@ struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem 
     }
     s->host_Quiet = host::get_tag(tags, SA_Quiet, FALSE) ? TRUE : FALSE;
     s->host_DisplayID = id;
-    if (!host::display().open_screen || !host::display().open_screen(s)) {
+    if (!host::display_show(s)) {
         host::screen_free(s);
         return nullptr;
     }
@@ -152,7 +154,7 @@ void CloseScreen(struct Screen *screen) {
 }
 
 // The default public screen (NULL or "Workbench"): the desktop's usable
-// area seen through the display's zoom, made on first use. Other names are
+// area at one to one, made on first use. Other names are
 // not known: null. Each lock is recorded until UnlockPubScreen.
 struct Screen *LockPubScreen(CONST_STRPTR name) {
     host::library_check("LockPubScreen", "intuition.library");

@@ -36,7 +36,7 @@ void window_close(WindowRec *w, bool final_snapshot) {
     }
     // Messages not taken are given back here, as the system does.
     while (Message *m = GetMsg(&w->host_Port)) delete reinterpret_cast<IntuiMessage *>(m);
-    if (display().close) display().close(w->view);
+    display_hide(w);
     auto &sw = w->screen->windows;
     sw.erase(std::remove(sw.begin(), sw.end(), w), sw.end());
     auto &all = windows();
@@ -72,8 +72,7 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
     host::library_check("OpenWindowTagList", "intuition.library");
     using namespace host;
     if (fault_hit("OpenWindowTags")) return nullptr;
-    const DisplayDriver &d = display();
-    if (!d.opens) return nullptr;
+    if (!display_opens()) return nullptr;
     Screen *given = reinterpret_cast<Screen *>(get_tag(tags, WA_CustomScreen, 0));
     if (!given) given = reinterpret_cast<Screen *>(get_tag(tags, WA_PubScreen, 0));
     ScreenRec *s = given ? screen_rec(given) : public_screen();
@@ -81,8 +80,8 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
         if (given) misuse("OpenWindowTags on a screen that is not open");
         return nullptr;
     }
-    int bl = 0, bt = 0, br = 0, bb = 0;
-    if (d.borders) d.borders(bl, bt, br, bb);
+    int bl, bt, br, bb;
+    display_borders(bl, bt, br, bb);
     LONG iw = has_tag(tags, WA_InnerWidth) ? LONG(get_tag(tags, WA_InnerWidth, 0))
               : has_tag(tags, WA_Width)    ? LONG(get_tag(tags, WA_Width, 0)) - bl - br
                                            : s->Width - bl - br;
@@ -141,7 +140,7 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
 
     s->windows.push_back(w);
     windows().push_back(w);
-    if (s->host_Public && (!d.open_window || !d.open_window(w))) {
+    if (s->host_Public && !display_show(w)) {
         window_close(w, false);
         return nullptr;
     }

@@ -11,8 +11,8 @@
 
 #include "amiga/exec.h"
 #include "control/settings.h"
-#include "display/display.h"
-#include "display/gestures.h"
+#include "display/driver.h"
+#include "display/input.h"
 #include "display/headless/headless.h"
 #include "host/control.h"
 #include "host/headless.h"
@@ -79,11 +79,14 @@ void borders(int &l, int &t, int &r, int &b) {
     l = config.border_left, t = config.border_top, r = config.border_right, b = config.border_bottom;
 }
 
-bool opened(WindowRec *) { return true; }
-bool screen_opened(ScreenRec *) { return true; }
+// A view is its picture, one to one.
+bool open(View *) { return true; }
+
+// The view the script's input is for: the one in front.
+View *front() { return views().empty() ? nullptr : views().back(); }
 
 // Counts the picture and writes the front window's inner area when asked.
-void present() {
+void present(View *) {
     ++presents;
     if (frames.empty() || open_windows().empty()) return;
     char name[32];
@@ -92,40 +95,45 @@ void present() {
         fprintf(stderr, "host: cannot write %s%s\n", frames.c_str(), name);
 }
 
-
-// Presents, then takes the next queue entries for the waiting window:
-// snapshots are written as they come, the first message is posted; an empty
-// queue posts a close.
-void wait(MsgPort *port, WindowRec *w) {
+// One queue entry for a blocked wait (no time passes on this display, so
+// a wait with a deadline takes nothing): snapshots are written as they
+// come, then one entry of input is handed to the input room. An empty
+// queue closes the windows, so that a scripted run ends.
+void wait(long long until_us, int) {
     configure();
-    present();
-    while (!queue.empty()) {
-        InputItem it = queue.front();
+    if (until_us >= 0) return;
+    while (!queue.empty() && queue.front().kind == InputItem::Snapshot) {
+        const std::string path = queue.front().path;
         queue.pop_front();
-        if (it.kind == InputItem::Snapshot) {
-            if (!window_snapshot(w, it.path))
-                fprintf(stderr, "host: cannot write snapshot %s\n", it.path.c_str());
-            continue;
-        }
-        if (!(w->IDCMPFlags & it.cls)) continue;
-        if (!it.inner) {
-            post_input(w, it.cls, it.code, it.x, it.y, it.qualifier);
-        } else {
-            // The script's pointer is a player's: a drag on the board swipes.
-            const int x = it.x + w->BorderLeft, y = it.y + w->BorderTop;
-            if (it.cls == IDCMP_MOUSEBUTTONS && it.code == SELECTDOWN)
-                pointer_down(w, x, y, it.qualifier);
-            else if (it.cls == IDCMP_MOUSEBUTTONS && it.code == SELECTUP)
-                pointer_up(w, x, y, it.qualifier);
-            else if (it.cls == IDCMP_MOUSEMOVE)
-                pointer_move(w, x, y, it.qualifier);
-            else
-                post_input(w, it.cls, it.code, WORD(x), WORD(y), it.qualifier);
-        }
-        if (port->mp_Head) return;
+        if (!window_snapshot(open_windows().empty() ? nullptr : open_windows().back(), path))
+            fprintf(stderr, "host: cannot write snapshot %s\n", path.c_str());
     }
-    // Whatever the window asks for, so that a scripted run ends.
-    post_close(port, w);
+    if (queue.empty()) {
+        input::close_all();
+        return;
+    }
+    const InputItem it = queue.front();
+    queue.pop_front();
+    View *v = front();
+    WindowRec *w = view_window(v);
+    if (!w) return;
+    if (!it.inner) {
+        post_input(w, it.cls, it.code, it.x, it.y, it.qualifier);
+        return;
+    }
+    int x = it.x, y = it.y;
+    input::inner_to_view(v, x, y);
+    const bool up = it.code & IECODE_UP_PREFIX;
+    switch (it.cls) {
+    case IDCMP_RAWKEY: input::key(v, UWORD(it.code & ~IECODE_UP_PREFIX), !up, false, it.qualifier); break;
+    case IDCMP_MOUSEMOVE: input::pointer_move(v, x, y, it.qualifier); break;
+    case IDCMP_MOUSEBUTTONS:
+        input::pointer_button(v, it.code == SELECTDOWN || it.code == SELECTUP ? input::Left : input::Right, !up, x, y,
+                              it.qualifier);
+        break;
+    case IDCMP_CLOSEWINDOW: input::close_box(v); break;
+    default: post_input(w, it.cls, it.code, WORD(x), WORD(y), it.qualifier); break;
+    }
 }
 
 void reset() {
@@ -138,16 +146,16 @@ void reset() {
 } // namespace
 
 // No time passes on this display: holding and taking input cost nothing.
-const DisplayDriver headless_driver = [] {
+extern const DisplayDriver headless_driver = [] {
     DisplayDriver d{};
     d.name = "headless";
     d.opens = true;
-    d.public_size = public_size;
+    d.usable_area = public_size;
     d.borders = borders;
-    d.open_window = opened;
-    d.open_screen = screen_opened;
+    d.open = open;
     d.present = present;
     d.wait = wait;
+    d.refresh_us = [] { return 0LL; };
     d.reset = reset;
     return d;
 }();

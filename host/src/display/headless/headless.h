@@ -8,8 +8,9 @@
 
 namespace host::headless {
 // One entry of the input queue: a message, or a snapshot taken when the
-// queue reaches it. Coordinates of script entries are inner-area ones
-// (inner set), those of input_push the message's own.
+// queue reaches it. Script entries (inner set) go through the input room,
+// their coordinates inner-area ones; those of input_push are posted as
+// they are, in window coordinates.
 struct InputItem {
     enum Kind { Message, Snapshot } kind = Message;
     ULONG cls = 0;

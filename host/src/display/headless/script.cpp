@@ -102,8 +102,8 @@ bool input_script_parse(const std::string &text, const std::string &name, std::s
             UWORD code;
             if (w.size() != 2 || !parse_key(w[1], code))
                 return fail("key needs up, down, left, right, esc or a hex code below 80");
-            items.push_back(msg(IDCMP_RAWKEY, code));
-            items.push_back(msg(IDCMP_RAWKEY, UWORD(code | IECODE_UP_PREFIX)));
+            items.push_back(msg(IDCMP_RAWKEY, code, 0, 0, true));
+            items.push_back(msg(IDCMP_RAWKEY, UWORD(code | IECODE_UP_PREFIX), 0, 0, true));
         } else if (cmd == "press" || cmd == "release" || cmd == "click" || cmd == "rightclick" ||
                    cmd == "move") {
             if (!point()) return fail(cmd + " needs two whole numbers X Y");
@@ -118,7 +118,7 @@ bool input_script_parse(const std::string &text, const std::string &name, std::s
             }
         } else if (cmd == "close") {
             if (w.size() != 1) return fail("close takes nothing");
-            items.push_back(msg(IDCMP_CLOSEWINDOW, 0));
+            items.push_back(msg(IDCMP_CLOSEWINDOW, 0, 0, 0, true));
         } else if (cmd == "snapshot") {
             // The path is the rest of the line, blanks included.
             size_t at = line.find("snapshot") + 8;

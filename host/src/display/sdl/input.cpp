@@ -1,45 +1,17 @@
-// The SDL driver's input: keys, mouse, game pads and window events turned
-// into the input messages of the window they belong to, with the native
-// codes.
-#include <algorithm>
-#include <cmath>
-#include <deque>
+// The SDL driver's input: SDL's events translated into the calls of the
+// input room (keys as raw key codes, the pointer at window pixels, pads as
+// their state), and window events into presents.
 #include <map>
 
 #include "amiga/rawkeycodes.h"
-#include "control/trace.h"
-#include "display/gestures.h"
-#include "display/pads.h"
+#include "display/input.h"
 #include "display/sdl/sdl.h"
-#include "display/display.h"
+#include "host/control.h"
 
 namespace host {
 namespace sdl {
 namespace {
 bool swallowed[SDL_NUM_SCANCODES];
-
-// Positions of mouse events in game pixels, worked out before the renderer
-// rewrites the events (it truncates towards zero, so -0.5 would become 0).
-struct MousePos {
-    Uint32 type, window_id, timestamp;
-    int x, y;
-};
-std::deque<MousePos> positions;
-
-// The floored position recorded for the event; the event's own otherwise.
-void logical_pos(const SDL_Event &e, int x, int y, Uint32 id, int &lx, int &ly) {
-    while (!positions.empty()) {
-        MousePos p = positions.front();
-        positions.pop_front();
-        if (p.type == e.type && p.window_id == id && p.timestamp == e.common.timestamp) {
-            lx = p.x;
-            ly = p.y;
-            return;
-        }
-    }
-    lx = x;
-    ly = y;
-}
 
 // Raw key codes of the keys the program reads; others are not passed on.
 bool raw_key(SDL_Scancode sc, UWORD &code) {
@@ -53,38 +25,33 @@ bool raw_key(SDL_Scancode sc, UWORD &code) {
     }
 }
 
-UWORD qualifier(Uint16 mod) {
-    UWORD q = 0;
-    if (mod & KMOD_LSHIFT) q |= IEQUALIFIER_LSHIFT;
-    if (mod & KMOD_RSHIFT) q |= IEQUALIFIER_RSHIFT;
-    if (mod & KMOD_CAPS) q |= IEQUALIFIER_CAPSLOCK;
-    if (mod & KMOD_CTRL) q |= IEQUALIFIER_CONTROL;
-    if (mod & KMOD_LALT) q |= IEQUALIFIER_LALT;
-    if (mod & KMOD_RALT) q |= IEQUALIFIER_RALT;
-    if (mod & KMOD_LGUI) q |= IEQUALIFIER_LCOMMAND;
-    if (mod & KMOD_RGUI) q |= IEQUALIFIER_RCOMMAND;
+unsigned mods(Uint16 mod) {
+    unsigned m = 0;
+    const struct {
+        Uint16 sdl;
+        unsigned ours;
+    } keys[] = {{KMOD_LSHIFT, input::LShift}, {KMOD_RSHIFT, input::RShift}, {KMOD_CAPS, input::CapsLock},
+                {KMOD_CTRL, input::Ctrl},     {KMOD_LALT, input::LAlt},     {KMOD_RALT, input::RAlt},
+                {KMOD_LGUI, input::LMeta},    {KMOD_RGUI, input::RMeta}};
+    for (const auto &k : keys)
+        if (mod & k.sdl) m |= k.ours;
     const Uint32 b = SDL_GetMouseState(nullptr, nullptr);
-    if (b & SDL_BUTTON_LMASK) q |= IEQUALIFIER_LEFTBUTTON;
-    if (b & SDL_BUTTON_RMASK) q |= IEQUALIFIER_RBUTTON;
-    if (b & SDL_BUTTON_MMASK) q |= IEQUALIFIER_MIDBUTTON;
-    return q;
+    if (b & SDL_BUTTON_LMASK) m |= input::LeftHeld;
+    if (b & SDL_BUTTON_RMASK) m |= input::RightHeld;
+    if (b & SDL_BUTTON_MMASK) m |= input::MiddleHeld;
+    return m;
 }
 
-// The window that has the keys: the front one of the view with the focus,
-// else the last one opened.
-WindowRec *key_window() {
-    if (SDL_Window *focus = SDL_GetKeyboardFocus())
-        for (View *v : views)
-            if (v->win == focus) return target(v);
-    const auto &all = open_windows();
-    return all.empty() ? nullptr : all.back();
+View *focused() {
+    SDL_Window *focus = SDL_GetKeyboardFocus();
+    return focus ? view_of(SDL_GetWindowID(focus)) : nullptr;
 }
 
-// Each pad's state, kept from its events (what it means: display/pads.cpp).
-std::map<SDL_JoystickID, PadState> pads;
+// Each pad's state, kept from its events.
+std::map<SDL_JoystickID, input::PadState> pads;
 
 void on_pad_button(const SDL_ControllerButtonEvent &b) {
-    PadState &s = pads[b.which];
+    input::PadState &s = pads[b.which];
     const bool down = b.type == SDL_CONTROLLERBUTTONDOWN;
     switch (b.button) {
     case SDL_CONTROLLER_BUTTON_DPAD_UP: s.up = down; break;
@@ -94,22 +61,18 @@ void on_pad_button(const SDL_ControllerButtonEvent &b) {
     case SDL_CONTROLLER_BUTTON_BACK: s.back = down; break;
     default: return;
     }
-    pad_update(b.which, s, key_window());
+    input::pad(focused(), b.which, s);
 }
 
 void on_pad_axis(const SDL_ControllerAxisEvent &a) {
-    PadState &s = pads[a.which];
+    input::PadState &s = pads[a.which];
     if (a.axis == SDL_CONTROLLER_AXIS_LEFTX)
         s.x = a.value / 32767.0;
     else if (a.axis == SDL_CONTROLLER_AXIS_LEFTY)
         s.y = a.value / 32767.0;
     else
         return;
-    pad_update(a.which, s, key_window());
-}
-
-void close_message(WindowRec *w) {
-    if (w) post_input(w, IDCMP_CLOSEWINDOW, 0, w->MouseX, w->MouseY, 0);
+    input::pad(focused(), a.which, s);
 }
 
 void on_key(const SDL_KeyboardEvent &k) {
@@ -117,7 +80,6 @@ void on_key(const SDL_KeyboardEvent &k) {
     const SDL_Scancode sc = k.keysym.scancode;
     if (sc < 0 || sc >= SDL_NUM_SCANCODES) return;
     const bool down = k.type == SDL_KEYDOWN;
-    if (down && !k.repeat) trace_key();
     // F11 and Alt+Enter switch the view between window and fullscreen.
     if (down && (sc == SDL_SCANCODE_F11 || (sc == SDL_SCANCODE_RETURN && (k.keysym.mod & KMOD_ALT)))) {
         swallowed[sc] = true;
@@ -128,106 +90,58 @@ void on_key(const SDL_KeyboardEvent &k) {
         swallowed[sc] = false;
         return;
     }
-    WindowRec *w = target(v);
     UWORD code;
-    if (!w || !raw_key(sc, code)) return;
-    UWORD q = qualifier(k.keysym.mod);
-    if (k.repeat) q |= IEQUALIFIER_REPEAT;
-    post_input(w, IDCMP_RAWKEY, down ? code : UWORD(code | IECODE_UP_PREFIX), w->MouseX, w->MouseY, q);
+    if (raw_key(sc, code)) input::key(v, code, down, k.repeat, mods(k.keysym.mod));
 }
 
 void on_mouse(const SDL_Event &e) {
-    const bool motion = e.type == SDL_MOUSEMOTION;
-    const Uint32 id = motion ? e.motion.windowID : e.button.windowID;
-    View *v = view_of(id);
-    WindowRec *w = target(v);
-    if (!w) return;
-    int lx, ly;
-    logical_pos(e, motion ? e.motion.x : e.button.x, motion ? e.motion.y : e.button.y, id, lx, ly);
-    if (v->screen) {
-        lx -= w->LeftEdge;
-        ly -= w->TopEdge;
-    }
-    // A press outside the picture keeps its out-of-range position.
-    lx = std::clamp(lx, -32768, 32767);
-    ly = std::clamp(ly, -32768, 32767);
-    const UWORD q = qualifier(SDL_GetModState());
-    if (motion) {
-        pointer_move(w, lx, ly, q);
+    if (e.type == SDL_MOUSEMOTION) {
+        if (View *v = view_of(e.motion.windowID)) input::pointer_move(v, e.motion.x, e.motion.y, mods(SDL_GetModState()));
         return;
     }
-    const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-    UWORD code;
+    View *v = view_of(e.button.windowID);
+    if (!v) return;
+    input::Button b;
     switch (e.button.button) {
-    case SDL_BUTTON_LEFT:
-        if (down)
-            pointer_down(w, lx, ly, q);
-        else
-            pointer_up(w, lx, ly, q);
-        return;
-    case SDL_BUTTON_MIDDLE: code = down ? MIDDLEDOWN : MIDDLEUP; break;
-    case SDL_BUTTON_RIGHT:
-        // Without RMBTrap the right button belongs to the menus.
-        if (!(w->Flags & WFLG_RMBTRAP)) return;
-        code = down ? MENUDOWN : MENUUP;
-        break;
+    case SDL_BUTTON_LEFT: b = input::Left; break;
+    case SDL_BUTTON_MIDDLE: b = input::Middle; break;
+    case SDL_BUTTON_RIGHT: b = input::Right; break;
     default: return;
     }
-    post_input(w, IDCMP_MOUSEBUTTONS, code, WORD(lx), WORD(ly), q);
+    input::pointer_button(v, b, e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y, mods(SDL_GetModState()));
 }
 
 void on_window(const SDL_WindowEvent &e) {
     View *v = view_of(e.windowID);
     if (!v) return;
     switch (e.event) {
-    case SDL_WINDOWEVENT_CLOSE: close_message(target(v)); break;
+    case SDL_WINDOWEVENT_CLOSE: input::close_box(v); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: SDL_GetWindowSize(shown(v)->win, &v->surface_w, &v->surface_h); [[fallthrough]];
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SHOWN:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
     case SDL_WINDOWEVENT_RESTORED:
-    case SDL_WINDOWEVENT_MAXIMIZED: v->stale = true; break;
+    case SDL_WINDOWEVENT_MAXIMIZED: view_stale(v); break;
     default: break;
     }
 }
 } // namespace
 
-int SDLCALL watch(void *, SDL_Event *e) {
-    int x, y;
-    Uint32 id;
-    if (e->type == SDL_MOUSEMOTION)
-        x = e->motion.x, y = e->motion.y, id = e->motion.windowID;
-    else if (e->type == SDL_MOUSEBUTTONDOWN || e->type == SDL_MOUSEBUTTONUP)
-        x = e->button.x, y = e->button.y, id = e->button.windowID;
-    else
-        return 1;
-    View *v = view_of(id);
-    if (!v) return 1;
-    int ww, wh, z, ox, oy;
-    SDL_GetWindowSize(v->win, &ww, &wh);
-    layout(v, ww, wh, z, ox, oy);
-    if (positions.size() > 4096) positions.pop_front();
-    positions.push_back({e->type, id, e->common.timestamp, int(std::floor(double(x - ox) / z)),
-                         int(std::floor(double(y - oy) / z))});
-    return 1;
-}
-
 void handle(const SDL_Event &e) {
     switch (e.type) {
-    case SDL_QUIT:
-        for (WindowRec *w : open_windows()) close_message(w);
-        break;
+    case SDL_QUIT: input::close_all(); break;
     case SDL_WINDOWEVENT: on_window(e.window); break;
     case SDL_RENDER_DEVICE_RESET:
-        for (View *v : views) {
-            if (!v->ren) continue;
-            if (v->tex) SDL_DestroyTexture(v->tex);
-            v->tex = nullptr;
+        for (View *v : views()) {
+            Shown *d = shown(v);
+            if (!d->ren) continue;
+            if (d->tex) SDL_DestroyTexture(d->tex);
+            d->tex = nullptr;
             make_texture(v);
-            v->stale = true;
+            view_stale(v);
         }
         break;
     case SDL_RENDER_TARGETS_RESET:
-        for (View *v : views) v->stale = true;
+        for (View *v : views()) view_stale(v);
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: on_key(e.key); break;
@@ -245,9 +159,6 @@ void handle(const SDL_Event &e) {
     }
 }
 
-void input_reset() {
-    positions.clear();
-    pads.clear();
-}
+void input_reset() { pads.clear(); }
 } // namespace sdl
 } // namespace host

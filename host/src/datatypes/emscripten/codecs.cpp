@@ -3,43 +3,16 @@
 // converted to the screen's colour space. A PNG with a palette stays a
 // palette picture, its pixels found again among the palette's colours, as
 // the desktop's decoder gives it.
-#include <emscripten.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unordered_map>
 
 #include "datatypes/picture.h"
+#include "emscripten/page.h"
 
 namespace host {
 namespace {
-// The decoded picture as RGBA bytes in a block of malloc's (the caller frees
-// it), or 0 when the browser cannot decode the file.
-// The page may have begun decoding the skin it fetched while the program
-// loaded (Module.kwadronEarly: its bytes and a promise of the picture).
-EM_ASYNC_JS(int, web_decode, (const uint8_t *data, int size, int *w, int *h, uint8_t **rgba), {
-    try {
-        const bytes = HEAPU8.subarray(data, data + size), early = Module.kwadronEarly;
-        const same = early && early.bytes.length === size && early.bytes.every((b, i) => b === bytes[i]);
-        const bitmap = await (same ? early.picture : createImageBitmap(new Blob([bytes.slice()]), Module.kwadronOwnColours));
-        const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
-        const context = canvas.getContext('2d', {willReadFrequently: true});
-        context.drawImage(bitmap, 0, 0);
-        const pixels = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
-        bitmap.close();
-        const block = _malloc(pixels.length);
-        if (!block) return 0;
-        HEAPU8.set(pixels, block);
-        HEAP32[w >> 2] = canvas.width;
-        HEAP32[h >> 2] = canvas.height;
-        HEAPU32[rgba >> 2] = block;
-        return 1;
-    } catch (e) {
-        return 0;
-    }
-});
-
 // The colours of a PNG's palette (PLTE), as the sniffing found it; none
 // when it has none.
 std::vector<uint32_t> png_palette(const uint8_t *data, const PictureKind &kind) {
@@ -82,7 +55,7 @@ bool as_palette(Picture &p, const std::vector<uint32_t> &palette) {
 bool codec_decode(const uint8_t *data, size_t size, const PictureKind &kind, Picture &out, std::string *why) {
     int w = 0, h = 0;
     uint8_t *rgba = nullptr;
-    if (!web_decode(data, int(size), &w, &h, &rgba)) {
+    if (!kw_decode(data, int(size), &w, &h, &rgba)) {
         if (why) *why = std::string("the browser cannot decode this ") + kind.type;
         return false;
     }

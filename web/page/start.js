@@ -1,0 +1,104 @@
+// The page's command line and the program's start: the query string is the
+// command line (?SKIN=progdir:grafika_aga2x&SCREEN), the program's folder
+// holds the skin it loads, the data folder is made ready before main runs,
+// and the end of the program is told on the page.
+'use strict';
+
+const SKINS = ['grafika_aga', 'grafika_aga2x'];
+
+function commandLine() {
+  const params = new URLSearchParams(location.search);
+  const stored = checking ? null : storedSkin();
+  if (!params.has('SKIN') && !params.has('skin') && stored) params.set('SKIN', 'progdir:' + stored);
+  const words = [];
+  for (const [key, value] of params) words.push(value === '' ? key : key + '=' + value);
+  return words;
+}
+
+function skinOf(words) {
+  for (const w of words) {
+    const m = /^skin=progdir:(.*)$/i.exec(w);
+    if (m) return m[1];
+  }
+  return null;
+}
+
+const printed = [];
+const words = commandLine();
+
+// The shipped skin the program will load (none for a skin of the player's),
+// fetched at once, while the program's script and module load.
+const named = skinOf(words);
+const shipped = named === null ? SKINS[0] : SKINS.includes(named) ? named : null;
+const skinData = shipped && fetch(shipped).then(response => {
+  if (!response.ok) throw new Error('no ' + shipped);
+  return response.arrayBuffer();
+});
+if (skinData) skinData.catch(() => {}); // told when prepare() waits for it
+
+var Module = {
+  arguments: words,
+  thisProgram: '/kwadron/kwadron',
+  print: line => printed.push(line),
+  printErr: line => console.warn(line),
+  // The page's part of the crossings that web/library.js lists.
+  page: {
+    canvas: document.getElementById('screen'),
+    stage: document.getElementById('stage'),
+    early: null,
+    // The file's own colours, as the desktop's decoder gives them.
+    ownColours: {colorSpaceConversion: 'none', premultiplyAlpha: 'none'},
+    keep: folder => checking || keepFolder(folder),
+    takeBack: folder => checking || takeBackFolder(folder),
+    shown: () => {
+      if (checking) parent.postMessage({kwadron: 'skin', ok: true}, location.origin);
+      keepForOffline();
+    },
+    presented: () => {},
+    tell: text => tell(text, false),
+  },
+  onExit: code => {
+    const text = printed.join('\n').trim();
+    if (checking) {
+      parent.postMessage({kwadron: 'skin', ok: false, text}, location.origin);
+      return;
+    }
+    if (code !== 0 && skinOf(words) === storedSkin())
+      try {
+        localStorage.removeItem(STORED_SKIN);
+      } catch (e) {
+        // Nothing was kept.
+      }
+    tell(code === 0 ? 'The game has ended.' : text || 'The game could not start.', true);
+  },
+  preRun: [() => {
+    Module.addRunDependency('kwadron-files');
+    prepare(Module.FS).then(() => Module.removeRunDependency('kwadron-files'),
+                            error => tell('The game could not start: ' + error, true));
+  }],
+};
+
+// The program's folder (read-only, so that files are written to the data
+// folder) holds the skin it will load, decoded while the storage is read.
+async function prepare(FS) {
+  FS.mkdir('/kwadron');
+  const data = checking ? pictureToTry(FS) : openDataFolder(FS);
+  if (skinData) {
+    const bytes = new Uint8Array(await skinData);
+    FS.writeFile('/kwadron/' + shipped, bytes);
+    Module.page.early = {bytes, picture: createImageBitmap(new Blob([bytes]), Module.page.ownColours)};
+    Module.page.early.picture.catch(() => {});
+  }
+  FS.chmod('/kwadron', 0o555);
+  FS.ignorePermissions = false;
+  await data;
+  Module.ENV.XDG_DATA_HOME = '/data';
+}
+
+// The service worker keeps the files for offline play; registered once the
+// game is drawn, so that its downloads do not hold up the first picture.
+function keepForOffline() {
+  if (!('serviceWorker' in navigator) || checking || location.protocol === 'file:') return;
+  navigator.serviceWorker.register('sw.js').then(() => navigator.serviceWorker.ready)
+    .then(registration => shipped && registration.active.postMessage({keep: shipped})).catch(() => {});
+}
