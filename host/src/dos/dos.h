@@ -41,6 +41,11 @@ std::string dir_of(const std::string &path);
 // The folder and the file name of a path ("a/b/" counts as "a/b").
 void split_path(std::string path, std::string &dir, std::string &name);
 
+// Whether this process may replace the file at path whole (through a
+// symbolic link, the file it names): make a new file in its folder and
+// rename it over path. An existing file must be one it may write, and in a
+// sticky folder (like /tmp) its own, unless the folder is.
+bool replaceable(std::string path);
 // A new, unique file beside target (O_EXCL), its name in temp; its
 // descriptor, or -1. Temporaries that killed writers left are removed first.
 int create_temp(const std::string &target, std::string &temp);

@@ -171,10 +171,11 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
         f->turn = dir_of(path);
         f->kind = Kind::NewFile;
         f->target = path;
-        f->fd = host::dos::create_temp(path, f->temp);
+        f->fd = !exists || host::dos::replaceable(path) ? host::dos::create_temp(path, f->temp) : -1;
         if (f->fd < 0 && exists) {
             // No room for a new file beside a writable one (a folder that is
-            // not writable): the file itself is rewritten.
+            // not writable), or none may take its place (another's file in a
+            // sticky folder): the file itself is rewritten.
             f->kind = Kind::InPlace;
             f->target.clear();
             f->temp.clear();
