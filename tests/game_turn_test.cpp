@@ -128,18 +128,26 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     EXPECT_EQ(High_Punkty, 9000);
 }
 
+// The game's own line when the file cannot be opened; the host's on
+// standard error whether the open or the close fails.
 TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
-    testfiles::spit(score(), "777\n");
-    High_Punkty = 900;
-    host::fault_inject("Open");
-    set_board(last_move_board);
-    ::testing::internal::CaptureStdout();
-    key(RAWKEY_LEFT);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
-    EXPECT_EQ(testfiles::slurp(score()), "777\n");
-    EXPECT_EQ(Gra_OK, 0);
-    EXPECT_EQ(masked_copies(0), 1u);
-    EXPECT_EQ(host::ledger_count("file"), 0u);
+    for (const char *call : {"Open", "Close"}) {
+        testfiles::spit(score(), "777\n");
+        reset_state();
+        host::blit_log_clear();
+        High_Punkty = 900;
+        host::fault_inject(call, call[0] == 'O' ? 1 : 2); // the write, not the read of what another copy wrote
+        set_board(last_move_board);
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        key(RAWKEY_LEFT);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), call[0] == 'O' ? "Nie moge zapisać wynikow\n\n" : "");
+        EXPECT_EQ(::testing::internal::GetCapturedStderr().rfind("kwadron: cannot keep ", 0), 0u) << call;
+        EXPECT_EQ(testfiles::slurp(score()), "777\n");
+        EXPECT_EQ(Gra_OK, 0);
+        EXPECT_EQ(masked_copies(0), 1u);
+        EXPECT_EQ(host::ledger_count("file"), 0u);
+    }
 }
 
 TEST_F(TurnTest, Counters) {
