@@ -89,11 +89,24 @@ const LONG last_move_board[16] = {10, 10, 3, 4, 5, 6, 7, 5, 6, 7, 8, 6, 7, 8, 9,
 
 } // namespace
 
+// A line as an editor may leave it reads as the number on it, and a lower
+// best written after it keeps that number.
+TEST_F(TurnTest, TheScoreLineReadsAsItsEditorMeantIt) {
+    const std::pair<std::string, LONG> lines[] = {
+        {"\xEF\xBB\xBF" "5000\n", 5000}, {"\n5000\n", 5000}, {"          5000\n", 5000}, {"5000\r\n", 5000},
+        {"5000\n", 5000}, {" \t\r\n\n  123456789012\n", 123456789}, {"  1234junk\n", 1234}, {"  -56abc", -56},
+        {"abc\n5000\n", 0}, {std::string(600, '\n') + "5000\n", 0}};
+    for (const auto &[text, number] : lines) {
+        testfiles::spit(score(), text);
+        WczytajHighScore();
+        EXPECT_EQ(High_Punkty, number) << text;
+        High_Punkty = number - 1;
+        ZapiszHighScore();
+        EXPECT_EQ(testfiles::slurp(score()), std::to_string(number) + "\n") << text;
+    }
+}
+
 TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
-    testfiles::spit(score(), "  1234junk\n");
-    WczytajHighScore();
-    EXPECT_EQ(High_Punkty, 1234);
-    fs::remove(score());
     WczytajHighScore();
     EXPECT_EQ(High_Punkty, 0);
 
