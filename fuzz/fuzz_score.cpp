@@ -1,6 +1,7 @@
 // The score file: reading arbitrary content, and writing any value and
 // reading it back.
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstdint>
 #include <cstdio>
@@ -14,10 +15,15 @@
 namespace {
 std::string dir;
 
-// The best score a file's content stands for: its first line, at most nine
-// bytes of it, read as a decimal number after blanks, with a sign.
+// The best score a file's content stands for: past a UTF-8 byte-order mark
+// at the start and blanks of any lines, a decimal number with a sign read
+// from at most nine bytes of its line; 0 when it does not begin within the
+// first 512 bytes.
 LONG expected(const uint8_t *data, size_t size) {
-    std::string line(reinterpret_cast<const char *>(data), std::min<size_t>(size, 9));
+    size_t at = size >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+    while (at < size && at < 512 && isspace(data[at])) ++at;
+    if (at >= 512) return 0;
+    std::string line(reinterpret_cast<const char *>(data) + at, std::min<size_t>(size - at, 9));
     return LONG(strtol(line.substr(0, line.find('\n')).c_str(), nullptr, 10));
 }
 } // namespace

@@ -89,11 +89,24 @@ const LONG last_move_board[16] = {10, 10, 3, 4, 5, 6, 7, 5, 6, 7, 8, 6, 7, 8, 9,
 
 } // namespace
 
+// A line as an editor may leave it reads as the number on it, and a lower
+// best written after it keeps that number.
+TEST_F(TurnTest, TheScoreLineReadsAsItsEditorMeantIt) {
+    const std::pair<std::string, LONG> lines[] = {
+        {"\xEF\xBB\xBF" "5000\n", 5000}, {"\n5000\n", 5000}, {"          5000\n", 5000}, {"5000\r\n", 5000},
+        {"5000\n", 5000}, {" \t\r\n\n  123456789012\n", 123456789}, {"  1234junk\n", 1234}, {"  -56abc", -56},
+        {"abc\n5000\n", 0}, {std::string(600, '\n') + "5000\n", 0}};
+    for (const auto &[text, number] : lines) {
+        testfiles::spit(score(), text);
+        WczytajHighScore();
+        EXPECT_EQ(High_Punkty, number) << text;
+        High_Punkty = number - 1;
+        ZapiszHighScore();
+        EXPECT_EQ(testfiles::slurp(score()), std::to_string(number) + "\n") << text;
+    }
+}
+
 TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
-    testfiles::spit(score(), "  1234junk\n");
-    WczytajHighScore();
-    EXPECT_EQ(High_Punkty, 1234);
-    fs::remove(score());
     WczytajHighScore();
     EXPECT_EQ(High_Punkty, 0);
 
@@ -128,18 +141,26 @@ TEST_F(TurnTest, ScoreFileIsReadAndWrittenAtGameOver) {
     EXPECT_EQ(High_Punkty, 9000);
 }
 
+// The game's own line when the file cannot be opened; the host's on
+// standard error whether the open or the close fails.
 TEST_F(TurnTest, AFailedWriteKeepsTheOldFileAndTheGameGoesOn) {
-    testfiles::spit(score(), "777\n");
-    High_Punkty = 900;
-    host::fault_inject("Open");
-    set_board(last_move_board);
-    ::testing::internal::CaptureStdout();
-    key(RAWKEY_LEFT);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Nie moge zapisać wynikow\n\n");
-    EXPECT_EQ(testfiles::slurp(score()), "777\n");
-    EXPECT_EQ(Gra_OK, 0);
-    EXPECT_EQ(masked_copies(0), 1u);
-    EXPECT_EQ(host::ledger_count("file"), 0u);
+    for (const char *call : {"Open", "Close"}) {
+        testfiles::spit(score(), "777\n");
+        reset_state();
+        host::blit_log_clear();
+        High_Punkty = 900;
+        host::fault_inject(call, call[0] == 'O' ? 1 : 2); // the write, not the read of what another copy wrote
+        set_board(last_move_board);
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        key(RAWKEY_LEFT);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), call[0] == 'O' ? "Nie moge zapisać wynikow\n\n" : "");
+        EXPECT_EQ(::testing::internal::GetCapturedStderr().rfind("kwadron: cannot keep ", 0), 0u) << call;
+        EXPECT_EQ(testfiles::slurp(score()), "777\n");
+        EXPECT_EQ(Gra_OK, 0);
+        EXPECT_EQ(masked_copies(0), 1u);
+        EXPECT_EQ(host::ledger_count("file"), 0u);
+    }
 }
 
 TEST_F(TurnTest, Counters) {

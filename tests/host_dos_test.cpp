@@ -384,36 +384,4 @@ TEST_F(DosTest, WritersOfAFolderTakeTurns) {
     close(held);
 }
 
-// A file that can be written in a folder that cannot (as an ordinary user:
-// root writes anywhere) goes to the player's data folder, replaced whole;
-// without a data folder it is rewritten in place, cut to its new length,
-// nothing left beside it.
-TEST_F(DosTest, NewFileInAFolderThatCannotBeWrittenGoesToTheDataFolderOrIsRewrittenInPlace) {
-    if (getuid() != 0) GTEST_SKIP() << "needs root to become another user";
-    const std::string closed = dir + "/closed", score = closed + "/score", data = dir + "/data";
-    fs::create_directories(closed);
-    spit(score, "-100000\n");
-    ASSERT_EQ(chown(score.c_str(), 65534, 65534), 0);
-    fs::permissions(dir, fs::perms::all);
-    fs::permissions(closed, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-    host::set_progdir(closed);
-    const std::string saved = host::datadir();
-    for (const std::string &layer : {data, std::string()}) {
-        host::set_datadir(layer);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (setgid(65534) || setuid(65534)) _exit(3);
-            BPTR fh = Open("progdir:score", MODE_NEWFILE);
-            _exit(fh && Write(fh, "12\n", 3) == 3 && Close(fh) == DOSTRUE ? 0 : 1);
-        }
-        int status = -1;
-        waitpid(pid, &status, 0);
-        EXPECT_EQ(status, 0);
-    }
-    host::set_datadir(saved);
-    EXPECT_EQ(slurp(data + "/score"), "12\n");
-    EXPECT_EQ(slurp(score), "12\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(closed), {}), 1);
-}
-
 } // namespace

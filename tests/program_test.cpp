@@ -1,6 +1,10 @@
 // The real program, started as a player or the desktop would start it, on
 // the headless display with input scripts: one run for each way through the
 // start-up, and every fallible call of the start-up made to fail in turn.
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+
 #include <chrono>
 #include <functional>
 #include <map>
@@ -303,30 +307,50 @@ TEST_F(ProgramTest, NoDisplayOrAStaleOneEndsPromptlyWithAMessage) {
     }
 }
 
-TEST_F(ProgramTest, AnInstalledGameKeepsItsPlayersBestScore) {
-    // Installed by root, played by an ordinary user who quits mid-game.
-    const fs::path home = d.root / "home";
+// Root's best of 100 in the program's folder, played by another user: in a
+// folder installed by root (the file one the player may write), shared by
+// players (writable by all) or sticky like /tmp, the player's best goes to
+// their data folder, made private, and root's file is untouched. Only with
+// no data folder to be made is root's file in the sticky folder, one the
+// player may write, rewritten in place: still root's.
+TEST_F(ProgramTest, EachPlayerKeepsTheirBestWhereTheyCanReplaceIt) {
+    const passwd *nobody = getpwnam("nobody");
+    const group *nogroup = getgrnam("nogroup");
+    if (getuid() != 0 || !nobody || !nogroup || !fs::exists("/usr/bin/setpriv"))
+        GTEST_SKIP() << "needs root, setpriv, the user nobody and the group nogroup to play as another user";
+    const fs::path home = d.root / "home", xdg = home / "xdg", score = d.prog / "score";
     fs::create_directories(home);
-    ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown(home.c_str(), nobody->pw_uid, nogroup->gr_gid), 0);
     fs::permissions(d.root, fs::perms::all);
     fs::permissions(d.work, fs::perms::all);
-    Outcome r = run({}, {.script = MOVES + "key esc\n",
-                         .env = {"HOME=" + home.string(), "KWADRON_CALL_TRACE=/dev/null"},
-                         .wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}});
-    EXPECT_EQ(r.rc, 0) << r.out << r.err;
-    const fs::path kept = home / ".local/share/kwadron/score";
-    ASSERT_TRUE(fs::exists(kept));
-    EXPECT_EQ(fs::status(kept.parent_path()).permissions(), fs::perms::owner_all) << "the data folder is private";
-    EXPECT_TRUE(std::regex_match(testfiles::slurp(kept), std::regex("[1-9][0-9]*\n")));
-    EXPECT_FALSE(fs::exists(d.prog / "score"));
-
-    // XDG_DATA_HOME, when it names a folder, comes before HOME's.
-    const fs::path xdg = home / "xdg";
-    r = run({}, {.script = MOVES + "key esc\n",
-                 .env = {"HOME=" + home.string(), "XDG_DATA_HOME=" + xdg.string(), "KWADRON_CALL_TRACE=/dev/null"},
-                 .wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}});
-    EXPECT_EQ(r.rc, 0) << r.out << r.err;
-    EXPECT_EQ(testfiles::slurp(xdg / "kwadron/score"), testfiles::slurp(kept));
+    const std::vector<std::string> player{"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    const struct {
+        const char *what;
+        mode_t folder, file; // the program's folder and root's score in it
+        std::string env;     // where the data folder is
+        fs::path kept;       // where the best is kept
+    } ways[] = {{"installed", 0755, 0666, "HOME=" + home.string(), home / ".local/share/kwadron/score"},
+                {"shared", 0777, 0644, "XDG_DATA_HOME=" + xdg.string(), xdg / "kwadron/score"},
+                {"sticky", 01777, 0666, "XDG_DATA_HOME=" + xdg.string(), xdg / "kwadron/score"},
+                {"sticky, no data folder", 01777, 0666, "HOME=/nonexistent", score}};
+    for (const auto &w : ways) {
+        fs::remove_all(xdg);
+        ASSERT_EQ(chmod(d.prog.c_str(), w.folder), 0);
+        testfiles::spit(score, "100\n");
+        ASSERT_EQ(chmod(score.c_str(), w.file), 0);
+        const Outcome r = run({}, {.script = MOVES + MOVES + "key esc\n",
+                                   .env = {"HOME=" + home.string(), w.env, "KWADRON_CALL_TRACE=/dev/null"},
+                                   .wrapper = player});
+        EXPECT_EQ(r.rc, 0) << w.what << ": " << r.err;
+        const std::string kept = testfiles::slurp(w.kept);
+        EXPECT_TRUE(std::regex_match(kept, std::regex("[1-9][0-9]*\n")) && kept != "100\n") << w.what << ": " << kept;
+        if (w.kept != score) {
+            EXPECT_EQ(fs::status(w.kept.parent_path()).permissions(), fs::perms::owner_all) << w.what;
+            EXPECT_EQ(testfiles::slurp(score), "100\n") << w.what;
+        }
+        struct stat st {};
+        EXPECT_TRUE(stat(score.c_str(), &st) == 0 && st.st_uid == 0 && (st.st_mode & 07777) == w.file) << w.what;
+    }
 }
 
 // ---- Every fallible call of the start-up made to fail ----------------------

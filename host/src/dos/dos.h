@@ -12,6 +12,9 @@ namespace host::dos {
 extern LONG io_err;
 // The dos error code for a C library error; fallback for the unusual ones.
 LONG code_of(int e, bool writing, LONG fallback);
+// "header: text" for a code, as PrintFault writes it; the text alone without
+// a header; "" for code 0.
+std::string fault_line(LONG code, CONST_STRPTR header);
 
 // An open file: of the process's console, read, replaced at Close or
 // rewritten in place.
@@ -21,7 +24,7 @@ struct FileHandle {
     explicit FileHandle(Kind k = Kind::ReadOnly, int descriptor = -1) : kind(k), fd(descriptor) {}
     Kind kind;
     int fd;
-    std::string target; // MODE_NEWFILE: the file replaced at Close
+    std::string target; // MODE_NEWFILE: the file written (replaced at Close)
     std::string temp;   // MODE_NEWFILE: where the new content is written
     bool failed = false; // a write went wrong: Close keeps the old file
     bool cut = false;    // rewritten in place: Close cuts it to what was written
@@ -41,6 +44,11 @@ std::string dir_of(const std::string &path);
 // The folder and the file name of a path ("a/b/" counts as "a/b").
 void split_path(std::string path, std::string &dir, std::string &name);
 
+// Whether this process may replace the file at path whole (through a
+// symbolic link, the file it names): make a new file in its folder and
+// rename it over path. An existing file must be one it may write, and in a
+// sticky folder (like /tmp) its own, unless the folder is.
+bool replaceable(std::string path);
 // A new, unique file beside target (O_EXCL), its name in temp; its
 // descriptor, or -1. Temporaries that killed writers left are removed first.
 int create_temp(const std::string &target, std::string &temp);

@@ -66,9 +66,9 @@ const char *fault_text(LONG code) {
     default: return nullptr;
     }
 }
+} // namespace
 
-// "header: text", or the text alone without a header; "" for code 0.
-std::string fault_line(LONG code, CONST_STRPTR header) {
+std::string host::dos::fault_line(LONG code, CONST_STRPTR header) {
     if (code == 0) return {};
     std::string text;
     if (const char *t = fault_text(code)) {
@@ -80,7 +80,6 @@ std::string fault_line(LONG code, CONST_STRPTR header) {
     }
     return header ? std::string(header) + ": " + text : text;
 }
-} // namespace
 
 // Writes "header: text\n" (the text alone without a header) to Output() and
 // sets IoErr to code. Code 0 prints nothing and gives DOSFALSE. Codes
@@ -88,7 +87,7 @@ std::string fault_line(LONG code, CONST_STRPTR header) {
 LONG PrintFault(LONG code, CONST_STRPTR header) {
     SetIoErr(code);
     if (code == 0) return DOSFALSE;
-    std::string s = fault_line(code, header) + "\n";
+    std::string s = host::dos::fault_line(code, header) + "\n";
     Write(Output(), s.data(), static_cast<LONG>(s.size()));
     return DOSTRUE;
 }

@@ -74,6 +74,11 @@ bool write_all(int fd, const char *p, size_t n) {
     return true;
 }
 
+// A file the game meant to keep and could not: said on standard error, as
+// the game's own message (if any) goes to standard output.
+void tell_not_kept(const std::string &path) {
+    fprintf(stderr, "%s\n", host::dos::fault_line(io_err, ("kwadron: cannot keep " + path).c_str()).c_str());
+}
 } // namespace
 
 namespace host {
@@ -106,8 +111,10 @@ void dos_reset() {
 // stands. A read-only target gives 223. Writers of one folder take turns:
 // Open waits while another process has a file of it open to be written (up
 // to five seconds, then 202). Reading a MODE_NEWFILE handle is left out, as
-// are MODE_READWRITE and record locking.
-BPTR Open(CONST_STRPTR name, LONG accessMode) {
+// are MODE_READWRITE and record locking. A MODE_NEWFILE open that fails says
+// so on standard error too.
+namespace {
+BPTR open_file(CONST_STRPTR name, LONG accessMode, std::string &path) {
     if (host::fault_hit("Open")) {
         io_err = ERROR_OBJECT_NOT_FOUND;
         return 0;
@@ -117,7 +124,7 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
         return 0;
     }
     auto f = std::make_unique<FileHandle>();
-    std::string path = host::resolve_path(name, accessMode != MODE_OLDFILE);
+    path = host::resolve_path(name, accessMode != MODE_OLDFILE);
     struct stat st;
     switch (accessMode) {
     case MODE_OLDFILE: {
@@ -157,6 +164,7 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
             io_err = code_of(errno, true, ERROR_WRITE_PROTECTED);
             return 0;
         }
+        f->target = path;
         if (exists && !S_ISREG(st.st_mode)) {
             f->kind = Kind::InPlace;
             f->fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
@@ -170,13 +178,12 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
         if (!host::dos::take_turn(dir_of(path))) return 0;
         f->turn = dir_of(path);
         f->kind = Kind::NewFile;
-        f->target = path;
-        f->fd = host::dos::create_temp(path, f->temp);
+        f->fd = !exists || host::dos::replaceable(path) ? host::dos::create_temp(path, f->temp) : -1;
         if (f->fd < 0 && exists) {
             // No room for a new file beside a writable one (a folder that is
-            // not writable): the file itself is rewritten.
+            // not writable), or none may take its place (another's file in a
+            // sticky folder): the file itself is rewritten.
             f->kind = Kind::InPlace;
-            f->target.clear();
             f->temp.clear();
             f->cut = true;
             f->fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
@@ -200,12 +207,20 @@ BPTR Open(CONST_STRPTR name, LONG accessMode) {
     host::ledger_add("file", reinterpret_cast<const void *>(h));
     return h;
 }
+} // namespace
+
+BPTR Open(CONST_STRPTR name, LONG accessMode) {
+    std::string path;
+    const BPTR h = open_file(name, accessMode, path);
+    if (!h && accessMode == MODE_NEWFILE && name) tell_not_kept(path.empty() ? name : path);
+    return h;
+}
 
 // Closes a file. A MODE_NEWFILE file is flushed to the disk and renamed over
 // its target; if any write failed (or this step does), the new file is
-// removed, the target keeps its old content and the result is DOSFALSE. A
-// file rewritten in place is cut to what was written and flushed. Close(0)
-// and closing the console streams do nothing.
+// removed, the target keeps its old content and the result is DOSFALSE
+// (said on standard error too). A file rewritten in place is cut to what was
+// written and flushed. Close(0) and closing the console streams do nothing.
 LONG Close(BPTR file) {
     if (!file || file == handle_of(&console_out) || file == handle_of(&console_in)) return DOSTRUE;
     FileHandle *f = file_of(file, "Close");
@@ -245,6 +260,7 @@ LONG Close(BPTR file) {
         }
         close(f->fd);
     }
+    if (!ok && !f->target.empty()) tell_not_kept(f->target);
     if (!f->turn.empty()) host::dos::end_turn(f->turn);
     host::ledger_remove("file", reinterpret_cast<const void *>(file));
     files().erase(file);

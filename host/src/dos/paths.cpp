@@ -2,12 +2,11 @@
 // prefix. PROGDIR: is two layers,
 // like a multi-directory assign: the player's data folder
 // ($XDG_DATA_HOME/kwadron, by default ~/.local/share/kwadron) over the
-// program's own folder. Names are found in the data folder first; a new file
-// goes beside the program when that folder is writable, else into the data
-// folder, made (mode 0700) when first needed.
+// program's own folder. Names are found in the data folder first; a file is
+// written beside the program only when this player can replace it there,
+// else into the data folder, made (mode 0700) when first needed.
 #include <strings.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -80,10 +79,11 @@ std::string resolve_path(const char *name, bool for_writing) {
     // What a read would find is what a write replaces.
     if (exists(mine)) return mine;
     if (!for_writing) return beside;
-    // Beside the program when a new file can be made there; else the data
-    // folder, where the file can still be replaced whole. Only when that
-    // cannot be made either is a writable file beside the program rewritten.
-    if (access(dos::dir_of(beside).c_str(), W_OK) == 0) return beside;
+    // Beside the program when this player can replace the file there (a
+    // folder shared by players may hold another's); else the data folder,
+    // where the file can still be replaced whole. Only when that cannot be
+    // made either is a writable file beside the program rewritten.
+    if (dos::replaceable(beside)) return beside;
     if (make_dirs(dos::dir_of(mine)) || !exists(beside)) return mine;
     return beside;
 }

@@ -56,6 +56,24 @@ void remove_stale_temps(const std::string &dir, const std::string &base) {
 
 } // namespace
 
+bool replaceable(std::string path) {
+    struct stat st, folder;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char *real = realpath(path.c_str(), nullptr)) {
+            path = real;
+            free(real);
+        }
+    }
+    const std::string dir = dir_of(path);
+    if (access(dir.c_str(), W_OK | X_OK) != 0 || stat(dir.c_str(), &folder) != 0) return false;
+    if (stat(path.c_str(), &st) != 0) return true;
+    if (access(path.c_str(), W_OK) != 0) return false;
+    // In a sticky folder (like /tmp) only the file's owner, the folder's or
+    // root may rename over it.
+    const uid_t me = geteuid();
+    return !(folder.st_mode & S_ISVTX) || me == 0 || st.st_uid == me || folder.st_uid == me;
+}
+
 // Creates a new, unique file beside target (O_EXCL); its descriptor or -1.
 int create_temp(const std::string &target, std::string &temp) {
     std::string dir, base;
