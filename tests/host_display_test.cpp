@@ -1,6 +1,5 @@
-// Screens, windows and input of the headless display, and a pad's input on
-// the desktop's.
-#include <SDL.h>
+// Screens, windows and input of the headless display, and the input room
+// that turns every driver's raw input into messages.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -8,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "amiga/cybergraphics.h"
@@ -15,6 +15,8 @@
 #include "amiga/gadtools.h"
 #include "amiga/rawkeycodes.h"
 #include "host/control.h"
+#include "display/driver.h"
+#include "display/input.h"
 #include "host/headless.h"
 #include "amiga/intuition.h"
 
@@ -69,7 +71,8 @@ TEST_F(DisplayTest, WindowOnThePublicScreenHasItsPlaceSizeBordersAndBackground) 
     EXPECT_EQ(w->BorderLeft, 4);
     EXPECT_EQ(w->BorderTop, 11);
     EXPECT_STREQ(w->Title, "Kwadron");
-    EXPECT_TRUE(w->host_CloseGadget && w->host_Backdrop && w->host_DepthGadget && !w->host_Activate);
+    const host::WindowRec *r = host::window_rec(w);
+    EXPECT_TRUE(r->close_gadget && r->backdrop && r->depth_gadget && !r->activate);
     // Filled with pen 0, borders and all.
     EXPECT_EQ(host::window_pixel(w, 0, 0), 0xAAAAAAu);
     EXPECT_EQ(host::window_pixel(w, 328, 252), 0xAAAAAAu);
@@ -135,7 +138,7 @@ TEST_F(DisplayTest, ReadPixelArrayClipsAndShowsPensThroughTheirColours) {
     rp.BitMap = pens;
     ColorMap cm{};
     cm.Colors[3] = 0xABCDEF;
-    rp.host_Colors = &cm;
+    pens->Colors = &cm;
     UBYTE rgba[8];
     EXPECT_EQ(ReadPixelArray(rgba, 0, 0, 8, &rp, 0, 0, 2, 1, RECTFMT_RGBA), 2u);
     const UBYTE want[8] = {0, 0, 0, 0, 0xAB, 0xCD, 0xEF, 0};
@@ -168,60 +171,115 @@ TEST_F(DisplayTest, ACallThroughAClosedLibraryIsReportedLoudly) {
 
 } // namespace
 
-// A game pad on the desktop: SDL's pad events reach the window as the
-// arrows and Esc, down and up; the A button and small moves of the stick as
-// nothing, and a stick that comes back only part way keeps its arrow held.
-// On SDL's dummy video, in a process of its own (the settings are
-// read once); what came, if not what should have.
-static std::string pad_keys_through_sdl() {
-    host::reset_all();
-    host::display_choose("sdl");
-    Window *w = OpenWindowTags(nullptr, WA_InnerWidth, 320, WA_InnerHeight, 240, WA_IDCMP, GAME_IDCMP, TAG_DONE);
-    if (!w) return "no window";
-    enum : Uint32 { B = SDL_CONTROLLERBUTTONDOWN, R = SDL_CONTROLLERBUTTONUP, S = SDL_CONTROLLERAXISMOTION };
-    enum : int { X = SDL_CONTROLLER_AXIS_LEFTX, Y = SDL_CONTROLLER_AXIS_LEFTY };
-    const struct {
-        Uint32 type;
-        int which, value;
-    } events[] = {{B, SDL_CONTROLLER_BUTTON_A, 0},         {B, SDL_CONTROLLER_BUTTON_DPAD_UP, 0},
-                  {R, SDL_CONTROLLER_BUTTON_DPAD_UP, 0},   {B, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0},
-                  {R, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0}, {B, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0},
-                  {R, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0}, {B, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0},
-                  {R, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0}, {B, SDL_CONTROLLER_BUTTON_BACK, 0},
-                  {R, SDL_CONTROLLER_BUTTON_BACK, 0},      {S, Y, -15000}, {S, Y, -30000}, {S, Y, -15000}, {S, Y, -30000},
-                  {S, Y, 0}, {S, Y, 30000}, {S, Y, 0}, {S, X, -30000}, {S, X, 0}, {S, X, 15000}, {S, X, 30000},
-                  {S, X, 15000}, {S, X, 0}};
-    for (const auto &e : events) {
-        SDL_Event ev{};
-        ev.type = e.type;
-        if (e.type == S) ev.caxis.axis = Uint8(e.which), ev.caxis.value = Sint16(e.value);
-        else ev.cbutton.button = Uint8(e.which);
-        SDL_PushEvent(&ev);
-    }
-    std::string got, want;
-    for (UWORD code : {RAWKEY_UP, RAWKEY_DOWN, RAWKEY_LEFT, RAWKEY_RIGHT, RAWKEY_ESCAPE, RAWKEY_UP, RAWKEY_DOWN,
-                       RAWKEY_LEFT, RAWKEY_RIGHT})
-        for (UWORD c : {code, UWORD(code | IECODE_UP_PREFIX)}) {
-            want += std::to_string(c) + " ";
-            WaitPort(w->UserPort);
-            IntuiMessage *m = GT_GetIMsg(w->UserPort);
-            got += m->Class == IDCMP_RAWKEY ? std::to_string(m->Code) + " " : "class " + std::to_string(m->Class) + " ";
-            GT_ReplyIMsg(m);
-        }
-    CloseWindow(w);
-    host::reset_all();
-    return got == want ? "" : "keys " + got + "for " + want;
-}
 
-TEST_F(DisplayTest, APadsDpadStickAndBackAreTheArrowsAndEsc) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    EXPECT_EXIT(
-        {
-            const std::string wrong = pad_keys_through_sdl();
-            fputs(wrong.c_str(), stderr);
-            _exit(wrong.empty() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-    unsetenv("SDL_VIDEODRIVER");
+// The input room, fed as a driver feeds it: the same raw events through a
+// window's view and through an own screen's view (its window at an offset
+// of the screen, both shown at 3x in the middle of a larger surface) give
+// the same messages.
+TEST_F(DisplayTest, RawInputBecomesTheSameMessagesThroughEveryView) {
+    borders(2, 3, 2, 1);
+    using namespace host::input;
+    struct Setup {
+        const char *name;
+        Screen *screen; // null: the public screen
+    };
+    Screen *own = OpenScreenTags(nullptr, SA_Width, 400, SA_Height, 300, SA_Depth, 24, TAG_DONE);
+    ASSERT_NE(own, nullptr);
+    for (const Setup &setup : {Setup{"public", nullptr}, Setup{"own screen", own}}) {
+        SCOPED_TRACE(setup.name);
+        Window *w = OpenWindowTags(nullptr, WA_Left, 30, WA_Top, 20, WA_InnerWidth, 320, WA_InnerHeight, 240,
+                                   setup.screen ? WA_CustomScreen : TAG_IGNORE, setup.screen, WA_RMBTrap, TRUE,
+                                   WA_Flags, WFLG_RMBTRAP, WA_IDCMP, GAME_IDCMP, TAG_DONE);
+        ASSERT_NE(w, nullptr);
+        host::View *v = host::views().back();
+        ASSERT_EQ(host::view_window(v), w);
+        v->surface_w = v->width * 3 + 10, v->surface_h = v->height * 3 + 7; // margins of 5 and 3
+        // A point of the window's inner area as the driver sees it.
+        auto at = [&](int x, int y, int &sx, int &sy) {
+            host::input::inner_to_view(v, x, y);
+            sx = 5 + 3 * x + 1, sy = 3 + 3 * y + 2;
+        };
+        auto press = [&](Button b, bool down, int x, int y, unsigned mods = 0) {
+            int sx, sy;
+            at(x, y, sx, sy);
+            pointer_button(v, b, down, sx, sy, mods);
+        };
+        auto move = [&](int x, int y) {
+            int sx, sy;
+            at(x, y, sx, sy);
+            pointer_move(v, sx, sy, 0);
+        };
+        auto drain = [&] {
+            std::string s;
+            while (IntuiMessage *m = GT_GetIMsg(w->UserPort)) {
+                char line[64];
+                if (m->Class == IDCMP_MOUSEBUTTONS || m->Class == IDCMP_MOUSEMOVE)
+                    snprintf(line, sizeof line, "%lx %x %d,%d %x|", (unsigned long)m->Class, m->Code, m->MouseX,
+                             m->MouseY, m->Qualifier);
+                else
+                    snprintf(line, sizeof line, "%lx %x %x|", (unsigned long)m->Class, m->Code, m->Qualifier);
+                s += line;
+                GT_ReplyIMsg(m);
+            }
+            return s;
+        };
+        struct Step {
+            const char *what;
+            std::function<void()> act;
+            std::string want;
+        } steps[] = {
+            {"a key with shift and a repeat", [&] { key(v, RAWKEY_UP, true, true, LShift | LeftHeld); },
+             "400 4c 4201|"},
+            {"a click: down and up where the pointer is", [&] { press(Left, true, 50, 60, Ctrl); press(Left, false, 51, 60); },
+             "8 68 52,63 8|8 e8 53,63 0|"},
+            {"the right button, trapped", [&] { press(Right, true, 10, 10); press(Right, false, 10, 10); },
+             "8 69 12,13 0|8 e9 12,13 0|"},
+            {"a press outside the window is not its own", [&] { press(Left, true, -20, 100); press(Left, false, -20, 100); },
+             ""},
+            {"a swipe right from a button: let go outside, then the arrow",
+             [&] { press(Left, true, 58, 156); move(70, 160); move(79, 160); press(Left, false, 79, 160); },
+             "8 68 60,159 0|10 ff 72,163 0|10 ff 81,163 0|8 e8 -1,-1 0|400 4e 0|400 ce 0|"},
+            {"swipes left, up and down, each once", [&] {
+                 for (auto [dx, dy] : {std::pair{-25, 3}, {2, -30}, {-1, 40}}) {
+                     press(Left, true, 200, 120);
+                     move(200 + dx, 120 + dy);
+                     move(200 + 2 * dx, 120 + 2 * dy);
+                     press(Left, false, 200 + 2 * dx, 120 + 2 * dy);
+                 }
+             },
+             ""},
+            {"a pad's stick held past half way, and back under a third", [&] {
+                 PadState s;
+                 s.y = -0.6;
+                 pad(v, 0, s);
+                 s.y = -0.4;
+                 pad(v, 0, s); // still held
+                 s.y = -0.3;
+                 pad(v, 0, s);
+                 s = PadState{};
+                 s.back = true;
+                 pad(v, 1, s);
+                 s.back = false;
+                 pad(v, 1, s);
+             },
+             "400 4c 0|400 cc 0|400 45 0|400 c5 0|"},
+            {"the close box", [&] { close_box(v); }, "200 0 0|"},
+        };
+        for (const Step &step : steps) {
+            step.act();
+            std::string s = drain();
+            if (std::string(step.what).rfind("swipes", 0) == 0) {
+                // Only the arrows, in their order.
+                std::string arrows;
+                for (size_t at = s.find("400 "); at != std::string::npos; at = s.find("400 ", at + 1))
+                    arrows += s.substr(at + 4, 2) + " ";
+                EXPECT_EQ(arrows, "4f cf 4c cc 4d cd ") << step.what << ": " << s;
+                continue;
+            }
+            EXPECT_EQ(s, step.want) << step.what;
+        }
+        CloseWindow(w);
+    }
+    CloseScreen(own);
+    EXPECT_EQ(host::ledger_count(), 0u);
 }

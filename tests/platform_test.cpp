@@ -116,7 +116,7 @@ TEST_F(PlatformTest, PaletteScreenTakesThePicturesPensBeforeTheFill) {
         if (l.rfind("SetR", 0) == 0) seen.push_back(l);
     EXPECT_EQ(seen, expected);
     for (int i = 0; i < 32; ++i) EXPECT_EQ(Ekran->ViewPort.ColorMap->Colors[i], testpic::colour(i)) << i;
-    EXPECT_EQ(Ekran->host_BitMap->Pixels[0], 0);
+    EXPECT_EQ(Ekran->RastPort.BitMap->Pixels[0], 0);
     EXPECT_EQ(Ekran->Height, 256);
 }
 
@@ -177,10 +177,11 @@ TEST_F(PlatformTest, TrueColourMaskFollowsTheColoursOnly) {
 TEST_F(PlatformTest, PaletteMaskUsesTheScreensBlackPen) {
     ASSERT_EQ(Zasoby_Otworz(), 1);
     Screen scr{};
-    scr.ViewPort.ColorMap = &scr.host_ColorMap;
-    scr.host_ColorMap.Count = 16;
-    for (int i = 0; i < 16; ++i) scr.host_ColorMap.Colors[i] = 0x101010u * ULONG(i + 1);
-    scr.host_ColorMap.Colors[3] = 0;
+    ColorMap colors{};
+    scr.ViewPort.ColorMap = &colors;
+    colors.Count = 16;
+    for (int i = 0; i < 16; ++i) colors.Colors[i] = 0x101010u * ULONG(i + 1);
+    colors.Colors[3] = 0;
     Ekran = &scr;
     // Depth 8 takes the pen path even with cybergraphics open.
     struct BitMap *bm = AllocBitMap(20, 3, 8, 0, nullptr);
@@ -204,7 +205,7 @@ TEST_F(PlatformTest, PaletteMaskUsesTheScreensBlackPen) {
     // No black pen at all: every pixel is opaque, the padding too, and the
     // spare row stays clear.
     ASSERT_EQ(Zasoby_Otworz(), 1);
-    scr.host_ColorMap.Colors[3] = 0x333333;
+    colors.Colors[3] = 0x333333;
     ASSERT_EQ(Generuj_Maske(bm), 1);
     for (size_t i = 0; i < row * 3; ++i) EXPECT_EQ(maska[i], 0xFF) << i;
     for (size_t i = row * 3; i < row * 4; ++i) EXPECT_EQ(maska[i], 0) << i;

@@ -124,7 +124,7 @@ TEST_F(SlideTest, AKeyWaitingSkipsTheSteps) {
     memcpy(Tab_PoleGry + 4, row, sizeof row);
     Quit = 0;
     const int shown = host::headless_presents();
-    for (UWORD code : {0x4E, 0x45}) { // right, then Esc
+    for (UWORD code : {RAWKEY_RIGHT, RAWKEY_ESCAPE}) {
         auto *m = new IntuiMessage{};
         m->Class = IDCMP_RAWKEY, m->Code = code;
         PutMsg(win->UserPort, &m->ExecMessage);

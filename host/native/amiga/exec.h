@@ -24,14 +24,12 @@ struct Message {
     UWORD mn_Length;
 };
 
-// A port holds a singly linked queue of messages. mp_Owner is the host's own
-// link to whatever fills the port (the window of a display), used by WaitPort.
+// A port holds a singly linked queue of messages.
 struct MsgPort {
     struct Node mp_Node;
     struct Message *mp_Head;
     struct Message *mp_Tail;
     ULONG mp_Count;
-    void *mp_Owner;
 };
 
 constexpr ULONG MEMF_ANY = 0;

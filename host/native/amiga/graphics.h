@@ -42,7 +42,6 @@ struct RastPort {
     UBYTE BgPen;
     UBYTE DrawMode;
     struct TextFont *Font;
-    struct ColorMap *host_Colors; // how pens look when drawing into true colour
 };
 
 constexpr ULONG BMA_HEIGHT = 0;

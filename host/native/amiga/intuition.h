@@ -11,11 +11,6 @@ struct Screen {
     WORD Width, Height;
     struct ViewPort ViewPort;
     struct RastPort RastPort;
-    struct BitMap *host_BitMap;     // the screen's own picture (own screens)
-    struct ColorMap host_ColorMap;  // pens of the screen
-    BOOL host_Public;
-    BOOL host_Quiet;
-    ULONG host_DisplayID;
 };
 
 struct Window {
@@ -30,13 +25,6 @@ struct Window {
     BYTE BorderLeft, BorderTop, BorderRight, BorderBottom;
     struct MsgPort *UserPort;
     ULONG IDCMPFlags;
-    // Host fields.
-    struct RastPort host_RastPort;
-    struct MsgPort host_Port;
-    WORD host_InnerWidth, host_InnerHeight;
-    BOOL host_Activate, host_Backdrop, host_DepthGadget, host_CloseGadget, host_RMBTrap,
-        host_NoCareRefresh;
-    IPTR host_BackFill;
 };
 
 struct IntuiMessage {

@@ -41,7 +41,7 @@ ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct Rast
     if (format != RECTFMT_RGBA) return 0;
     host::trace("ReadPixelArray");
     const BitMap *bm = rp->BitMap;
-    const ColorMap *cm = bm->Colors ? bm->Colors : rp->host_Colors;
+    const ColorMap *cm = bm->Colors;
     LONG w = std::min<LONG>(width, bm->Width - LONG(srcX));
     LONG h = std::min<LONG>(height, LONG(bm->Rows) - LONG(srcY));
     if (w <= 0 || h <= 0) return 0;

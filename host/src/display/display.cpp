@@ -74,10 +74,10 @@ void use(const DisplayDriver *d) {
 long long refresh_interval_us() { return display().refresh_us ? display().refresh_us() : 16667; }
 
 bool shows(const View *v, const BitMap *bm) {
-    if (v->window) return v->window->host_RastPort.BitMap == bm;
-    if (v->screen->host_BitMap == bm) return true;
+    if (v->window) return v->window->rastport.BitMap == bm;
+    if (v->screen->bitmap == bm) return true;
     for (const WindowRec *w : v->screen->windows)
-        if (w->host_RastPort.BitMap == bm) return true;
+        if (w->rastport.BitMap == bm) return true;
     return false;
 }
 
@@ -214,8 +214,8 @@ void view_stale(View *v) {
 void display_wait(MsgPort *port) {
     if (!port) return;
     note_first_frame();
-    WindowRec *w = window_rec(static_cast<Window *>(port->mp_Owner));
-    if (!w || &w->host_Port != port) {
+    WindowRec *w = port_window(port);
+    if (!w) {
         misuse("WaitPort on a port no open window owns");
         post_close(port, nullptr);
         return;

@@ -19,12 +19,12 @@ void put(const BitMap *bm, const ColorMap *cm, const ScaleTarget &t, int z, int 
 
 void compose_frame(const View *v, const ScaleTarget &t, int z, int ox, int oy) {
     if (const WindowRec *window = v->window) {
-        put(window->host_RastPort.BitMap, &window->screen->host_ColorMap, t, z, ox, oy);
+        put(window->rastport.BitMap, &window->screen->colors, t, z, ox, oy);
         return;
     }
     const ScreenRec *screen = v->screen;
-    put(screen->host_BitMap, &screen->host_ColorMap, t, z, ox, oy);
+    put(screen->bitmap, &screen->colors, t, z, ox, oy);
     for (const WindowRec *w : screen->windows)
-        put(w->host_RastPort.BitMap, &screen->host_ColorMap, t, z, ox + w->LeftEdge * z, oy + w->TopEdge * z);
+        put(w->rastport.BitMap, &screen->colors, t, z, ox + w->LeftEdge * z, oy + w->TopEdge * z);
 }
 } // namespace host

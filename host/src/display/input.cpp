@@ -141,7 +141,7 @@ void pointer_move(View *v, int x, int y, unsigned mods) {
     const UWORD q = qualifier(mods);
     if (inside(w, x, y)) post_input(w, IDCMP_MOUSEMOVE, IECODE_NOBUTTON, WORD(x), WORD(y), q);
     if (drag.window != w || drag.swiped) return;
-    const int dx = x - drag.x0, dy = y - drag.y0, reach = std::max(1, w->host_InnerWidth / 16);
+    const int dx = x - drag.x0, dy = y - drag.y0, reach = std::max(1, w->inner_w / 16);
     if (abs(dx) < reach && abs(dy) < reach) return;
     drag.swiped = true;
     if (drag.pressed) post_input(w, IDCMP_MOUSEBUTTONS, SELECTUP, -1, -1, q);
@@ -204,12 +204,12 @@ void close_box(View *v) {
 }
 
 void close_all() {
-    for (WindowRec *w : open_windows()) post_close(&w->host_Port, w);
+    for (WindowRec *w : open_windows()) post_close(&w->port, w);
 }
 
 bool waiting() {
     for (WindowRec *w : open_windows())
-        for (Message *m = w->host_Port.mp_Head; m; m = reinterpret_cast<Message *>(m->mn_Node.ln_Succ)) {
+        for (Message *m = w->port.mp_Head; m; m = reinterpret_cast<Message *>(m->mn_Node.ln_Succ)) {
             const auto *im = reinterpret_cast<IntuiMessage *>(m);
             const bool press = !(im->Code & IECODE_UP_PREFIX);
             if (im->Class == IDCMP_CLOSEWINDOW ||

@@ -70,7 +70,7 @@ Window *current_window() {
 ULONG window_pixel(const Window *w, LONG x, LONG y) {
     const WindowRec *r = window_rec(w);
     if (!r) return 0;
-    return bitmap_rgb(r->host_RastPort.BitMap, &r->screen->host_ColorMap, x, y);
+    return bitmap_rgb(r->rastport.BitMap, &r->screen->colors, x, y);
 }
 
 // The inner area only, through the screen's colours; the file is replaced
@@ -78,7 +78,7 @@ ULONG window_pixel(const Window *w, LONG x, LONG y) {
 bool window_snapshot(const Window *w, const std::string &png_path) {
     const WindowRec *r = window_rec(w);
     if (!r || png_path.empty()) return false;
-    const int iw = r->host_InnerWidth, ih = r->host_InnerHeight;
+    const int iw = r->inner_w, ih = r->inner_h;
     if (iw <= 0 || ih <= 0) return false;
     std::string rows;
     rows.reserve(size_t(ih) * (1 + 3 * size_t(iw)));

@@ -19,7 +19,7 @@ void default_pens(ColorMap *cm) {
 
 // How a pen looks in a true-colour bitmap.
 ULONG pen_colour(const RastPort *rp, unsigned pen) {
-    if (rp->host_Colors) return pen_rgb(rp->host_Colors, pen);
+    if (rp->BitMap && rp->BitMap->Colors) return pen_rgb(rp->BitMap->Colors, pen);
     static ColorMap defaults = [] {
         ColorMap cm{};
         default_pens(&cm);
@@ -108,7 +108,7 @@ LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xsto
             const UBYTE *row = bm->Pixels + by * host::stride_of(bm);
             out[x] = bm->BytesPerPixel == 1
                          ? row[bx]
-                         : pen_of_colour(bm->Colors ? bm->Colors : rp->host_Colors,
+                         : pen_of_colour(bm->Colors,
                                          reinterpret_cast<const uint32_t *>(row)[bx]);
         }
     }

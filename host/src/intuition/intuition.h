@@ -14,6 +14,11 @@ struct WindowRec;
 
 // A screen with what the host keeps beside the native record.
 struct ScreenRec : Screen {
+    BitMap *bitmap = nullptr;         // the screen's own picture
+    ColorMap colors{};                // its pens
+    bool is_public = false;
+    bool quiet = false;               // SA_Quiet
+    ULONG display_id = 0;             // SA_DisplayID
     int locks = 0;                    // public screen: LockPubScreen count
     std::vector<WindowRec *> windows; // in opening order, the last one in front
     View *view = nullptr;             // own screen: how the driver shows it
@@ -21,6 +26,13 @@ struct ScreenRec : Screen {
 
 // A window with what the host keeps beside the native record.
 struct WindowRec : Window {
+    RastPort rastport{};              // what RPort points to
+    MsgPort port{};                   // what UserPort points to
+    int inner_w = 0, inner_h = 0;     // the inner area
+    // The switches it was opened with.
+    bool activate = false, backdrop = false, depth_gadget = false, close_gadget = false, rmb_trap = false,
+         no_care_refresh = false;
+    IPTR backfill = 0;
     ScreenRec *screen = nullptr;
     View *view = nullptr; // window on the public screen: how the driver shows it
     std::string title;
@@ -32,6 +44,8 @@ constexpr int max_side = 16384;
 // Whether a screen or window handle is one the host gave out and still open.
 ScreenRec *screen_rec(const Screen *s);
 WindowRec *window_rec(const Window *w);
+// The open window whose port this is; null for none.
+WindowRec *port_window(const MsgPort *port);
 // Every window still open, in opening order.
 const std::vector<WindowRec *> &open_windows();
 // The default public screen, made on first use.

@@ -26,26 +26,25 @@ bool screen_init(ScreenRec *s, int w, int h, int depth) {
     bool truecolor = depth > 8;
     s->Width = WORD(w);
     s->Height = WORD(h);
-    s->host_BitMap = bitmap_create(w, h, truecolor ? 24 : depth, truecolor, false);
-    if (!s->host_BitMap) return false;
+    s->bitmap = bitmap_create(w, h, truecolor ? 24 : depth, truecolor, false);
+    if (!s->bitmap) return false;
     if (truecolor) {
-        default_pens(&s->host_ColorMap);
+        default_pens(&s->colors);
     } else {
-        memset(&s->host_ColorMap, 0, sizeof s->host_ColorMap);
-        s->host_ColorMap.Count = UWORD(1u << depth);
-        s->host_BitMap->Colors = &s->host_ColorMap;
+        memset(&s->colors, 0, sizeof s->colors);
+        s->colors.Count = UWORD(1u << depth);
     }
-    s->ViewPort.ColorMap = &s->host_ColorMap;
+    s->bitmap->Colors = &s->colors;
+    s->ViewPort.ColorMap = &s->colors;
     rastport_init(&s->RastPort);
-    s->RastPort.BitMap = s->host_BitMap;
-    s->RastPort.host_Colors = &s->host_ColorMap;
+    s->RastPort.BitMap = s->bitmap;
     return true;
 }
 
 void screen_free(ScreenRec *s) {
     if (!s) return;
     display_hide(s);
-    bitmap_destroy(s->host_BitMap, false);
+    bitmap_destroy(s->bitmap, false);
     delete s;
 }
 
@@ -65,7 +64,7 @@ ScreenRec *public_screen() {
         delete s;
         return nullptr;
     }
-    s->host_Public = TRUE;
+    s->is_public = TRUE;
     pub = s;
     return pub;
 }
@@ -121,15 +120,15 @@ struct Screen *OpenScreenTagList(const struct NewScreen *, const struct TagItem 
         delete s;
         return nullptr;
     }
-    s->host_Quiet = host::get_tag(tags, SA_Quiet, FALSE) ? TRUE : FALSE;
-    s->host_DisplayID = id;
+    s->quiet = host::get_tag(tags, SA_Quiet, FALSE) ? TRUE : FALSE;
+    s->display_id = id;
     if (!host::display_show(s)) {
         host::screen_free(s);
         return nullptr;
     }
     host::own_screens().push_back(s);
     host::ledger_add("screen", s);
-    host::trace("OpenScreenTags %dx%dx%d", int(s->Width), int(s->Height), int(s->host_BitMap->Depth));
+    host::trace("OpenScreenTags %dx%dx%d", int(s->Width), int(s->Height), int(s->bitmap->Depth));
     return s;
 }
 
@@ -139,7 +138,7 @@ void CloseScreen(struct Screen *screen) {
     host::library_check("CloseScreen", "intuition.library");
     if (!screen) return;
     ScreenRec *s = host::screen_rec(screen);
-    if (!s || s->host_Public) {
+    if (!s || s->is_public) {
         host::misuse("CloseScreen of a screen the program did not open");
         return;
     }
@@ -172,7 +171,7 @@ void UnlockPubScreen(CONST_STRPTR, struct Screen *screen) {
     host::library_check("UnlockPubScreen", "intuition.library");
     if (!screen) return;
     ScreenRec *s = host::screen_rec(screen);
-    if (!s || !s->host_Public || s->locks <= 0 || !host::ledger_remove("publock", s)) {
+    if (!s || !s->is_public || s->locks <= 0 || !host::ledger_remove("publock", s)) {
         host::misuse("UnlockPubScreen without a lock");
         return;
     }

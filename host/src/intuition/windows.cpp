@@ -35,14 +35,14 @@ void window_close(WindowRec *w, bool final_snapshot) {
             fprintf(stderr, "host: cannot write snapshot %s\n", path.c_str());
     }
     // Messages not taken are given back here, as the system does.
-    while (Message *m = GetMsg(&w->host_Port)) delete reinterpret_cast<IntuiMessage *>(m);
+    while (Message *m = GetMsg(&w->port)) delete reinterpret_cast<IntuiMessage *>(m);
     display_hide(w);
     auto &sw = w->screen->windows;
     sw.erase(std::remove(sw.begin(), sw.end(), w), sw.end());
     auto &all = windows();
     all.erase(std::remove(all.begin(), all.end(), w), all.end());
     ledger_remove("window", w);
-    bitmap_destroy(w->host_RastPort.BitMap, false);
+    bitmap_destroy(w->rastport.BitMap, false);
     delete w;
 }
 WindowRec *window_rec(const Window *w) {
@@ -53,6 +53,12 @@ WindowRec *window_rec(const Window *w) {
 }
 
 const std::vector<WindowRec *> &open_windows() { return windows(); }
+
+WindowRec *port_window(const MsgPort *port) {
+    for (WindowRec *r : windows())
+        if (&r->port == port) return r;
+    return nullptr;
+}
 
 } // namespace host
 
@@ -90,17 +96,17 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
                                             : s->Height - bt - bb;
     if (iw <= 0 || ih <= 0 || iw > max_side || ih > max_side) return nullptr;
     LONG ow = iw + bl + br, oh = ih + bt + bb;
-    bool truecolor = s->host_BitMap->BytesPerPixel == 4;
-    BitMap *fb = bitmap_create(ow, oh, s->host_BitMap->Depth, truecolor, false);
+    bool truecolor = s->bitmap->BytesPerPixel == 4;
+    BitMap *fb = bitmap_create(ow, oh, s->bitmap->Depth, truecolor, false);
     if (!fb) return nullptr;
     if (get_tag(tags, WA_BackFill, 0) != LAYERS_NOBACKFILL) {
         if (truecolor) {
-            ULONG c = pen_rgb(&s->host_ColorMap, 0);
+            ULONG c = pen_rgb(&s->colors, 0);
             auto *px = reinterpret_cast<uint32_t *>(fb->Pixels);
             std::fill(px, px + size_t(ow) * size_t(oh), c);
         } // a pen framebuffer starts at pen 0 already
     }
-    if (!truecolor) fb->Colors = &s->host_ColorMap;
+    fb->Colors = &s->colors;
 
     auto *w = new WindowRec{};
     w->screen = s;
@@ -111,14 +117,12 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
     w->Height = WORD(oh);
     w->BorderLeft = BYTE(bl), w->BorderTop = BYTE(bt), w->BorderRight = BYTE(br),
     w->BorderBottom = BYTE(bb);
-    w->host_InnerWidth = WORD(iw);
-    w->host_InnerHeight = WORD(ih);
-    rastport_init(&w->host_RastPort);
-    w->host_RastPort.BitMap = fb;
-    w->host_RastPort.host_Colors = &s->host_ColorMap;
-    w->RPort = &w->host_RastPort;
-    w->host_Port.mp_Owner = static_cast<Window *>(w);
-    w->UserPort = &w->host_Port;
+    w->inner_w = WORD(iw);
+    w->inner_h = WORD(ih);
+    rastport_init(&w->rastport);
+    w->rastport.BitMap = fb;
+    w->RPort = &w->rastport;
+    w->UserPort = &w->port;
     w->IDCMPFlags = ULONG(get_tag(tags, WA_IDCMP, 0));
     if (const char *t = reinterpret_cast<const char *>(get_tag(tags, WA_Title, 0))) {
         w->title = t;
@@ -130,23 +134,23 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
         return on ? TRUE : FALSE;
     };
     w->Flags = ULONG(get_tag(tags, WA_Flags, 0));
-    w->host_Activate = flag(WA_Activate, WFLG_ACTIVATE);
-    w->host_Backdrop = flag(WA_Backdrop, WFLG_BACKDROP);
-    w->host_DepthGadget = flag(WA_DepthGadget, WFLG_DEPTHGADGET);
-    w->host_CloseGadget = flag(WA_CloseGadget, WFLG_CLOSEGADGET);
-    w->host_RMBTrap = flag(WA_RMBTrap, WFLG_RMBTRAP);
-    w->host_NoCareRefresh = flag(WA_NoCareRefresh, WFLG_NOCAREREFRESH);
-    w->host_BackFill = get_tag(tags, WA_BackFill, 0);
+    w->activate = flag(WA_Activate, WFLG_ACTIVATE);
+    w->backdrop = flag(WA_Backdrop, WFLG_BACKDROP);
+    w->depth_gadget = flag(WA_DepthGadget, WFLG_DEPTHGADGET);
+    w->close_gadget = flag(WA_CloseGadget, WFLG_CLOSEGADGET);
+    w->rmb_trap = flag(WA_RMBTrap, WFLG_RMBTRAP);
+    w->no_care_refresh = flag(WA_NoCareRefresh, WFLG_NOCAREREFRESH);
+    w->backfill = get_tag(tags, WA_BackFill, 0);
 
     s->windows.push_back(w);
     windows().push_back(w);
-    if (s->host_Public && !display_show(w)) {
+    if (s->is_public && !display_show(w)) {
         window_close(w, false);
         return nullptr;
     }
     ledger_add("window", w);
-    trace("OpenWindowTags %d,%d %dx%d %s%s", int(w->LeftEdge), int(w->TopEdge), int(w->host_InnerWidth),
-          int(w->host_InnerHeight), s->host_Public ? "public" : "own", w->Title ? " titled" : "");
+    trace("OpenWindowTags %d,%d %dx%d %s%s", int(w->LeftEdge), int(w->TopEdge), int(w->inner_w),
+          int(w->inner_h), s->is_public ? "public" : "own", w->Title ? " titled" : "");
     return w;
 }
 
