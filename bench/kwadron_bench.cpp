@@ -36,6 +36,7 @@
 #include "amiga/intuition.h"
 #include "amiga/rawkeycodes.h"
 #include "display/scale.h"
+#include "graphics/graphics.h"
 #include "app/app.h"
 #include "gfx/gfx.h"
 #include "platform/platform.h"
@@ -173,7 +174,7 @@ template <class F> Kopie Zapisz(F f) {
 struct Powierzchnie {
     SDL_Surface *src = nullptr, *dst = nullptr;
     Powierzchnie() {
-        const BitMap *s = BM_Grafika, *d = RastPort->BitMap;
+        const host::BitMapRec *s = host::rec(BM_Grafika), *d = host::rec(RastPort->BitMap);
         if (s->BytesPerPixel != 4 || d->BytesPerPixel != 4) return;
         src = SDL_CreateRGBSurfaceWithFormatFrom(s->Pixels, s->Width, s->Rows, 32, s->Width * 4,
                                                  SDL_PIXELFORMAT_RGB888);
@@ -196,7 +197,7 @@ void Kopiuj_SDL(const Powierzchnie &p, const Kopie &k) {
 
 // Rectangles inside both bitmaps, as the game's copies are.
 void Kopiuj_Memcpy(const Kopie &k) {
-    const BitMap *s = BM_Grafika, *d = RastPort->BitMap;
+    const host::BitMapRec *s = host::rec(BM_Grafika), *d = host::rec(RastPort->BitMap);
     const size_t ss = size_t(s->Width) * 4, ds = size_t(d->Width) * 4;
     for (const Kopia &c : k) {
         const UBYTE *z = s->Pixels + size_t(c.sy) * ss + size_t(c.sx) * 4;
@@ -290,7 +291,7 @@ void load(benchmark::State &st) {
 void mask(benchmark::State &st) {
     Gra g(st);
     if (!g.ok) return;
-    const int64_t px = int64_t(BM_Grafika->Width) * BM_Grafika->Rows;
+    const int64_t px = int64_t(host::rec(BM_Grafika)->Width) * BM_Grafika->Rows;
     for (auto _ : st) {
         st.PauseTiming();
         Zwolnij_Maske();

@@ -32,7 +32,7 @@ struct Context {
         mask.assign(row * size_t(sh + 1), 0);
         for (LONG y = 0; y < sh; ++y)
             for (LONG x = 0; x < sw; ++x) {
-                reinterpret_cast<ULONG *>(skin->Pixels)[y * sw + x] = ULONG(x << 12 | y);
+                reinterpret_cast<ULONG *>(skin->Planes[0])[y * sw + x] = ULONG(x << 12 | y);
                 if ((x ^ y) & 1) mask[size_t(y) * row + size_t(x / 8)] |= UBYTE(0x80 >> (x & 7));
             }
         frame = AllocBitMap((320 << s) + 9, (240 << s) + 13, 24, 0, nullptr);

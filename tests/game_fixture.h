@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "graphics/graphics.h"
 #include "amiga/graphics.h"
 #include "host/control.h"
 #include "host/headless.h"
@@ -89,7 +90,7 @@ class GameTest : public ::testing::Test {
         mask_block = new UBYTE[mrow * size_t(sh + 1)]();
         for (LONG y = 0; y < sh; ++y)
             for (LONG x = 0; x < sw; ++x) {
-                reinterpret_cast<ULONG *>(skin->Pixels)[y * sw + x] = skin_code(x, y);
+                reinterpret_cast<ULONG *>(host::rec(skin)->Pixels)[y * sw + x] = skin_code(x, y);
                 if (opaque(x, y)) mask_block[y * mrow + x / 8] |= UBYTE(0x80 >> (x & 7));
             }
         const LONG fw = (320 << scale) + bl + 3, fh = (240 << scale) + bt + 2;
@@ -117,12 +118,12 @@ class GameTest : public ::testing::Test {
     void reset_state() { reset_game_state(4); }
 
     void fill_frame(ULONG colour) {
-        auto p = reinterpret_cast<ULONG *>(frame->Pixels);
-        std::fill(p, p + size_t(frame->Width) * frame->Rows, colour);
+        auto p = reinterpret_cast<ULONG *>(host::rec(frame)->Pixels);
+        std::fill(p, p + size_t(host::rec(frame)->Width) * frame->Rows, colour);
     }
 
     ULONG pixel(LONG x, LONG y) const {
-        return reinterpret_cast<const ULONG *>(frame->Pixels)[size_t(y) * frame->Width + x];
+        return reinterpret_cast<const ULONG *>(host::rec(frame)->Pixels)[size_t(y) * host::rec(frame)->Width + x];
     }
 
     // Window position of a layout point at the current scale.

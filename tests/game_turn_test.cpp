@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <random>
 
+#include "graphics/graphics.h"
 #include "amiga/dos.h"
 #include "amiga/gadtools.h"
 #include "amiga/rawkeycodes.h"
@@ -265,8 +266,8 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
 
         // The same lines drawn at the expected places: white pen 2 at the four
         // diagonal neighbours, then black pen 1 on top.
-        struct BitMap *ref = AllocBitMap(frame->Width, frame->Rows, 24, 0, nullptr);
-        std::fill_n(reinterpret_cast<ULONG *>(ref->Pixels), size_t(ref->Width) * ref->Rows, 0x123456);
+        struct BitMap *ref = AllocBitMap(host::rec(frame)->Width, frame->Rows, 24, 0, nullptr);
+        std::fill_n(reinterpret_cast<ULONG *>(host::rec(ref)->Pixels), size_t(host::rec(ref)->Width) * ref->Rows, 0x123456);
         struct RastPort rrp;
         InitRastPort(&rrp);
         rrp.BitMap = ref;
@@ -282,8 +283,8 @@ TEST_F(TurnTest, CreditsAreDrawnOutlinedAndCentredAtBothScales) {
         }
         size_t ink = 0;
         for (LONG y = top; y < bottom; ++y)
-            for (LONG x = left; x < frame->Width; ++x) {
-                const ULONG want = reinterpret_cast<ULONG *>(ref->Pixels)[y * ref->Width + x];
+            for (LONG x = left; x < host::rec(frame)->Width; ++x) {
+                const ULONG want = reinterpret_cast<ULONG *>(host::rec(ref)->Pixels)[y * host::rec(ref)->Width + x];
                 ink += want == 0;
                 ASSERT_EQ(pixel(x, y), want) << "scale " << scale << " at " << x << "," << y;
             }

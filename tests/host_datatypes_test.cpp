@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/graphics.h"
 #include "amiga/datatypes.h"
 #include "amiga/dos.h"
 #include "amiga/graphics.h"
@@ -104,16 +105,16 @@ TEST_F(DatatypesTest, LayoutFollowsTheScreensPixelForm) {
     ASSERT_NE(bm, nullptr);
     EXPECT_EQ(GetBitMapAttr(bm, BMA_WIDTH), 12u);
     EXPECT_EQ(GetBitMapAttr(bm, BMA_HEIGHT), 6u);
-    EXPECT_EQ(reinterpret_cast<const uint32_t *>(bm->Pixels)[4 * bm->Width + 5], colour(index_at(5, 4, 32)));
+    EXPECT_EQ(reinterpret_cast<const uint32_t *>(host::rec(bm)->Pixels)[4 * host::rec(bm)->Width + 5], colour(index_at(5, 4, 32)));
 
     Screen *s = OpenScreenTags(nullptr, SA_Width, 320, SA_Height, 256, SA_Depth, 5, SA_DisplayID, 0x21000,
                                SA_Quiet, TRUE, TAG_DONE);
     ASSERT_NE(s, nullptr);
     bm = layout(o, s, false);
     ASSERT_NE(bm, nullptr);
-    EXPECT_EQ(bm->BytesPerPixel, 1);
+    EXPECT_EQ(host::rec(bm)->BytesPerPixel, 1);
     EXPECT_EQ(GetBitMapAttr(bm, BMA_DEPTH), 5u);
-    EXPECT_EQ(bm->Pixels[3 * bm->Width + 7], index_at(7, 3, 32));
+    EXPECT_EQ(host::rec(bm)->Pixels[3 * host::rec(bm)->Width + 7], index_at(7, 3, 32));
     DisposeDTObject(o);
 
     // A true-colour picture on that screen: each pixel its nearest pen, the
@@ -127,7 +128,7 @@ TEST_F(DatatypesTest, LayoutFollowsTheScreensPixelForm) {
     ASSERT_NE(o, nullptr);
     bm = layout(o, s, false);
     ASSERT_NE(bm, nullptr);
-    EXPECT_EQ(std::vector<UBYTE>(bm->Pixels, bm->Pixels + 3), (std::vector<UBYTE>{2, 3, 2}));
+    EXPECT_EQ(std::vector<UBYTE>(host::rec(bm)->Pixels, host::rec(bm)->Pixels + 3), (std::vector<UBYTE>{2, 3, 2}));
     DisposeDTObject(o);
     CloseScreen(s);
 }

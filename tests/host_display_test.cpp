@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "graphics/graphics.h"
 #include "amiga/cybergraphics.h"
 #include "amiga/exec.h"
 #include "amiga/gadtools.h"
@@ -121,7 +122,7 @@ TEST_F(DisplayTest, ReadPixelArrayClipsAndShowsPensThroughTheirColours) {
     Window *w = OpenWindowTags(nullptr, WA_InnerWidth, 4, WA_InnerHeight, 2, WA_PubScreen, pub, TAG_DONE);
     UnlockPubScreen(nullptr, pub);
     ASSERT_NE(w, nullptr);
-    reinterpret_cast<uint32_t *>(w->RPort->BitMap->Pixels)[3] = 0x123456;
+    reinterpret_cast<uint32_t *>(host::rec(w->RPort->BitMap)->Pixels)[3] = 0x123456;
     UBYTE buf[2][5 * 4];
     memset(buf, 0xEE, sizeof buf);
     // Asked for 5 x 3 from (2, 0): only 2 x 2 lie inside, nothing beyond is written.
@@ -132,13 +133,13 @@ TEST_F(DisplayTest, ReadPixelArrayClipsAndShowsPensThroughTheirColours) {
 
     BitMap *pens = AllocBitMap(2, 1, 8, BMF_CLEAR, nullptr);
     ASSERT_NE(pens, nullptr);
-    pens->Pixels[1] = 3;
+    host::rec(pens)->Pixels[1] = 3;
     RastPort rp;
     InitRastPort(&rp);
     rp.BitMap = pens;
     ColorMap cm{};
     cm.Colors[3] = 0xABCDEF;
-    pens->Colors = &cm;
+    host::rec(pens)->Colors = &cm;
     UBYTE rgba[8];
     EXPECT_EQ(ReadPixelArray(rgba, 0, 0, 8, &rp, 0, 0, 2, 1, RECTFMT_RGBA), 2u);
     const UBYTE want[8] = {0, 0, 0, 0, 0xAB, 0xCD, 0xEF, 0};

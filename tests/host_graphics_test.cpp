@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "graphics/graphics.h"
 #include "amiga/graphics.h"
 #include "amiga/intuition.h"
 
@@ -31,29 +32,29 @@ struct Copy : ::testing::Test {
         FreeBitMap(src);
         FreeBitMap(dst);
     }
-    static ULONG &px(BitMap *bm, LONG x, LONG y) { return reinterpret_cast<ULONG *>(bm->Pixels)[y * bm->Width + x]; }
+    static ULONG &px(BitMap *bm, LONG x, LONG y) { return reinterpret_cast<ULONG *>(host::rec(bm)->Pixels)[y * host::rec(bm)->Width + x]; }
     // A mask for the source, rows padded to whole 16-bit words.
     std::vector<UBYTE> mask() const {
-        const size_t row = size_t((src->Width + 15) / 16) * 2;
+        const size_t row = size_t((host::rec(src)->Width + 15) / 16) * 2;
         std::vector<UBYTE> m(row * size_t(src->Rows));
         for (LONG y = 0; y < src->Rows; ++y)
-            for (LONG x = 0; x < src->Width; ++x)
+            for (LONG x = 0; x < host::rec(src)->Width; ++x)
                 if (opaque(x, y)) m[size_t(y) * row + size_t(x / 8)] |= UBYTE(0x80 >> (x & 7));
         return m;
     }
     // Copies (sx, sy, w, h) to (dx, dy) and compares every destination pixel
     // with what the copy must leave there.
     void check(LONG sx, LONG sy, LONG dx, LONG dy, LONG w, LONG h, const UBYTE *m) {
-        std::fill_n(reinterpret_cast<ULONG *>(dst->Pixels), size_t(dst->Width) * dst->Rows, UNTOUCHED);
+        std::fill_n(reinterpret_cast<ULONG *>(host::rec(dst)->Pixels), size_t(host::rec(dst)->Width) * dst->Rows, UNTOUCHED);
         if (m)
             BltMaskBitMapRastPort(src, sx, sy, &rp, dx, dy, w, h, 0xE0, m);
         else
             BltBitMapRastPort(src, sx, sy, &rp, dx, dy, w, h, 0xC0);
         for (LONG y = 0; y < dst->Rows; ++y)
-            for (LONG x = 0; x < dst->Width; ++x) {
+            for (LONG x = 0; x < host::rec(dst)->Width; ++x) {
                 const LONG fx = sx + x - dx, fy = sy + y - dy;
                 const bool inside = x >= dx && x < dx + w && y >= dy && y < dy + h && fx >= 0 && fy >= 0 &&
-                                    fx < src->Width && fy < src->Rows;
+                                    fx < host::rec(src)->Width && fy < src->Rows;
                 const ULONG want = inside && (!m || opaque(fx, fy)) ? ULONG(fx << 12 | fy) : UNTOUCHED;
                 ASSERT_EQ(px(dst, x, y), want) << (m ? "masked " : "") << "copy (" << sx << "," << sy << ") to ("
                                                << dx << "," << dy << ") " << w << "x" << h << ", at " << x << "," << y;
@@ -101,18 +102,18 @@ TEST(Pens, TextAndMaskedCopiesCoverTheirRectangleOnly) {
     InitRastPort(&rp);
     rp.BitMap = bm;
     auto expect_rect = [&](LONG x, LONG y, LONG w, LONG h, auto draw) {
-        for (LONG r = 0; r < bm->Rows; ++r) std::fill_n(bm->Pixels + r * bm->BytesPerRow, bm->Width, UBYTE(0));
+        for (LONG r = 0; r < bm->Rows; ++r) std::fill_n(host::rec(bm)->Pixels + r * bm->BytesPerRow, host::rec(bm)->Width, UBYTE(0));
         draw();
         for (LONG py = 0; py < bm->Rows; ++py)
-            for (LONG px = 0; px < bm->Width; ++px)
-                ASSERT_EQ(bm->Pixels[py * bm->BytesPerRow + px] != 0, px >= x && px < x + w && py >= y && py < y + h)
+            for (LONG px = 0; px < host::rec(bm)->Width; ++px)
+                ASSERT_EQ(host::rec(bm)->Pixels[py * bm->BytesPerRow + px] != 0, px >= x && px < x + w && py >= y && py < y + h)
                     << x << "," << y << " " << w << "x" << h << ", pixel " << px << "," << py;
     };
     UBYTE text[] = "AB";
     IntuiText it{3, 4, JAM2, 0, 0, nullptr, text, nullptr};
     for (const auto &[x, y] : {std::pair{0, 0}, {-3, 2}, {10, 2}, {2, -5}, {2, 9}, {-15, -7}, {19, 11}, {4, 4}})
         expect_rect(x, y, 16, 8, [&, x = x, y = y] { PrintIText(&rp, &it, x, y); });
-    for (LONG r = 0; r < src->Rows; ++r) std::fill_n(src->Pixels + r * src->BytesPerRow, src->Width, UBYTE(7));
+    for (LONG r = 0; r < src->Rows; ++r) std::fill_n(host::rec(src)->Pixels + r * src->BytesPerRow, host::rec(src)->Width, UBYTE(7));
     const std::vector<UBYTE> mask(2 * 4, 0xFF);
     expect_rect(2, 1, 5, 3, [&] { BltMaskBitMapRastPort(src, 1, 0, &rp, 2, 1, 5, 3, 0xE0, mask.data()); });
     FreeBitMap(bm);

@@ -1,5 +1,6 @@
 // Platform resources: the libraries, the screen and the window, the skin
 // picture and its mask, on the headless display.
+#include "graphics/graphics.h"
 #include "amiga/cybergraphics.h"
 #include "amiga/datatypes.h"
 #include "game_fixture.h"
@@ -116,7 +117,7 @@ TEST_F(PlatformTest, PaletteScreenTakesThePicturesPensBeforeTheFill) {
         if (l.rfind("SetR", 0) == 0) seen.push_back(l);
     EXPECT_EQ(seen, expected);
     for (int i = 0; i < 32; ++i) EXPECT_EQ(Ekran->ViewPort.ColorMap->Colors[i], testpic::colour(i)) << i;
-    EXPECT_EQ(Ekran->RastPort.BitMap->Pixels[0], 0);
+    EXPECT_EQ(host::rec(Ekran->RastPort.BitMap)->Pixels[0], 0);
     EXPECT_EQ(Ekran->Height, 256);
 }
 
@@ -153,7 +154,7 @@ TEST_F(PlatformTest, TrueColourMaskFollowsTheColoursOnly) {
     // All black but four pixels.
     struct BitMap *bm = AllocBitMap(W, H, 24, 0, nullptr);
     for (const auto &[x, y, c] : {std::tuple{329, 2, 0x000001u}, {3, 1, 0xFF000000u}, {4, 1, 0x000100u}, {0, 0, 0x010000u}})
-        reinterpret_cast<ULONG *>(bm->Pixels)[y * W + x] = c;
+        reinterpret_cast<ULONG *>(host::rec(bm)->Pixels)[y * W + x] = c;
     host::fault_inject("AllocVecPooled", 2); // no room for the colours: a failure, nothing kept
     EXPECT_EQ(Generuj_Maske(bm), 0);
     EXPECT_TRUE(!maska && !mem_pool);
@@ -185,9 +186,9 @@ TEST_F(PlatformTest, PaletteMaskUsesTheScreensBlackPen) {
     Ekran = &scr;
     // Depth 8 takes the pen path even with cybergraphics open.
     struct BitMap *bm = AllocBitMap(20, 3, 8, 0, nullptr);
-    memset(bm->Pixels, 3, size_t(20) * 3);
-    bm->Pixels[0] = 5;
-    bm->Pixels[20 + 19] = 1;
+    memset(host::rec(bm)->Pixels, 3, size_t(20) * 3);
+    host::rec(bm)->Pixels[0] = 5;
+    host::rec(bm)->Pixels[20 + 19] = 1;
     host::trace_enable(true);
     ASSERT_EQ(Generuj_Maske(bm), 1);
     host::trace_enable(false);

@@ -1,4 +1,4 @@
-// Minimal PNG encoder over zlib: 8-bit palette and 8-bit RGB images.
+// The skins' pictures as PNG files: 8-bit palette and 8-bit RGB images.
 #pragma once
 
 #include <array>

@@ -1,8 +1,4 @@
 // graphics: bitmaps, drawing contexts, rectangle copies, pens and colours.
-//
-// Host bitmaps are chunky: either 8-bit pens (one byte a pixel) or true
-// colour (one 32-bit 0x00RRGGBB word a pixel). All drawing is rectangle
-// copies and fills into them.
 #pragma once
 
 #include "amiga/types.h"
@@ -15,11 +11,7 @@ struct BitMap {
     UBYTE Flags;
     UBYTE Depth;   // reported depth: 1..8 for pens, 24 for true colour
     UWORD pad;
-    // Host fields.
-    LONG Width;
-    UBYTE BytesPerPixel; // 1 (pens) or 4 (true colour)
-    UBYTE *Pixels;       // Rows rows of BytesPerRow bytes
-    struct ColorMap *Colors; // colours of a pen bitmap's pens, when known
+    PLANEPTR Planes[8];
 };
 
 // Colours of a screen's pens: 0x00RRGGBB each.

@@ -37,20 +37,20 @@ ULONG BestCModeIDTagList(const struct TagItem *tags) {
 ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct RastPort *rp, UWORD srcX,
                      UWORD srcY, UWORD width, UWORD height, UBYTE format) {
     host::library_check("ReadPixelArray", "cybergraphics.library");
-    if (!dst || !rp || !rp->BitMap || !rp->BitMap->Pixels) return 0;
+    if (!dst || !rp || !rp->BitMap || !host::rec(rp->BitMap)->Pixels) return 0;
     if (format != RECTFMT_RGBA) return 0;
     host::trace("ReadPixelArray");
     const BitMap *bm = rp->BitMap;
-    const ColorMap *cm = bm->Colors;
-    LONG w = std::min<LONG>(width, bm->Width - LONG(srcX));
+    const ColorMap *cm = host::rec(bm)->Colors;
+    LONG w = std::min<LONG>(width, host::rec(bm)->Width - LONG(srcX));
     LONG h = std::min<LONG>(height, LONG(bm->Rows) - LONG(srcY));
     if (w <= 0 || h <= 0) return 0;
     auto *out = static_cast<UBYTE *>(dst);
-    const bool deep = bm->BytesPerPixel == 4;
+    const bool deep = host::rec(bm)->BytesPerPixel == 4;
     for (LONG y = 0; y < h; ++y) {
         UBYTE *o = out + size_t(dstY + y) * dstMod + size_t(dstX) * 4;
         // The row is read directly: this is the mask's inner loop at start-up.
-        const UBYTE *row = bm->Pixels + size_t(srcY + y) * size_t(bm->Width) * bm->BytesPerPixel;
+        const UBYTE *row = host::rec(bm)->Pixels + size_t(srcY + y) * size_t(host::rec(bm)->Width) * host::rec(bm)->BytesPerPixel;
         for (LONG x = 0; x < w; ++x, o += 4) {
             ULONG c = deep ? reinterpret_cast<const uint32_t *>(row)[srcX + x] & 0xFFFFFF
                            : host::pen_rgb(cm, row[srcX + x]);

@@ -208,7 +208,7 @@ IPTR DoDTMethodA(Object *obj, struct Window *, struct Requester *, const IPTR *m
     host::LayoutTarget t;
     host::ScreenRec *s = host::screen_rec(o->screen);
     if (o->screen && !s) host::misuse("PDTA_Screen is not an open screen");
-    if (s && s->bitmap && s->bitmap->BytesPerPixel == 1) {
+    if (s && s->bitmap && host::rec(s->bitmap)->BytesPerPixel == 1) {
         t = {false, s->bitmap->Depth, &s->colors, o->remap};
     } else if (!s && o->pic.has_palette()) {
         t = {false, o->pic.depth, nullptr, false};

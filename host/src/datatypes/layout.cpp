@@ -17,7 +17,7 @@ BitMap *picture_layout(const Picture &p, const LayoutTarget &t) {
     if (t.truecolor) {
         BitMap *bm = bitmap_create(p.width, p.height, 24, true, false);
         if (!bm) return nullptr;
-        auto *px = reinterpret_cast<uint32_t *>(bm->Pixels);
+        auto *px = reinterpret_cast<uint32_t *>(host::rec(bm)->Pixels);
         if (pal_pic)
             for (size_t i = 0; i < n; ++i) px[i] = colour_of(p.indices[i]);
         else
@@ -27,8 +27,8 @@ BitMap *picture_layout(const Picture &p, const LayoutTarget &t) {
 
     BitMap *bm = bitmap_create(p.width, p.height, std::clamp(t.depth, 1, 8), false, false);
     if (!bm) return nullptr;
-    bm->Colors = t.colours;
-    uint8_t *px = bm->Pixels;
+    host::rec(bm)->Colors = t.colours;
+    uint8_t *px = host::rec(bm)->Pixels;
     int pens = 256;
     if (t.colours && t.colours->Count > 0) pens = std::min<int>(t.colours->Count, 256);
     if (pal_pic && (!t.remap || !t.colours)) {

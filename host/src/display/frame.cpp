@@ -5,14 +5,14 @@
 namespace host {
 namespace {
 void put(const BitMap *bm, const ColorMap *cm, const ScaleTarget &t, int z, int ox, int oy) {
-    if (!bm || !bm->Pixels) return;
+    if (!bm || !host::rec(bm)->Pixels) return;
     const size_t pitch = stride_of(bm);
-    if (bm->BytesPerPixel == 4) {
-        scale_rgb(reinterpret_cast<const uint32_t *>(bm->Pixels), pitch, bm->Width, bm->Rows, t, z, ox, oy);
+    if (host::rec(bm)->BytesPerPixel == 4) {
+        scale_rgb(reinterpret_cast<const uint32_t *>(host::rec(bm)->Pixels), pitch, host::rec(bm)->Width, bm->Rows, t, z, ox, oy);
     } else {
         uint32_t lut[256];
         for (unsigned i = 0; i < 256; ++i) lut[i] = pen_rgb(cm, i);
-        scale_pens(bm->Pixels, pitch, bm->Width, bm->Rows, lut, t, z, ox, oy);
+        scale_pens(host::rec(bm)->Pixels, pitch, host::rec(bm)->Width, bm->Rows, lut, t, z, ox, oy);
     }
 }
 } // namespace

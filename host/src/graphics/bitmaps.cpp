@@ -17,7 +17,7 @@ constexpr int64_t max_pixels = int64_t(1) << 28;
 
 } // namespace
 
-bool usable(const BitMap *bm) { return bm && bm->Pixels && bm->Width > 0 && bm->Rows > 0; }
+bool usable(const BitMap *bm) { return bm && host::rec(bm)->Pixels && host::rec(bm)->Width > 0 && bm->Rows > 0; }
 
 void rastport_init(RastPort *rp) {
     if (!rp) return;
@@ -29,9 +29,9 @@ void rastport_init(RastPort *rp) {
 // Sets one pixel to a pen, clipped to the bitmap.
 void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen) {
     BitMap *bm = rp->BitMap;
-    if (x < 0 || y < 0 || x >= bm->Width || y >= bm->Rows) return;
-    UBYTE *row = bm->Pixels + size_t(y) * stride_of(bm);
-    if (bm->BytesPerPixel == 1)
+    if (x < 0 || y < 0 || x >= host::rec(bm)->Width || y >= bm->Rows) return;
+    UBYTE *row = host::rec(bm)->Pixels + size_t(y) * stride_of(bm);
+    if (host::rec(bm)->BytesPerPixel == 1)
         row[x] = UBYTE(pen);
     else
         reinterpret_cast<uint32_t *>(row)[x] = pen_colour(rp, pen);
@@ -39,7 +39,7 @@ void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen) {
 BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool tracked) {
     if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF) return nullptr;
     if (int64_t(width) * height > max_pixels) return nullptr;
-    BitMap *bm = new (std::nothrow) BitMap{};
+    BitMapRec *bm = new (std::nothrow) BitMapRec{};
     if (!bm) return nullptr;
     bm->BytesPerPixel = truecolor ? 4 : 1;
     size_t stride = size_t(width) * bm->BytesPerPixel;
@@ -48,6 +48,7 @@ BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool t
         delete bm;
         return nullptr;
     }
+    bm->Planes[0] = bm->Pixels;
     bm->Width = width;
     bm->Rows = UWORD(height);
     bm->BytesPerRow = stride > 0xFFFF ? 0 : UWORD(stride);
@@ -62,14 +63,14 @@ void bitmap_destroy(BitMap *bm, bool tracked) {
         misuse("FreeBitMap of a bitmap the host did not hand out");
         return;
     }
-    free(bm->Pixels);
-    delete bm;
+    free(rec(bm)->Pixels);
+    delete rec(bm);
 }
 
 ULONG bitmap_rgb(const BitMap *bm, const ColorMap *cm, LONG x, LONG y) {
-    if (!bm || !bm->Pixels || x < 0 || y < 0 || x >= bm->Width || y >= bm->Rows) return 0;
-    const UBYTE *row = bm->Pixels + size_t(y) * stride_of(bm);
-    if (bm->BytesPerPixel == 4) return reinterpret_cast<const uint32_t *>(row)[x] & 0xFFFFFF;
+    if (!bm || !host::rec(bm)->Pixels || x < 0 || y < 0 || x >= host::rec(bm)->Width || y >= bm->Rows) return 0;
+    const UBYTE *row = host::rec(bm)->Pixels + size_t(y) * stride_of(bm);
+    if (host::rec(bm)->BytesPerPixel == 4) return reinterpret_cast<const uint32_t *>(row)[x] & 0xFFFFFF;
     return pen_rgb(cm, row[x]);
 }
 } // namespace host
@@ -83,7 +84,7 @@ struct BitMap *AllocBitMap(ULONG sizex, ULONG sizey, ULONG depth, ULONG,
     host::library_check("AllocBitMap", "graphics.library");
     if (host::fault_hit("AllocBitMap")) return nullptr;
     if (sizex > 0xFFFF || sizey > 0xFFFF) return nullptr;
-    bool truecolor = depth > 8 || (friend_bitmap && friend_bitmap->BytesPerPixel == 4);
+    bool truecolor = depth > 8 || (friend_bitmap && host::rec(friend_bitmap)->BytesPerPixel == 4);
     return host::bitmap_create(LONG(sizex), LONG(sizey), int(depth), truecolor, true);
 }
 
@@ -99,7 +100,7 @@ ULONG GetBitMapAttr(const struct BitMap *bm, ULONG attribute) {
     host::library_check("GetBitMapAttr", "graphics.library");
     if (!bm) return 0;
     switch (attribute) {
-    case BMA_WIDTH: return ULONG(bm->Width);
+    case BMA_WIDTH: return ULONG(host::rec(bm)->Width);
     case BMA_HEIGHT: return bm->Rows;
     case BMA_DEPTH: return bm->Depth;
     case BMA_FLAGS: return bm->Flags;

@@ -30,7 +30,7 @@ bool clip(const BitMap *src, const BitMap *dst, LONG sx, LONG sy, LONG dx, LONG 
     if (y0 < 0) { y1 -= y0; ch += y0; y0 = 0; }
     if (x1 < 0) { x0 -= x1; cw += x1; x1 = 0; }
     if (y1 < 0) { y0 -= y1; ch += y1; y1 = 0; }
-    cw = std::min({cw, int64_t(src->Width) - x0, int64_t(dst->Width) - x1});
+    cw = std::min({cw, int64_t(host::rec(src)->Width) - x0, int64_t(host::rec(dst)->Width) - x1});
     ch = std::min({ch, int64_t(src->Rows) - y0, int64_t(dst->Rows) - y1});
     if (cw <= 0 || ch <= 0) return false;
     c = {LONG(x0), LONG(y0), LONG(x1), LONG(y1), LONG(cw), LONG(ch)};
@@ -72,16 +72,16 @@ BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct Ra
         return FALSE;
     }
     BitMap *dst = destRP->BitMap;
-    if (src->BytesPerPixel != dst->BytesPerPixel) {
+    if (host::rec(src)->BytesPerPixel != host::rec(dst)->BytesPerPixel) {
         host::misuse("BltBitMapRastPort between bitmaps of different pixel forms");
         return FALSE;
     }
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return TRUE;
     if (host::damage_hook) host::damage_hook(destRP, c.dx, c.dy, c.w, c.h);
-    const size_t bpp = src->BytesPerPixel, ss = host::stride_of(src), ds = host::stride_of(dst);
-    const UBYTE *s = src->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
-    UBYTE *d = dst->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
+    const size_t bpp = host::rec(src)->BytesPerPixel, ss = host::stride_of(src), ds = host::stride_of(dst);
+    const UBYTE *s = host::rec(src)->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
+    UBYTE *d = host::rec(dst)->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
     const size_t n = size_t(c.w) * bpp;
     for (LONG y = 0; y < c.h; ++y, s += ss, d += ds) memmove(d, s, n);
     return TRUE;
@@ -102,20 +102,20 @@ void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struc
         return;
     }
     BitMap *dst = destRP->BitMap;
-    if (src->BytesPerPixel != dst->BytesPerPixel) {
+    if (host::rec(src)->BytesPerPixel != host::rec(dst)->BytesPerPixel) {
         host::misuse("BltMaskBitMapRastPort between bitmaps of different pixel forms");
         return;
     }
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return;
     if (host::damage_hook) host::damage_hook(destRP, c.dx, c.dy, c.w, c.h);
-    const size_t mstride = size_t((src->Width + 15) / 16) * 2;
+    const size_t mstride = size_t((host::rec(src)->Width + 15) / 16) * 2;
     const size_t ss = host::stride_of(src), ds = host::stride_of(dst);
     for (LONG y = 0; y < c.h; ++y) {
         const UBYTE *mrow = bltMask + size_t(c.sy + y) * mstride;
-        const UBYTE *srow = src->Pixels + size_t(c.sy + y) * ss;
-        UBYTE *drow = dst->Pixels + size_t(c.dy + y) * ds;
-        if (src->BytesPerPixel == 1) {
+        const UBYTE *srow = host::rec(src)->Pixels + size_t(c.sy + y) * ss;
+        UBYTE *drow = host::rec(dst)->Pixels + size_t(c.dy + y) * ds;
+        if (host::rec(src)->BytesPerPixel == 1) {
             for (LONG x = 0; x < c.w; ++x) {
                 LONG mx = c.sx + x;
                 if (mrow[mx >> 3] & (0x80 >> (mx & 7))) drow[c.dx + x] = srow[mx];

@@ -7,13 +7,26 @@
 #include "amiga/graphics.h"
 
 namespace host {
+// A bitmap as the host keeps it: chunky, either 8-bit pens (one byte a
+// pixel) or true colour (one 32-bit 0x00RRGGBB word a pixel); Planes[0] of
+// the native record points at the pixels too, as on a chunky display.
+struct BitMapRec : BitMap {
+    LONG Width = 0;
+    UBYTE BytesPerPixel = 0;  // 1 (pens) or 4 (true colour)
+    UBYTE *Pixels = nullptr;  // Rows rows of stride_of bytes
+    ColorMap *Colors = nullptr; // how its pens look, when known
+};
+// Every BitMap the host hands out is one.
+inline BitMapRec *rec(BitMap *bm) { return static_cast<BitMapRec *>(bm); }
+inline const BitMapRec *rec(const BitMap *bm) { return static_cast<const BitMapRec *>(bm); }
+
 // Bitmaps of the host, in the ledger as "bitmap" when tracked is set.
 BitMap *bitmap_create(LONG width, LONG height, int depth, bool truecolor, bool tracked);
 void bitmap_destroy(BitMap *bm, bool tracked);
 // Whether a bitmap has pixels to draw into.
 bool usable(const BitMap *bm);
 // Row stride in memory; BytesPerRow only holds it when it fits 16 bits.
-inline size_t stride_of(const BitMap *bm) { return size_t(bm->Width) * bm->BytesPerPixel; }
+inline size_t stride_of(const BitMap *bm) { return size_t(rec(bm)->Width) * rec(bm)->BytesPerPixel; }
 // Colour 0x00RRGGBB of a bitmap's pixel, pens through the colour map.
 ULONG bitmap_rgb(const BitMap *bm, const ColorMap *cm, LONG x, LONG y);
 

@@ -19,7 +19,7 @@ void default_pens(ColorMap *cm) {
 
 // How a pen looks in a true-colour bitmap.
 ULONG pen_colour(const RastPort *rp, unsigned pen) {
-    if (rp->BitMap && rp->BitMap->Colors) return pen_rgb(rp->BitMap->Colors, pen);
+    if (rp->BitMap && host::rec(rp->BitMap)->Colors) return pen_rgb(host::rec(rp->BitMap)->Colors, pen);
     static ColorMap defaults = [] {
         ColorMap cm{};
         default_pens(&cm);
@@ -60,13 +60,13 @@ void SetRast(struct RastPort *rp, ULONG pen) {
     if (!rp || !host::usable(rp->BitMap)) return;
     host::trace("SetRast %u", unsigned(pen));
     BitMap *bm = rp->BitMap;
-    if (bm->BytesPerPixel == 1) {
-        memset(bm->Pixels, int(pen & 0xFF), host::stride_of(bm) * bm->Rows);
+    if (host::rec(bm)->BytesPerPixel == 1) {
+        memset(host::rec(bm)->Pixels, int(pen & 0xFF), host::stride_of(bm) * bm->Rows);
         return;
     }
     uint32_t colour = host::pen_colour(rp, pen & 0xFF);
-    auto p = reinterpret_cast<uint32_t *>(bm->Pixels);
-    std::fill(p, p + size_t(bm->Width) * bm->Rows, colour);
+    auto p = reinterpret_cast<uint32_t *>(host::rec(bm)->Pixels);
+    std::fill(p, p + size_t(host::rec(bm)->Width) * bm->Rows, colour);
 }
 
 // A true-colour pixel reads as the first pen holding exactly its colour, or
@@ -101,14 +101,14 @@ LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xsto
         size_t by = ystart + y;
         for (size_t x = 0; x < w; ++x) {
             size_t bx = xstart + x;
-            if (bx >= size_t(bm->Width) || by >= bm->Rows) {
+            if (bx >= size_t(host::rec(bm)->Width) || by >= bm->Rows) {
                 out[x] = 0;
                 continue;
             }
-            const UBYTE *row = bm->Pixels + by * host::stride_of(bm);
-            out[x] = bm->BytesPerPixel == 1
+            const UBYTE *row = host::rec(bm)->Pixels + by * host::stride_of(bm);
+            out[x] = host::rec(bm)->BytesPerPixel == 1
                          ? row[bx]
-                         : pen_of_colour(bm->Colors,
+                         : pen_of_colour(host::rec(bm)->Colors,
                                          reinterpret_cast<const uint32_t *>(row)[bx]);
         }
     }

@@ -34,7 +34,7 @@ bool screen_init(ScreenRec *s, int w, int h, int depth) {
         memset(&s->colors, 0, sizeof s->colors);
         s->colors.Count = UWORD(1u << depth);
     }
-    s->bitmap->Colors = &s->colors;
+    host::rec(s->bitmap)->Colors = &s->colors;
     s->ViewPort.ColorMap = &s->colors;
     rastport_init(&s->RastPort);
     s->RastPort.BitMap = s->bitmap;

@@ -96,17 +96,17 @@ struct Window *OpenWindowTagList(const struct NewWindow *, const struct TagItem 
                                             : s->Height - bt - bb;
     if (iw <= 0 || ih <= 0 || iw > max_side || ih > max_side) return nullptr;
     LONG ow = iw + bl + br, oh = ih + bt + bb;
-    bool truecolor = s->bitmap->BytesPerPixel == 4;
+    bool truecolor = host::rec(s->bitmap)->BytesPerPixel == 4;
     BitMap *fb = bitmap_create(ow, oh, s->bitmap->Depth, truecolor, false);
     if (!fb) return nullptr;
     if (get_tag(tags, WA_BackFill, 0) != LAYERS_NOBACKFILL) {
         if (truecolor) {
             ULONG c = pen_rgb(&s->colors, 0);
-            auto *px = reinterpret_cast<uint32_t *>(fb->Pixels);
+            auto *px = reinterpret_cast<uint32_t *>(host::rec(fb)->Pixels);
             std::fill(px, px + size_t(ow) * size_t(oh), c);
         } // a pen framebuffer starts at pen 0 already
     }
-    fb->Colors = &s->colors;
+    host::rec(fb)->Colors = &s->colors;
 
     auto *w = new WindowRec{};
     w->screen = s;
