@@ -27,13 +27,13 @@
 //   _kw_resize(w, h)                     the stage's new size
 //   _kw_leave()                          the page is going away
 //
-// What the page gives (Module.page, from web/start.js):
+// What the page gives (Module.page, from web/page/start.js):
 //   canvas, stage                 the elements
 //   early                         the default skin's bytes and its decoding,
 //                                 begun while the module loaded
 //   ownColours                    createImageBitmap's options for a file's own colours
 //   keep(folder), takeBack(folder)  the data folder's small files kept at once
-//                                 beside the storage, and taken back (web/storage.js)
+//                                 beside the storage, and taken back (web/page/storage.js)
 //   shown(w, h), presented(), tell(text)  what the page does when they happen
 'use strict';
 

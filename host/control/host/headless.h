@@ -25,7 +25,7 @@ void headless_configure(const HeadlessConfig &cfg);
 // a scripted run always ends.
 void input_push(ULONG cls, UWORD code, WORD mouseX = 0, WORD mouseY = 0, UWORD qualifier = 0);
 size_t input_pending();
-// Reads a script of input lines (see host/src/display_headless.cpp).
+// Reads a script of input lines (see host/src/display/headless/script.cpp).
 bool input_script_load(const std::string &path, std::string *error = nullptr);
 
 // Pictures presented since the last reset: every state the program drew
