@@ -188,13 +188,18 @@ int main(int argc, char **argv) {
 
     // The report comes before the display's shutdown, which closes whatever
     // the program left open and would hide it. A game whose display went
-    // away kept its best score, but did not end as its player chose.
-    int code = host::display_was_lost() ? RETURN_FAIL : static_cast<int>(rc);
+    // away, found by then or by the shutdown's last calls (a quit signal and
+    // the display's end at once), kept its best score but did not end as its
+    // player chose: 20.
+    int code = static_cast<int>(rc);
+    bool reported = false;
     if (env.ledger_report) {
         std::vector<std::string> open = host::ledger_open();
         for (auto &entry : open) fprintf(stderr, "still open: %s\n", entry.c_str());
-        if (!open.empty() || host::misuse_count() > 0) code = 3;
+        reported = !open.empty() || host::misuse_count() > 0;
     }
     host::display_shutdown();
+    if (host::display_was_lost()) code = RETURN_FAIL;
+    if (reported) code = 3;
     return code;
 }

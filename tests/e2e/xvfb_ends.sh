@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Ends a game in a real X window four ways, each with a new best on its
-# counter: SIGHUP, SIGINT, SIGTERM, and its X server killed. Each on an X
-# server of its own, with a fixed clock so that the same tiles come; for
-# each CASE: OUT_DIR/CASE/before.png (the window just before), rc and score.
+# Ends a game in a real X window, each time with a new best on its counter:
+# SIGHUP, SIGINT, SIGTERM; its X server killed; the game stopped, its X
+# server killed and SIGTERM sent, then continued, so that both come at the
+# same instant (three times: TERMX1 to TERMX3); its X server killed during
+# a slide (SLIDEX). Each on an X server of its own, with a fixed clock so
+# that the same tiles come; for each CASE: OUT_DIR/CASE/before.png (the
+# window just before), rc and score.
 #   xvfb_ends.sh PROGRAM_DIR OUT_DIR
 set -u
 # Job control, so that the game in the background does not start with
@@ -17,7 +20,7 @@ export ASAN_OPTIONS="$ASAN_OPTIONS:verify_asan_link_order=0"
 faketime_lib=$(dpkg -L libfaketime | grep '/libfaketime.so.1$')
 xpid=
 trap 'kill $xpid 2>/dev/null' EXIT
-for case in HUP INT TERM X; do
+for case in HUP INT TERM X TERMX1 TERMX2 TERMX3 SLIDEX; do
   out=$base/$case
   mkdir -p "$out"
   rm -f "$prog/score"
@@ -32,7 +35,12 @@ for case in HUP INT TERM X; do
   done
   sleep 0.3
   import -window "$wid" "$out/before.png"
-  if [ "$case" = X ]; then kill "$xpid"; else kill -"$case" "$pid"; fi
+  case $case in
+    X) kill "$xpid" ;;
+    TERMX*) kill -STOP "$pid"; kill "$xpid"; wait "$xpid" 2>/dev/null; kill -TERM "$pid"; kill -CONT "$pid" ;;
+    SLIDEX) xdotool key --window "$wid" Left; kill "$xpid" ;;
+    *) kill -"$case" "$pid" ;;
+  esac
   for _ in $(seq 50); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1

@@ -28,18 +28,6 @@ bool gone = false;
 namespace {
 bool failed = false;
 
-// Runs one operation of the record, leaving it where the connection breaks;
-// nothing once it has.
-template <class F> void guarded(F op) {
-    if (gone) return;
-    try {
-        op();
-    } catch (const ConnectionBroken &) {
-        gone = true;
-        display_lost();
-    }
-}
-
 // Takes every event that has come; true when there was any.
 bool take_events() {
     SDL_PumpEvents();
@@ -93,10 +81,11 @@ long long refresh_us() {
     return 16667;
 }
 
+// SDL's last calls of the display find out whether it is still there.
 void shutdown() {
-    if (!started || gone) return;
+    if (!started) return;
     input_reset();
-    SDL_Quit();
+    guarded([] { SDL_Quit(); });
     started = false;
 }
 

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include "display/driver.h"
+#include "display/sdl/x11.h"
 
 namespace host {
 namespace sdl {
@@ -24,6 +25,17 @@ inline Shown *shown(View *v) { return static_cast<Shown *>(v->own); }
 extern bool started;
 extern bool gone;
 bool start();
+// Runs an operation of the driver, leaving it where the display's
+// connection breaks (the display is then lost); nothing once it has.
+template <class F> void guarded(F op) {
+    if (gone) return;
+    try {
+        op();
+    } catch (const ConnectionBroken &) {
+        gone = true;
+        display_lost();
+    }
+}
 
 // views.cpp
 bool usable_area(int &w, int &h);

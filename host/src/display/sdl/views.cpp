@@ -171,11 +171,11 @@ void close(View *v) {
     Shown *d = shown(v);
     if (!d) return;
     // Without its server a window is gone already; the process ends soon.
-    if (!gone) {
+    guarded([d] {
         if (d->tex) SDL_DestroyTexture(d->tex);
         if (d->ren) SDL_DestroyRenderer(d->ren);
         if (d->win) SDL_DestroyWindow(d->win);
-    }
+    });
     delete d;
     v->own = nullptr;
 }
