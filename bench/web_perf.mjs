@@ -1,13 +1,14 @@
-// The browser edition's figures, in Debian's Chromium (headless), printed as
-// a table: what a first visit transfers, navigation to the first picture
-// against a bare emcc page (web_baseline.c), the CPU of a game that waits,
-// and the CPU of one present in a 1920 x 1080 viewport.
+// The browser edition's figures, in Debian's Chromium (headless, driven over
+// CDP), printed as a table: what a first visit transfers, navigation to the
+// first picture against a bare emcc page (web_baseline.c), the CPU of a game
+// that waits, and the CPU of one present in a 1920 x 1080 viewport.
 //   node web_perf.mjs SITE [RUNS] [IDLE_SECONDS]
 // SITE holds the web build's files and the baseline's (baseline.html,
 // baseline.js, baseline.wasm); scripts/web_perf.sh makes it.
 import {readFileSync, readdirSync} from 'node:fs';
+import {setTimeout as sleep} from 'node:timers/promises';
 
-import {launch, serve} from '../tests/web/browser.mjs';
+import {ENGINES, launch, serve} from '../tests/web/browser.mjs';
 
 const [site, runs = 7, idle = 10] = process.argv.slice(2).map((a, i) => (i ? Number(a) : a));
 const browser = await launch();
@@ -28,23 +29,24 @@ function recorder() {
 // padless: the page's gamepad listener left out (while a page listens for
 // pads, Chromium polls them in its browser process).
 async function open(path, viewport = {width: 1280, height: 800}, padless = false) {
-  const context = await browser.newContext({viewport});
-  await context.addInitScript(recorder);
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setViewport(viewport);
+  await page.evaluateOnNewDocument(recorder);
   if (padless)
-    await context.addInitScript(() => {
+    await page.evaluateOnNewDocument(() => {
       const listen = window.addEventListener;
       window.addEventListener = function (type, ...rest) {
         if (type !== 'gamepadconnected') listen.call(this, type, ...rest);
       };
     });
-  const page = await context.newPage();
   await page.goto(server.url + path);
-  await page.waitForFunction(() => window.firstPicture !== undefined, null, {timeout: 30000});
+  await page.waitForFunction(() => window.firstPicture !== undefined, {timeout: 30000});
   return {context, page};
 }
 
-// CPU seconds used so far by Chromium's processes (the children of this one
-// but the server), all of them and the renderers alone.
+// CPU seconds used so far by Chromium's processes (the children of this one,
+// which serves the site itself), all of them and the renderers alone.
 function chromiumCpu() {
   const procs = new Map();
   for (const pid of readdirSync('/proc').filter(p => /^\d+$/.test(p))) {
@@ -57,7 +59,7 @@ function chromiumCpu() {
   }
   const ours = pid => {
     for (let p = procs.get(pid); p; p = procs.get(p.ppid))
-      if (p.ppid === process.pid) return !p.cmd.includes('serve.mjs');
+      if (p.ppid === process.pid) return true;
     return false;
   };
   let all = 0, renderer = 0;
@@ -74,17 +76,22 @@ const row = (figure, value, target = '') => rows.push([figure, String(value), ta
 
 // ---- A first visit --------------------------------------------------------------
 {
-  const context = await browser.newContext();
+  const context = await browser.createBrowserContext();
   const page = await context.newPage();
+  // What the server sent for each request; the service worker's requests
+  // name its script as their referrer.
   const sizes = [];
-  context.on('requestfinished', async r => {
-    const s = await r.sizes();
-    sizes.push({file: new URL(r.url()).pathname.slice(1) || 'index.html', worker: !!r.serviceWorker(),
-                bytes: s.responseBodySize + s.responseHeadersSize});
-  });
+  const count = (request, response) => {
+    const before = request.socket.bytesWritten;
+    response.on('finish', () => sizes.push({file: new URL(request.url, server.url).pathname.slice(1) || 'index.html',
+                                            worker: /\/sw\.js$/.test(request.headers.referer || ''),
+                                            bytes: request.socket.bytesWritten - before}));
+  };
+  server.server.on('request', count);
   await page.goto(server.url);
-  await page.waitForFunction(() => navigator.serviceWorker.controller, null, {timeout: 30000});
-  await page.waitForTimeout(1000);
+  await page.waitForFunction(() => navigator.serviceWorker.controller, {timeout: 30000});
+  await sleep(1000);
+  server.server.off('request', count);
   const sum = list => (list.reduce((n, s) => n + s.bytes, 0) / 1024).toFixed(1);
   const core = ['index.html', 'page.js', 'kwadron.js', 'kwadron.wasm', 'grafika_aga'];
   const page_own = sizes.filter(s => !s.worker);
@@ -116,12 +123,12 @@ for (const [zoom, game, baseline] of [[1, '', 'baseline.html?320'], [2, '?SKIN=p
 // (and Chromium polls them) for 10 s after it starts or is played with.
 async function idleCpu(path, padless = false, settle = 11) {
   const {context, page} = await open(path, undefined, padless);
-  await page.waitForTimeout(settle * 1000);
-  const cdp = await context.newCDPSession(page);
+  await sleep(settle * 1000);
+  const cdp = await page.createCDPSession();
   await cdp.send('Performance.enable');
   const task = async () => (await cdp.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value;
   const [c0, t0, w0] = [chromiumCpu(), await task(), performance.now()];
-  await page.waitForTimeout(idle * 1000);
+  await sleep(idle * 1000);
   const [c1, t1, w1] = [chromiumCpu(), await task(), performance.now()];
   await context.close();
   const s = (w1 - w0) / 1000, pc = x => (x / s * 100).toFixed(2);
@@ -141,14 +148,14 @@ for (const [zoom, path] of [[1, ''], [2, '?SKIN=progdir:grafika_aga2x']]) {
   const {context, page} = await open(path, {width: 1920, height: 1080});
   const shown = await page.evaluate(() => getComputedStyle(document.getElementById('screen')).width + ' x ' +
                                           getComputedStyle(document.getElementById('screen')).height);
-  await page.waitForTimeout(1000);
-  const cdp = await context.newCDPSession(page);
+  await sleep(1000);
+  const cdp = await page.createCDPSession();
   await cdp.send('Performance.enable');
   const task = async () => (await cdp.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value;
   const [c0, t0, n0] = [chromiumCpu(), await task(), await page.evaluate(() => pictures)];
   for (let i = 0; i < 40; ++i) {
     await page.keyboard.press(['ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft'][i % 4]);
-    await page.waitForTimeout(120);
+    await sleep(120);
   }
   const [c1, t1, n1] = [chromiumCpu(), await task(), await page.evaluate(() => pictures)];
   await context.close();
@@ -159,12 +166,12 @@ for (const [zoom, path] of [[1, ''], [2, '?SKIN=progdir:grafika_aga2x']]) {
   row('  CPU of the page\'s main thread a present, ms', ((t1 - t0) / n * 1000).toFixed(2));
 }
 
-const version = browser.version();
+const version = (await browser.version()).replace(/^\D*\//, '');
 await browser.close();
 server.stop();
 
 const w = Math.max(...rows.map(r => r[0].length));
-console.log(`\nChromium ${version} (headless, ${process.env.KWADRON_CHROMIUM || '/usr/bin/chromium'})\n`);
+console.log(`\nChromium ${version} (headless, ${ENGINES.chromium})\n`);
 console.log(`| ${'figure'.padEnd(w)} | ${'value'.padStart(10)} | target  |`);
 console.log(`| ${'-'.repeat(w)} | ${'-'.repeat(10)} | ------- |`);
 for (const [f, v, t] of rows) console.log(`| ${f.padEnd(w)} | ${v.padStart(10)} | ${t.padEnd(7)} |`);

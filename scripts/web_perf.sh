@@ -10,7 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 runs=7 idle=10
 [ "${1:-}" = --quick ] && runs=3 idle=3
 "$root/scripts/web.sh" --build >/dev/null
-"$root/scripts/chromium.sh"
+"$root/scripts/browsers.sh"
 
 # The site with the baseline beside it, so that one server serves both.
 out="$root/build-web/perf"

@@ -2,13 +2,13 @@
 // (each version of a file once), with a validator, so that a copy a browser
 // holds is revalidated rather than sent again.
 //   node serve.mjs FOLDER [PORT]     (default port 8000; 0: any free port)
+// Imported, it gives the handler of requests for a folder, served as here.
 import {createServer} from 'node:http';
 import {readFile, stat} from 'node:fs/promises';
 import {extname, join, normalize} from 'node:path';
+import {pathToFileURL} from 'node:url';
 import {gzipSync} from 'node:zlib';
 
-const root = process.argv[2] || '.';
-const port = Number(process.argv[3] || 8000);
 const types = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.mjs': 'text/javascript',
   '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json', '.png': 'image/png',
@@ -17,7 +17,7 @@ const types = {
 
 const packed = new Map(); // file -> {tag, body}: its compressed form
 
-const server = createServer(async (request, response) => {
+export const handler = root => async (request, response) => {
   try {
     // A malformed escape throws here, and is answered as a file not found.
     const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
@@ -43,9 +43,14 @@ const server = createServer(async (request, response) => {
     response.writeHead(404, {'Content-Type': 'text/plain'});
     response.end('not found\n');
   }
-});
-server.on('error', e => {
-  console.error(`Cannot serve on 127.0.0.1:${port}: ${e.message}`);
-  process.exit(1);
-});
-server.listen(port, '127.0.0.1', () => console.log(`Kwadron is served on http://127.0.0.1:${server.address().port}/`));
+};
+
+if (process.argv[1] && import.meta.url === pathToFileURL(process.argv[1]).href) {
+  const port = Number(process.argv[3] || 8000);
+  const server = createServer(handler(process.argv[2] || '.'));
+  server.on('error', e => {
+    console.error(`Cannot serve on 127.0.0.1:${port}: ${e.message}`);
+    process.exit(1);
+  });
+  server.listen(port, '127.0.0.1', () => console.log(`Kwadron is served on http://127.0.0.1:${server.address().port}/`));
+}

@@ -1,28 +1,39 @@
-// Debian's Chromium, headless, with a profile of its own, and the site served
-// by web/serve.mjs on a free port: what the browser tests and the browser
-// benchmarks share.
-import {spawn} from 'node:child_process';
-import {fileURLToPath} from 'node:url';
-import {chromium} from 'playwright-core';
+// Debian's Chromium or Firefox ESR, headless, with a profile of its own, and
+// the site served in this process as web/serve.mjs serves it, on a free port:
+// what the browser tests and the browser benchmarks share.
+import {createServer} from 'node:http';
+import puppeteer from 'puppeteer-core';
 
-export const CHROMIUM = process.env.KWADRON_CHROMIUM || '/usr/bin/chromium';
+import {handler} from '../../web/serve.mjs';
 
-export const launch = () =>
-  chromium.launch({
-    executablePath: CHROMIUM,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync'],
-  });
+export const ENGINES = {chromium: process.env.KWADRON_CHROMIUM || '/usr/bin/chromium', firefox: '/usr/bin/firefox-esr'};
 
-// Serves the folder; resolves to its address and a way to stop it.
+// Neither reaches beyond this machine. In Firefox puppeteer's prefs and its own for automation do most;
+// MOZ_REMOTE_SETTINGS_DEVTOOLS lets a release build take its remote settings from where a pref says.
+export const launch = (engine = 'chromium') => puppeteer.launch({
+  defaultViewport: {width: 1280, height: 720},
+  ...(engine === 'firefox' ? {
+    browser: 'firefox', protocol: 'webDriverBiDi', executablePath: ENGINES.firefox,
+    env: {...process.env, MOZ_REMOTE_SETTINGS_DEVTOOLS: '1'},
+    extraPrefsFirefox: {'services.settings.server': 'data:,#remote-settings-dummy/v1', 'app.update.auto': false,
+                        'network.captive-portal-service.enabled': false, 'network.connectivity-service.enabled': false,
+                        'toolkit.telemetry.enabled': false, 'network.trr.mode': 5, 'dom.push.connection.enabled': false},
+  } : {
+    executablePath: ENGINES.chromium, pipe: true,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-sync',
+           '--disable-background-networking', '--disable-component-update',
+           '--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1'], // no name looked up but this machine's
+  }),
+});
+
+// Serves the folder: its address, its http.Server, stop(), and offline(on), which while on cuts every connection.
 export function serve(site) {
-  const server = spawn(process.execPath, [fileURLToPath(new URL('../../web/serve.mjs', import.meta.url)), site, '0'],
-                       {stdio: ['ignore', 'pipe', 'inherit']});
-  return new Promise((resolve, reject) => {
-    server.stdout.on('data', d => {
-      const m = /http:\S+/.exec(String(d));
-      if (m) resolve({url: m[0], stop: () => server.kill()});
-    });
-    server.on('exit', () => reject(new Error('web/serve.mjs ended before it served ' + site)));
-  });
+  const server = createServer(handler(site)), open = new Set();
+  let cut = false;
+  server.on('connection', s => (cut ? s.destroy() : (open.add(s), s.on('close', () => open.delete(s)))));
+  const offline = on => (cut = on) && open.forEach(s => s.destroy());
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve({
+    url: `http://127.0.0.1:${server.address().port}/`, server, offline,
+    stop: () => (server.closeAllConnections(), server.close()),
+  })));
 }
