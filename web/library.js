@@ -34,12 +34,16 @@
 //   ownColours                    createImageBitmap's options for a file's own colours
 //   keep(folder), takeBack(folder)  the data folder's small files kept at once
 //                                 beside the storage, and taken back (web/page/storage.js)
+//   store(populate)               the storage read into the data folder, or
+//                                 written from it: a promise, false when refused
 //   shown(w, h), presented(), tell(text)  what the page does when they happen
 'use strict';
 
 mergeInto(LibraryManager.library, {
   $KW: {
     leaving: false,  // the page is going away: waits do not wait
+    leave: null,     // ends the waits under way when the page goes
+    left: null,      // a promise that the page goes
     wake: null,      // ends the sleep under way
     turns: {},       // writers' turns held, by lock name
     ownScreen: false,
@@ -121,7 +125,19 @@ mergeInto(LibraryManager.library, {
       stage.addEventListener('pointerdown', listenForPads);
       addEventListener('focus', listenForPads);
       document.addEventListener('visibilitychange', () => { if (!document.hidden) listenForPads(); });
-      addEventListener('pagehide', e => { if (!e.persisted) { KW.leaving = true; _kw_leave(); } });
+      addEventListener('pagehide', e => {
+        if (e.persisted) return;
+        KW.leaving = true;
+        if (KW.leave) KW.leave();
+        _kw_leave();
+      });
+    },
+    // What the program waits for, or the page going away, whichever comes
+    // first: a page that goes ends every wait, so that the game ends and
+    // keeps its best at once.
+    until: function (promise) {
+      if (!KW.left) KW.left = new Promise(resolve => (KW.leave = resolve));
+      return KW.leaving ? Promise.resolve() : Promise.race([promise, KW.left]);
     },
     resize: function () {
       const r = Module.page.stage.getBoundingClientRect(), dpr = devicePixelRatio || 1;
@@ -163,7 +179,7 @@ mergeInto(LibraryManager.library, {
   kw_present__deps: ['$KW'],
   kw_present: function (rgba, w, h) {
     return Asyncify.handleAsync(async () => {
-      await new Promise(requestAnimationFrame);
+      await KW.until(new Promise(requestAnimationFrame));
       if (!KW.image || KW.imageAt !== rgba || KW.image.data.buffer !== HEAPU8.buffer)
         KW.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), w, h), KW.imageAt = rgba;
       Module.page.canvas.getContext('2d').putImageData(KW.image, 0, 0);
@@ -174,11 +190,10 @@ mergeInto(LibraryManager.library, {
   kw_sleep__deps: ['$KW'],
   kw_sleep: function (ms) {
     return Asyncify.handleAsync(async () => {
-      if (KW.leaving) return;
-      await new Promise(resolve => {
+      await KW.until(new Promise(resolve => {
         KW.wake = resolve;
         if (ms >= 0) setTimeout(resolve, ms);
-      });
+      }));
       KW.wake = null;
     });
   },
@@ -229,14 +244,13 @@ mergeInto(LibraryManager.library, {
   kw_take_turn: function (dir) {
     return Asyncify.handleAsync(async () => {
       const folder = UTF8ToString(dir), name = 'kwadron:' + folder;
-      if (!KW.leaving) {
-        if (navigator.locks)
-          await new Promise(taken => navigator.locks.request(name, () => new Promise(giveBack => {
-            KW.turns[name] = giveBack;
-            taken();
-          })));
-        await new Promise(done => FS.syncfs(true, done));
-      }
+      if (navigator.locks)
+        await KW.until(new Promise(taken => navigator.locks.request(name, () => new Promise(giveBack => {
+          if (KW.turns[name] === null) return giveBack(); // given back before it came
+          KW.turns[name] = giveBack;
+          taken();
+        }))));
+      await KW.until(Module.page.store(true));
       Module.page.takeBack(folder);
     });
   },
@@ -246,10 +260,9 @@ mergeInto(LibraryManager.library, {
     return Asyncify.handleAsync(async () => {
       const folder = UTF8ToString(dir), name = 'kwadron:' + folder;
       Module.page.keep(folder);
-      const stored = new Promise(done => FS.syncfs(false, done));
-      if (!KW.leaving) await stored;
+      await KW.until(Module.page.store(false));
       const giveBack = KW.turns[name];
-      delete KW.turns[name];
+      KW.turns[name] = giveBack ? undefined : null;
       if (giveBack) giveBack();
     });
   },

@@ -92,11 +92,14 @@ function pageScript(now) {
 }
 
 // A page of its own storage, online, its clock fixed at `time` (the game's seed); closed after the test.
-async function open(query = '', time = '2026-01-01T00:00:00Z') {
+// `init` runs before the page's own scripts too; `context`: a tab beside
+// another of the same browser (its storage shared).
+async function open(query = '', time = '2026-01-01T00:00:00Z', {init, context} = {}) {
   server.offline(false);
-  contexts.push(await browser.createBrowserContext());
-  const page = Object.assign(await contexts.at(-1).newPage(), {errors: []});
+  if (!context) contexts.push(context = await browser.createBrowserContext());
+  const page = Object.assign(await context.newPage(), {errors: []});
   await page.evaluateOnNewDocument(pageScript, Date.parse(time));
+  if (init) await page.evaluateOnNewDocument(init);
   // Firefox also tells the page of the offline check's failed fetch.
   page.on('pageerror', e => /offline-check/.test(e.message) || page.errors.push(e));
   await page.goto(server.url + query);
@@ -342,4 +345,84 @@ it('a picture that cannot be a skin, chosen or dropped, leaves the game running 
   await page.keyboard.press('ArrowLeft');
   await settle(page);
   assert.notDeepEqual((await grab(page)).rgb, before.rgb, 'the game goes on');
+});
+
+// The browser refuses the page its storage: reading localStorage throws, or
+// opening IndexedDB does, or both.
+const deny = {
+  localStorage: () => Object.defineProperty(window, 'localStorage', {get() { throw new DOMException('no', 'SecurityError'); }}),
+  indexedDB: () => Object.defineProperty(window, 'indexedDB', {get() { throw new DOMException('no', 'SecurityError'); }}),
+};
+
+it('storage denied or full: the game starts and plays, and the page says once that the best cannot be kept', async () => {
+  const full = () => (Storage.prototype.setItem = () => { throw new DOMException('full', 'QuotaExceededError'); });
+  const cases = {localStorage: [deny.localStorage], IndexedDB: [deny.indexedDB], both: [deny.localStorage, deny.indexedDB],
+                 'localStorage full': [full]};
+  for (const [what, denials] of Object.entries(cases)) {
+    const page = await open('', undefined, {init: denials.map(f => `(${f})();`).join('')});
+    const start = await grab(page);
+    await page.keyboard.press('ArrowLeft');
+    await page.keyboard.press('ArrowUp');
+    await settle(page);
+    assert.notDeepEqual((await grab(page)).rgb, start.rgb, what + ': a move');
+    // A full storage is found at the first write: the one at the end.
+    if (what.endsWith('full')) await page.keyboard.press('Escape');
+    await page.waitForFunction(() => /your best score may not be kept/.test(note.textContent), {timeout: 10000});
+    assert.deepEqual(page.errors, [], what);
+  }
+});
+
+// The best of a page as the native program keeps it after the same moves
+// from the same start: its score file's number.
+const nativeBest = (moves, time) =>
+  Number(readFileSync(join(nativeRun(moves.map(k => `key ${k}\n`).join('') + 'key esc\n', {time}), 'score'), 'utf8'));
+// The best a page shows at its start (it read it from the storage).
+const bestShown = async page => Number(await page.evaluate(() => new TextDecoder().decode(Module.FS.readFile('/data/kwadron/score'))));
+const press = async (page, moves) => {
+  await page.bringToFront(); // a tab in the background draws no frames
+  for (const k of moves) await page.keyboard.press(KEYS[k]);
+  await settle(page);
+};
+// The page going away as a phone or a closed tab makes it go: a pagehide
+// in the same task as the page's last input.
+const leave = (page, key) => page.evaluate(key => {
+  if (key) dispatchEvent(new KeyboardEvent('keydown', {key}));
+  dispatchEvent(new PageTransitionEvent('pagehide', {persisted: false}));
+}, key);
+
+it('leaving mid-slide or mid-write keeps the best; no order of two tabs lowers it', async () => {
+  const moves = n => Array(n).fill('left up right down').join(' ').split(' ');
+  const [t0, t1, later] = ['2026-01-01T00:00:00Z', '2026-01-01T01:00:00Z', '2027-01-01T00:00:00Z'];
+  // Mid-slide: the page goes in the task of a move that makes a new best.
+  let page = await open('', t0);
+  await press(page, moves(3));
+  await leave(page, 'ArrowLeft');
+  page = await open('', t0, {context: contexts.at(-1)});
+  assert.equal(await bestShown(page), nativeBest([...moves(3), 'left'], '2026-01-01 00:00:00'), 'the best of a slide cut short');
+  // Mid-write: another tab keeps the writers' lock, so the write at the end
+  // waits for it when the page goes.
+  const holder = await open('', t0, {context: contexts.at(-1)});
+  await holder.evaluate(() => void navigator.locks.request('kwadron:/data/kwadron', () => new Promise(() => {})));
+  await press(page, moves(5));
+  await page.keyboard.press('Escape');
+  await sleep(300);
+  await leave(page);
+  await holder.close();
+  page = await open('', t0, {context: contexts.at(-1)});
+  const five = nativeBest(moves(5), '2026-01-01 00:00:00');
+  assert.equal(await bestShown(page), five, 'the best of a write cut short');
+
+  // Two tabs: F, whose clock is a year ahead, keeps a best lower than A's and
+  // goes after A has kept A's; then a new tab: A's best, never F's.
+  const context = contexts.at(-1);
+  const f = await open('', later, {context}), a = await open('', t1, {context});
+  await press(f, moves(6));
+  await press(a, moves(12));
+  const [fBest, aBest] = [nativeBest(moves(6), '2027-01-01 00:00:00'), nativeBest(moves(12), '2026-01-01 01:00:00')];
+  assert.ok(five < fBest && fBest < aBest, `bests ${five} < ${fBest} < ${aBest}`);
+  await a.keyboard.press('Escape');
+  await a.waitForSelector('#note.ending');
+  await leave(f);
+  for (const p of [f, a]) await p.close();
+  assert.equal(await bestShown(await open('', t0, {context})), aBest, 'the best of two tabs');
 });

@@ -50,6 +50,7 @@ var Module = {
     ownColours: {colorSpaceConversion: 'none', premultiplyAlpha: 'none'},
     keep: folder => checking || keepFolder(folder),
     takeBack: folder => checking || takeBackFolder(folder),
+    store: populate => (checking ? Promise.resolve(true) : sync(populate)),
     shown: () => {
       if (checking) parent.postMessage({kwadron: 'skin', ok: true}, location.origin);
       keepForOffline();
@@ -69,7 +70,9 @@ var Module = {
       } catch (e) {
         // Nothing was kept.
       }
-    tell(code === 0 ? 'The game has ended.' : text || 'The game could not start.', true);
+    // A word about the storage still on show stays with the end's.
+    const storage = !note.hidden && note.textContent === CANNOT_KEEP ? '\n' + CANNOT_KEEP : '';
+    tell((code === 0 ? 'The game has ended.' : text || 'The game could not start.') + storage, true);
   },
   preRun: [() => {
     Module.addRunDependency('kwadron-files');

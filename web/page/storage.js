@@ -1,48 +1,99 @@
 // The player's data folder in the browser's storage (IndexedDB), and its
 // small files (the best score) kept at once beside it in localStorage, which
 // every tab writes at once: the storage is written behind the program's
-// back, too late for a page that goes away. A kept copy is taken back unless
-// the storage's is newer.
+// back, too late for a page that goes away.
+//
+// Which copy of a file is the newer is told by its generation, not by the
+// clock (a clock set back would otherwise let an old copy win): a file
+// written in a writer's turn gets the generation of the copy it replaced,
+// plus one, as its time stamp, which the storage keeps too. A kept copy is
+// taken back only when its generation is higher than the storage's.
+//
+// A browser may deny the page its storage (a player's settings, or a game
+// site whose frame blocks third-party storage), or run out of room: the
+// game plays on, and the page says once that the best cannot be kept.
 'use strict';
 
 const KEPT = 'kwadron-file:';
+const generations = {}; // path -> the generation it had when its turn began
+let lastingTold = false;
 
-function keepFolder(folder) {
+// localStorage, or null where the browser denies it (reading the property
+// itself throws then).
+function kept() {
+  try {
+    return window.localStorage;
+  } catch (e) {
+    return null;
+  }
+}
+
+const CANNOT_KEEP = 'This browser does not let the page keep its data, so your best score may not be kept after you leave.';
+
+function cannotKeep() {
+  if (lastingTold) return;
+  lastingTold = true;
+  tellAWhile(CANNOT_KEEP);
+}
+
+function smallFiles(folder) {
   const FS = Module.FS;
-  for (const name of FS.readdir(folder)) {
-    const path = folder + '/' + name, st = FS.stat(path);
-    if (name.startsWith('.') || !FS.isFile(st.mode) || st.size > 4096) continue;
+  return FS.readdir(folder).map(name => [name, folder + '/' + name]).filter(([name, path]) => {
+    const st = FS.stat(path);
+    return !name.startsWith('.') && FS.isFile(st.mode) && st.size <= 4096;
+  }).map(([, path]) => path);
+}
+
+// At the end of a writer's turn: what it wrote gets its generation, and a
+// copy in localStorage.
+function keepFolder(folder) {
+  const FS = Module.FS, store = kept();
+  for (const path of smallFiles(folder)) {
+    const before = generations[path] || 0;
+    if (FS.stat(path).mtime.getTime() !== before) FS.utime(path, before + 1, before + 1);
     const data = String.fromCharCode(...FS.readFile(path));
     try {
-      localStorage.setItem(KEPT + path, JSON.stringify({time: st.mtime.getTime(), data}));
+      store.setItem(KEPT + path, JSON.stringify({time: before + 1, data}));
     } catch (e) {
-      // No room: the storage's copy will do.
+      cannotKeep(); // denied or full: only the storage's copy is left
     }
   }
 }
 
+// At the start, and when a writer's turn begins: kept copies of a higher
+// generation than the folder's are taken back; the generations are noted.
 function takeBackFolder(folder) {
-  const FS = Module.FS;
+  const FS = Module.FS, store = kept();
   let taken = 0;
-  for (let i = 0; i < localStorage.length; ++i) {
-    const key = localStorage.key(i);
+  for (let i = 0; store && i < store.length; ++i) {
+    const key = store.key(i);
     if (!key.startsWith(KEPT + folder + '/')) continue;
     const path = key.slice(KEPT.length);
     // A copy this page did not write (spoilt, or a name the folder cannot
     // hold) is left alone: the storage's stands.
     try {
-      const kept = JSON.parse(localStorage.getItem(key));
-      if (typeof kept.data !== 'string' || typeof kept.time !== 'number') continue;
+      const copy = JSON.parse(store.getItem(key));
+      if (typeof copy.data !== 'string' || typeof copy.time !== 'number') continue;
       const there = FS.analyzePath(path).exists ? FS.stat(path).mtime.getTime() : -1;
-      if (kept.time < there || (there >= 0 && String.fromCharCode(...FS.readFile(path)) === kept.data)) continue;
-      FS.writeFile(path, Uint8Array.from(kept.data, c => c.charCodeAt(0)));
-      FS.utime(path, kept.time, kept.time);
+      if (copy.time <= there) continue;
+      FS.writeFile(path, Uint8Array.from(copy.data, c => c.charCodeAt(0)));
+      FS.utime(path, copy.time, copy.time);
       ++taken;
     } catch (e) {
       continue;
     }
   }
+  for (const path of smallFiles(folder)) generations[path] = FS.stat(path).mtime.getTime();
   return taken;
+}
+
+// The storage read into the folder, or written from it; false when the
+// browser refuses (told once).
+function sync(populate) {
+  return new Promise(done => Module.FS.syncfs(populate, error => {
+    if (error) cannotKeep();
+    done(!error);
+  }));
 }
 
 // The data folder made ready before the program starts: read from the
@@ -51,9 +102,10 @@ function takeBackFolder(folder) {
 async function openDataFolder(FS) {
   FS.mkdir('/data');
   FS.mount(FS.filesystems.IDBFS, {}, '/data');
-  await new Promise(done => FS.syncfs(true, done));
+  const lasting = await sync(true);
+  if (!kept()) cannotKeep();
   let changed = !FS.analyzePath('/data/kwadron').exists;
   if (changed) FS.mkdir('/data/kwadron', 0o700);
   changed = takeBackFolder('/data/kwadron') > 0 || changed;
-  if (changed) FS.syncfs(false, () => {});
+  if (changed && lasting) sync(false);
 }
