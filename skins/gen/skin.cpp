@@ -319,13 +319,13 @@ void draw_background(Pen p)
                vertical(0, p.u(240), col::sky_top, col::ink));
     }
 
-    // Stars, kept clear of the panel and the board.
+    // Stars, kept clear of the panel, the board and the line under it.
     uint32_t seed = 2024u;
     for (int i = 0; i < 70; ++i) {
         double x = next(seed) % 3200 / 10.0, y = next(seed) % 2400 / 10.0;
         int bright = int(next(seed) % 100);
         bool in_panel = x > 8 && x < 110 && y > 8 && y < 222;
-        bool in_board = x > 120 && x < 297 && y > 37 && y < 214;
+        bool in_board = x > 120 && x < 297 && y > 37 && y < 230;
         bool in_title = x > 150 && x < 270 && y > 8 && y < 34;
         if (in_panel || in_board || in_title)
             continue;
@@ -352,7 +352,7 @@ void draw_background(Pen p)
         c.round_rect(p.u(265 + (i % 2) * 5), p.u(16 + (i / 2) * 5), p.u(4), p.u(4), p.u(1),
                      hex(kTiles[15 - i * 3].face));
     }
-    label(p, 209, 220, "SLIDE WITH THE ARROW KEYS", 1, col::faint);
+    label(p, 209, 220, "SLIDE: ARROW KEYS, SWIPE OR PAD", 1, col::faint);
 
     // Left panel.
     c.round_rect(p.u(12), p.u(12), p.u(94), p.u(206), p.u(7), col::outline);
