@@ -383,12 +383,19 @@ const press = async (page, moves) => {
   for (const k of moves) await page.keyboard.press(KEYS[k]);
   await settle(page);
 };
-// The page going away as a phone or a closed tab makes it go: a pagehide
-// in the same task as the page's last input.
-const leave = (page, key) => page.evaluate(key => {
-  if (key) dispatchEvent(new KeyboardEvent('keydown', {key}));
-  dispatchEvent(new PageTransitionEvent('pagehide', {persisted: false}));
-}, key);
+// The page going away as a closed tab makes it go: no frame drawn any more
+// (a key pressed then leaves its slide waiting for one), a pagehide, and
+// the tab closed at once: what the program does not finish in the task of
+// the pagehide is lost.
+const leave = async (page, key) => {
+  await page.evaluate(key => {
+    window.requestAnimationFrame = () => 0;
+    if (key) dispatchEvent(new KeyboardEvent('keydown', {key}));
+  }, key);
+  await sleep(200);
+  await page.evaluate(() => dispatchEvent(new PageTransitionEvent('pagehide', {persisted: false})));
+  await page.close();
+};
 
 it('leaving mid-slide or mid-write keeps the best; no order of two tabs lowers it', async () => {
   const moves = n => Array(n).fill('left up right down').join(' ').split(' ');
@@ -396,33 +403,37 @@ it('leaving mid-slide or mid-write keeps the best; no order of two tabs lowers i
   // Mid-slide: the page goes in the task of a move that makes a new best.
   let page = await open('', t0);
   await press(page, moves(3));
+  const context = contexts.at(-1);
   await leave(page, 'ArrowLeft');
-  page = await open('', t0, {context: contexts.at(-1)});
+  page = await open('', t0, {context});
   assert.equal(await bestShown(page), nativeBest([...moves(3), 'left'], '2026-01-01 00:00:00'), 'the best of a slide cut short');
   // Mid-write: another tab keeps the writers' lock, so the write at the end
   // waits for it when the page goes.
-  const holder = await open('', t0, {context: contexts.at(-1)});
+  const holder = await open('', t0, {context});
   await holder.evaluate(() => void navigator.locks.request('kwadron:/data/kwadron', () => new Promise(() => {})));
   await press(page, moves(5));
   await page.keyboard.press('Escape');
   await sleep(300);
   await leave(page);
   await holder.close();
-  page = await open('', t0, {context: contexts.at(-1)});
+  page = await open('', t0, {context});
   const five = nativeBest(moves(5), '2026-01-01 00:00:00');
   assert.equal(await bestShown(page), five, 'the best of a write cut short');
 
-  // Two tabs: F, whose clock is a year ahead, keeps a best lower than A's and
-  // goes after A has kept A's; then a new tab: A's best, never F's.
-  const context = contexts.at(-1);
-  const f = await open('', later, {context}), a = await open('', t1, {context});
-  await press(f, moves(6));
+  // Tabs whose clock is a year ahead: F1 keeps its best, F2 plays on from
+  // it; then A, on time, keeps a higher best, and F2 goes after A with a
+  // lower one. A new tab shows A's best, never F2's. A browser of their own.
+  const f1 = await open('', later), others = contexts.at(-1);
+  await press(f1, moves(3));
+  await f1.keyboard.press('Escape');
+  await f1.waitForSelector('#note.ending');
+  const f2 = await open('', later, {context: others}), a = await open('', t1, {context: others});
+  await press(f2, moves(6));
   await press(a, moves(12));
-  const [fBest, aBest] = [nativeBest(moves(6), '2027-01-01 00:00:00'), nativeBest(moves(12), '2026-01-01 01:00:00')];
-  assert.ok(five < fBest && fBest < aBest, `bests ${five} < ${fBest} < ${aBest}`);
+  const bests = [moves(3), moves(6)].map(m => nativeBest(m, '2027-01-01 00:00:00')).concat(nativeBest(moves(12), '2026-01-01 01:00:00'));
+  assert.ok(bests[0] < bests[1] && bests[1] < bests[2], 'bests ' + bests);
   await a.keyboard.press('Escape');
   await a.waitForSelector('#note.ending');
-  await leave(f);
-  for (const p of [f, a]) await p.close();
-  assert.equal(await bestShown(await open('', t0, {context})), aBest, 'the best of two tabs');
+  await leave(f2);
+  assert.equal(await bestShown(await open('', t0, {context: others})), bests[2], 'the best of two tabs');
 });
