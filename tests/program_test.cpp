@@ -249,32 +249,16 @@ TEST_F(ProgramTest, AKillAtAnyStepOfTheWriteLeavesTheOldLineOrTheNew) {
     }
 }
 
-// Each arrow of the input script moves the board its way, and so does each
-// swipe (a drag that starts on the board): the cells of the pictures taken
-// before and after it.
-TEST_F(ProgramTest, EachArrowAndSwipeMovesTheBoardItsWay) {
+// Each arrow of the input script moves the board its way: the cells of the
+// pictures taken before and after it.
+TEST_F(ProgramTest, EachArrowMovesTheBoardItsWay) {
     if (!fs::exists("/usr/bin/faketime")) GTEST_SKIP() << "no faketime";
-    const std::string keys = "key up\nkey down\nkey left\nkey right\n";
-    const std::string swipes = "press 208 140\nmove 208 110\nrelease 208 110\n"
-                               "press 208 110\nmove 208 140\nrelease 208 140\n"
-                               "press 230 125\nmove 200 125\nrelease 200 125\n"
-                               "press 190 125\nmove 220 125\nrelease 220 125\n";
-    for (const auto &[moves, per] : {std::pair{keys, size_t(1)}, std::pair{swipes, size_t(3)}}) {
-        // A picture before the first move and after each (each is a line or three).
-        std::string script = "snapshot 0.png\n";
-        std::istringstream lines(moves);
-        std::string line;
-        for (int n = 1, k = 0; std::getline(lines, line); ++k) {
-            script += line + "\n";
-            if ((size_t(k) + 1) % per == 0) script += "snapshot " + std::to_string(n++) + ".png\n";
-        }
-        Outcome r = run({}, {.script = script + "key esc\n",
-                             .env = {"FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=verify_asan_link_order=0"},
-                             .wrapper = {"/usr/bin/faketime", "-f", std::string("@") + testturn::ARROWS_START}});
-        ASSERT_EQ(r.rc, 0) << r.err;
-        SCOPED_TRACE(per == 1 ? "keys" : "swipes");
-        testturn::expect_each_arrow_its_way(d.work, 1, testturn::load_rgb(d.prog / "grafika_aga").get());
-    }
+    Outcome r = run({}, {.script = "snapshot 0.png\nkey up\nsnapshot 1.png\nkey down\nsnapshot 2.png\nkey left\n"
+                                   "snapshot 3.png\nkey right\nsnapshot 4.png\nkey esc\n",
+                         .env = {"FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=verify_asan_link_order=0"},
+                         .wrapper = {"/usr/bin/faketime", "-f", std::string("@") + testturn::ARROWS_START}});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    testturn::expect_each_arrow_its_way(d.work, 1, testturn::load_rgb(d.prog / "grafika_aga").get());
 }
 
 TEST_F(ProgramTest, HelpAndVersionAnswerBeforeTheTemplate) {

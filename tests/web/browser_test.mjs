@@ -242,8 +242,9 @@ it('swipes, drags and a pad are the arrows; a button let go outside does nothing
   const dir = nativeRun(script, {time: '2026-01-01 02:00:00'});
   const page = await open('', '2026-01-01T02:00:00Z');
   const [x, y] = BOARD;
+  // The third starts beside the picture, on the stage around it.
   const swipes = [[finger, [[x, y + 20], [x, y - 20]]], [drag, [[x, y - 20], [x, y + 20]]],
-                  [finger, [[x + 20, y], [x - 20, y]]], [drag, [[x - 20, y], [x + 20, y]]]];
+                  [finger, [[-10, y], [-50, y]]], [drag, [[x - 20, y], [x + 20, y]]]];
   for (const [i, [by, path]] of swipes.entries()) {
     await by(page, path);
     await shows(page, join(dir, `${i + 1}.png`), `swipe ${i + 1}`);
