@@ -186,6 +186,7 @@ void display_hide(ScreenRec *s) {
 }
 
 const std::vector<View *> &views() { return shown; }
+View *front_view() { return shown.empty() ? nullptr : shown.back(); }
 
 WindowRec *view_window(const View *v) {
     if (!v) return nullptr;

@@ -58,8 +58,9 @@ struct DisplayDriver {
     void (*reset)();
 };
 
-// Every view open, in opening order.
+// Every view open, in opening order; the one opened last is in front.
 const std::vector<View *> &views();
+View *front_view();
 // The window a view's input goes to: its own, or the front one of its screen.
 WindowRec *view_window(const View *v);
 // Where a picture of w x h lies in a surface of sw x sh: the largest

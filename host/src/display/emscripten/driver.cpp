@@ -15,8 +15,6 @@ namespace {
 // The picture of the view in front, RGBA bytes as the canvas takes them.
 std::vector<uint32_t> frame;
 
-View *front() { return views().empty() ? nullptr : views().back(); }
-
 // Places the canvas in the stage at the largest zoom that fits.
 void place(View *v) {
     int z, x, y;
@@ -42,11 +40,11 @@ bool open(View *v) {
 }
 
 void close(View *v) {
-    if (v == front() && views().size() > 1) show(views()[views().size() - 2]);
+    if (v == front_view() && views().size() > 1) show(views()[views().size() - 2]);
 }
 
 void present(View *v) {
-    if (v != front()) return;
+    if (v != front_view()) return;
     frame.resize(size_t(v->width) * size_t(v->height));
     compose_frame(v, {frame.data(), size_t(v->width) * 4, v->width, v->height}, 1, 0, 0);
     // 0x00RRGGBB words to the canvas's bytes R, G, B, A.
@@ -71,7 +69,7 @@ namespace web {
 // The stage took a new size: the canvas is placed again.
 void resized(int w, int h) {
     for (View *v : views()) v->surface_w = w, v->surface_h = h;
-    if (View *v = front()) place(v);
+    if (View *v = front_view()) place(v);
 }
 } // namespace web
 

@@ -10,25 +10,21 @@
 
 using namespace host;
 
-namespace {
-View *front() { return views().empty() ? nullptr : views().back(); }
-} // namespace
-
 namespace host::web {
 void resized(int w, int h);
 } // namespace host::web
 
 extern "C" {
 EMSCRIPTEN_KEEPALIVE void kw_key(int raw, int down, int repeat, int mods) {
-    input::key(front(), UWORD(raw), down != 0, repeat != 0, unsigned(mods));
+    input::key(front_view(), UWORD(raw), down != 0, repeat != 0, unsigned(mods));
     kw_wake();
 }
 
 EMSCRIPTEN_KEEPALIVE void kw_pointer(int kind, int x, int y, int mods) {
     if (kind == 1)
-        input::pointer_move(front(), x, y, unsigned(mods));
+        input::pointer_move(front_view(), x, y, unsigned(mods));
     else
-        input::pointer_button(front(), input::Left, kind == 0, x, y, unsigned(mods));
+        input::pointer_button(front_view(), input::Left, kind == 0, x, y, unsigned(mods));
     kw_wake();
 }
 
@@ -36,7 +32,7 @@ EMSCRIPTEN_KEEPALIVE void kw_pad(int pad, int bits, double x, double y) {
     input::PadState s;
     s.up = bits & 1, s.down = bits & 2, s.left = bits & 4, s.right = bits & 8, s.back = bits & 16;
     s.x = x, s.y = y;
-    if (input::pad(front(), pad, s)) kw_wake();
+    if (input::pad(front_view(), pad, s)) kw_wake();
 }
 
 EMSCRIPTEN_KEEPALIVE void kw_resize(int w, int h) { web::resized(w, h); }

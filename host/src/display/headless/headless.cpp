@@ -82,9 +82,6 @@ void borders(int &l, int &t, int &r, int &b) {
 // A view is its picture, one to one.
 bool open(View *) { return true; }
 
-// The view the script's input is for: the one in front.
-View *front() { return views().empty() ? nullptr : views().back(); }
-
 // Counts the picture and writes the front window's inner area when asked.
 void present(View *) {
     ++presents;
@@ -114,7 +111,7 @@ void wait(long long until_us, int) {
     }
     const InputItem it = queue.front();
     queue.pop_front();
-    View *v = front();
+    View *v = front_view();
     WindowRec *w = view_window(v);
     if (!w) return;
     if (!it.inner) {
