@@ -70,7 +70,15 @@ void wait(long long until_us, int wake_fd) {
             return;
         }
         if (fds[1].revents) return;
+        const bool hung_up = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
         if (take_events()) return;
+        // The server closed the connection and SDL did not notice (as on
+        // Wayland): the display is lost all the same.
+        if (hung_up) {
+            gone = true;
+            display_lost();
+            return;
+        }
     }
 }
 
