@@ -26,14 +26,21 @@ export const launch = (engine = 'chromium') => puppeteer.launch({
   }),
 });
 
-// Serves the folder: its address, its http.Server, stop(), and offline(on), which while on cuts every connection.
+// Serves the folder: its address, its http.Server, stop(), offline(on), which while on cuts every connection,
+// from(folder), another folder from then on, and cutOnce(path), the next answer for the path cut midway.
 export function serve(site) {
-  const server = createServer(handler(site)), open = new Set();
-  let cut = false;
+  let serving = handler(site), cut = false, once = null;
+  const server = createServer((request, response) => {
+    if (new URL(request.url, 'http://x').pathname !== once?.path) return serving(request, response);
+    const {done} = once;
+    once = null;
+    response.writeHead(200, {'Content-Length': 1 << 20}).write(Buffer.alloc(1 << 10), () => done(response.destroy()));
+  }), open = new Set();
   server.on('connection', s => (cut ? s.destroy() : (open.add(s), s.on('close', () => open.delete(s)))));
   const offline = on => (cut = on) && open.forEach(s => s.destroy());
   return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}/`, server, offline,
+    from: folder => (serving = handler(folder)), cutOnce: path => new Promise(done => (once = {path, done})),
     stop: () => (server.closeAllConnections(), server.close()),
   })));
 }

@@ -5,7 +5,7 @@
 // desktop build's kwadron and skins (build-test).
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
-import {copyFileSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync} from 'node:fs';
+import {appendFileSync, copyFileSync, cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import {join, resolve} from 'node:path';
 import {after, afterEach, before, test} from 'node:test';
@@ -88,6 +88,9 @@ function pageScript(now) {
   window.kw = {presents: 0, frame: 0, frames: null};
   const tick = () => (++kw.frame, requestAnimationFrame(tick));
   requestAnimationFrame(tick);
+  // The build of the module instantiated: B when it holds a section "build".
+  for (const [name, real] of ['instantiate', 'instantiateStreaming'].map(n => [n, WebAssembly[n]]))
+    WebAssembly[name] = (...a) => real(...a).then(r => (kw.module = WebAssembly.Module.customSections(r.module || a[0], 'build').length ? 'B' : 'A', r));
   window.hook = () => (kw.hooked = Module.page.presented = () => ++kw.presents && kw.frames?.push({frame: kw.frame, picture: grab()}));
 }
 
@@ -96,6 +99,7 @@ function pageScript(now) {
 // another of the same browser (its storage shared).
 async function open(query = '', time = '2026-01-01T00:00:00Z', {init, context} = {}) {
   server.offline(false);
+  server.from(site);
   if (!context) contexts.push(context = await browser.createBrowserContext());
   const page = Object.assign(await context.newPage(), {errors: []});
   await page.evaluateOnNewDocument(pageScript, Date.parse(time));
@@ -269,10 +273,12 @@ it('swipes, drags and a pad are the arrows; a button let go outside does nothing
   assert.match(await (await page.waitForSelector('#note:not([hidden])')).evaluate(n => n.textContent), /The game has ended\./);
 });
 
-it('a reload keeps the best score; offline, the page starts and plays', async () => {
+it('from the first visit on, offline, a reload starts and plays and keeps the best score', async () => {
   const page = await open();
   const best = ({rgb}) => Buffer.concat([...Array(11).keys()].map(y => rgb.subarray(((100 + y) * 320 + 30) * 3, ((100 + y) * 320 + 96) * 3)));
   const fresh = await grab(page);
+  await page.waitForFunction(() => navigator.serviceWorker.controller);
+  server.offline(true);
   for (const k of 'left up right down left up right down'.split(' ')) await page.keyboard.press(KEYS[k]);
   await settle(page);
   const played = await grab(page);
@@ -281,6 +287,7 @@ it('a reload keeps the best score; offline, the page starts and plays', async ()
   assert.match(await (await page.waitForSelector('#note:not([hidden])')).evaluate(n => n.textContent), /The game has ended\./);
   await page.reload();
   await settle(page);
+  assert.equal(await page.evaluate(() => fetch('offline-check').then(() => 'online', () => 'offline')), 'offline');
   assert.deepEqual(best(await grab(page)), best(played), 'the best after a reload');
   // A higher best, and the page reloaded in the middle of the game.
   for (const k of 'left up right down '.repeat(4).trim().split(' ')) await page.keyboard.press(KEYS[k]);
@@ -296,18 +303,32 @@ it('a reload keeps the best score; offline, the page starts and plays', async ()
   });
   await page.reload();
   await settle(page);
-  const kept = await grab(page);
-  assert.deepEqual(best(kept), best(higher), 'the best after a reload in the middle of a game');
+  assert.deepEqual(best(await grab(page)), best(higher), 'the best after a reload in the middle of a game');
+});
 
+it('an update cut short, then whole: each load runs one build\'s script and module, at last the new one', async () => {
+  // Build B: build A's site with its script and module marked and its build renamed.
+  const b = fresh(), id = /const BUILD = '(\w+)'/.exec(readFileSync(join(site, 'page.js'), 'utf8'))[1];
+  cpSync(site, b, {recursive: true});
+  for (const f of ['page.js', 'sw.js']) writeFileSync(join(b, f), readFileSync(join(b, f), 'utf8').replaceAll(id, id + 'b'));
+  appendFileSync(join(b, 'kwadron.js'), '\nkw.script = "B";\n');
+  appendFileSync(join(b, 'kwadron.wasm'), Buffer.from([0, 7, 5, ...Buffer.from('buildB')]));
+  const page = await open();
   await page.waitForFunction(() => navigator.serviceWorker.controller);
-  server.offline(true);
-  await page.reload();
-  await settle(page);
-  assert.equal(await page.evaluate(() => fetch('offline-check').then(() => 'online', () => 'offline')), 'offline');
-  same(await grab(page), kept, 'offline start');
-  await page.keyboard.press('ArrowLeft');
-  await settle(page);
-  assert.notDeepEqual((await grab(page)).rgb, kept.rgb, 'a move offline');
+  server.from(b);
+  let cut = false;
+  server.cutOnce('/kwadron.wasm').then(() => (cut = true));
+  const reload = async () => (await page.reload(), await settle(page), page.evaluate(() => [kw.script || 'A', kw.module]))
+    .then(([script, module]) => (assert.equal(script, module, 'the builds of the script and the module'), script));
+  await reload();
+  for (const end = Date.now() + 30000; !cut; await sleep(100)) assert.ok(Date.now() < end, 'a request of the module cut');
+  await reload();
+  // B's worker in charge, asked without fetches, which would put off the browser's check for an update.
+  await page.waitForFunction(async id => (r => !r.installing && !r.waiting && r.active.state === 'activated')(await navigator.serviceWorker.getRegistration()) &&
+    !!await caches.match('page.js', {cacheName: 'kwadron-' + id}), {polling: 100}, id + 'b');
+  assert.equal(await reload(), 'B', 'the new build at last');
+  // A page that began with the build before still finds its files.
+  assert.doesNotMatch(await page.evaluate(id => fetch('kwadron.js?build=' + id).then(r => r.text()), id), /kw.script/, 'the script of A');
 });
 
 // A PNG whose header passes for a skin's and whose pixels the browser cannot

@@ -5,6 +5,11 @@
 'use strict';
 
 const SKINS = ['grafika_aga', 'grafika_aga2x'];
+// The build this page is part of, stamped by the build (web/stamp.cmake). The
+// program's script and module are asked for as this build's, so that the
+// service worker gives both from one build's files.
+const BUILD = '@KWADRON_BUILD@';
+const ofThisBuild = file => file + '?build=' + BUILD;
 
 function commandLine() {
   const params = new URLSearchParams(location.search);
@@ -39,6 +44,7 @@ if (skinData) skinData.catch(() => {}); // told when prepare() waits for it
 var Module = {
   arguments: words,
   thisProgram: '/kwadron/kwadron',
+  locateFile: (file, folder) => folder + ofThisBuild(file),
   print: line => printed.push(line),
   printErr: line => console.warn(line),
   // The page's part of the crossings that web/library.js lists.
@@ -80,6 +86,12 @@ var Module = {
                             error => tell('The game could not start: ' + error, true));
   }],
 };
+
+// The program's module is fetched while its script loads.
+const early = Object.assign(document.createElement('link'), {rel: 'preload', as: 'fetch', href: ofThisBuild('kwadron.wasm')});
+early.crossOrigin = 'anonymous';
+document.head.append(early);
+document.body.append(Object.assign(document.createElement('script'), {src: ofThisBuild('kwadron.js')}));
 
 // The program's folder (read-only, so that files are written to the data
 // folder) holds the skin it will load, decoded while the storage is read.
