@@ -25,23 +25,13 @@ namespace {
 
 const IPTR kTrue = static_cast<IPTR>(static_cast<intptr_t>(DOSTRUE));
 
-class DosTest : public testing::Test {
+class DosTest : public testfiles::FilesTest {
 protected:
-    void SetUp() override {
-        host::dos_reset();
-        host::ledger_clear();
-        host::faults_reset();
-    }
     void TearDown() override {
-        EXPECT_EQ(host::ledger_count(), 0u) << "handles left open";
-        host::dos_reset();
-        host::set_progdir(old_progdir);
+        FilesTest::TearDown();
         host::set_command_line(std::vector<std::string>{});
     }
     size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
-
-    testfiles::TempDir tmp;
-    const std::string dir = tmp.root.string(), old_progdir = host::progdir();
 };
 
 // Parses a native line (as a shell would hand it over) against tmpl, the

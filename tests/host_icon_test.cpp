@@ -14,26 +14,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class IconTest : public testing::Test {
+class IconTest : public testfiles::FilesTest {
 protected:
-    void SetUp() override {
-        host::dos_reset();
-        host::icon_reset();
-        host::ledger_clear();
-        host::faults_reset();
-    }
-    void TearDown() override {
-        EXPECT_EQ(host::ledger_count(), 0u) << "handles left open";
-        host::icon_reset();
-        host::set_progdir(old_progdir);
-    }
     static std::vector<std::string> tool_types(const DiskObject *d) {
         std::vector<std::string> out;
         for (STRPTR *t = d->do_ToolTypes; t && *t; ++t) out.emplace_back(*t);
         return out;
     }
-    testfiles::TempDir tmp;
-    const std::string dir = tmp.root.string(), old_progdir = host::progdir();
 };
 
 TEST_F(IconTest, FindToolTypeMatchesNamesNotValues) {

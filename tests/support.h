@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "host/control.h"
 
 namespace testfiles {
 
@@ -44,6 +47,26 @@ struct TempDir {
 
 // game/ holds the program and the shipped skins (its PROGDIR:), work/ is
 // the current directory of a run.
+// A test of the host's files: dos and icons from their start, a folder of
+// its own as PROGDIR:'s place, and nothing left open at the end.
+class FilesTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        host::dos_reset();
+        host::icon_reset();
+        host::ledger_clear();
+        host::faults_reset();
+    }
+    void TearDown() override {
+        EXPECT_EQ(host::ledger_count(), 0u) << "handles left open";
+        host::dos_reset();
+        host::icon_reset();
+        host::set_progdir(old_progdir);
+    }
+    TempDir tmp;
+    const std::string dir = tmp.root.string(), old_progdir = host::progdir();
+};
+
 struct ProgDir : TempDir {
     fs::path prog = root / "game", work = root / "work";
     ProgDir() {
