@@ -43,7 +43,8 @@ struct Mark {
 std::vector<Mark> drawn;
 bool pacing = false;      // on from the program's first wait
 long long hold_until = 0; // the last present stays up until then
-std::vector<View *> stale;
+std::vector<View *> stale;   // exposed: to be presented at the next chance
+std::vector<View *> changed; // drawn into since their last present
 bool lost = false;
 bool quitting = false; // a quit signal came
 
@@ -81,19 +82,28 @@ bool shows(const View *v, const BitMap *bm) {
     return false;
 }
 
+void forget(std::vector<View *> &list, View *v) { list.erase(std::remove(list.begin(), list.end(), v), list.end()); }
+
+void note(std::vector<View *> &list, View *v) {
+    if (std::find(list.begin(), list.end(), v) == list.end()) list.push_back(v);
+}
+
 void present(View *v) {
     const long long cpu0 = cpu_now_us();
-    stale.erase(std::remove(stale.begin(), stale.end(), v), stale.end());
+    forget(stale, v);
+    forget(changed, v);
     if (display().present) display().present(v);
     trace_present(cpu_now_us() - cpu0);
 }
 
-void present_all() {
-    for (View *v : shown) present(v);
-}
-
 void present_stale() {
     while (!stale.empty()) present(stale.front());
+}
+
+// What was drawn into or exposed since its last present: nothing else.
+void present_changed() {
+    present_stale();
+    while (!changed.empty()) present(changed.front());
 }
 
 // Waits until the deadline, or until input that cuts it short comes;
@@ -115,20 +125,25 @@ void present_step() {
     if (display().wait) display().wait(0, -1);
     if (input::waiting() || lost) return;
     hold(hold_until);
-    present_all();
+    present_changed();
     hold_until = monotonic_us() + refresh_interval_us();
 }
 
 void damage(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
-    if (!pacing || !rp || w <= 0 || h <= 0) return;
-    if (std::none_of(shown.begin(), shown.end(), [&](const View *v) { return shows(v, rp->BitMap); })) return;
-    const Mark m{rp->BitMap, x, y, x + w, y + h};
-    for (const Mark &d : drawn)
-        if (d.bm == m.bm && d.x0 < m.x1 && m.x0 < d.x1 && d.y0 < m.y1 && m.y0 < d.y1) {
-            present_step();
-            break;
-        }
-    drawn.push_back(m);
+    std::vector<View *> on;
+    for (View *v : shown)
+        if (!rp || shows(v, rp->BitMap)) on.push_back(v);
+    if (pacing && rp && !on.empty() && w > 0 && h > 0) {
+        const Mark m{rp->BitMap, x, y, x + w, y + h};
+        for (const Mark &d : drawn)
+            if (d.bm == m.bm && d.x0 < m.x1 && m.x0 < d.x1 && d.y0 < m.y1 && m.y0 < d.y1) {
+                present_step();
+                break;
+            }
+        drawn.push_back(m);
+    }
+    // Noted after the step's present: what this draws is shown next.
+    for (View *v : on) note(changed, v);
 }
 
 View *open_view(WindowRec *w, ScreenRec *s, int width, int height) {
@@ -139,13 +154,15 @@ View *open_view(WindowRec *w, ScreenRec *s, int width, int height) {
         return nullptr;
     }
     shown.push_back(v);
+    note(changed, v);
     return v;
 }
 
 void close_view(View *v) {
     if (!v) return;
-    shown.erase(std::remove(shown.begin(), shown.end(), v), shown.end());
-    stale.erase(std::remove(stale.begin(), stale.end(), v), stale.end());
+    forget(shown, v);
+    forget(stale, v);
+    forget(changed, v);
     if (display().close) display().close(v);
     delete v;
 }
@@ -206,7 +223,7 @@ int open_zoom(int w, int h, int aw, int ah, int extra_w, int extra_h) {
 }
 
 void view_stale(View *v) {
-    if (v && std::find(stale.begin(), stale.end(), v) == stale.end()) stale.push_back(v);
+    if (v) note(stale, v);
 }
 
 // A port that no open window owns gets a close message rather than a wait
@@ -223,7 +240,7 @@ void display_wait(MsgPort *port) {
     }
     if (!pacing) catch_quit_signals();
     hold(hold_until);
-    present_all();
+    present_changed();
     drawn.clear();
     pacing = true;
     hold_until = monotonic_us() + refresh_interval_us();
@@ -269,6 +286,7 @@ void display_reset() {
     driver = nullptr;
     drawn.clear();
     stale.clear();
+    changed.clear();
     pacing = false;
     hold_until = 0;
     lost = false;

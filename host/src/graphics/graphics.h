@@ -48,8 +48,9 @@ void default_pens(ColorMap *cm);
 // and the squared distance to it.
 int nearest_pen(const ColorMap *cm, int pens, uint32_t c, long *distance = nullptr);
 
-// Called before a copy draws into a drawing context's bitmap: the display
-// installs its pacing here.
+// Called before anything draws into a drawing context's bitmap (a null
+// context: the colours of every picture changed): the display installs its
+// pacing and its note of what to present here.
 void set_damage_hook(void (*damage)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h));
 // The hook, for the rooms that draw (null when none is installed).
 extern void (*damage_hook)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);

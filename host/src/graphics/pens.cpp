@@ -51,6 +51,7 @@ void SetRGB32(struct ViewPort *vp, ULONG n, ULONG r, ULONG g, ULONG b) {
     if (!vp || !vp->ColorMap || n > 255) return;
     host::trace("SetRGB32 %u", unsigned(n));
     vp->ColorMap->Colors[n] = ((r >> 24) << 16) | ((g >> 24) << 8) | (b >> 24);
+    if (host::damage_hook) host::damage_hook(nullptr, 0, 0, 0, 0);
 }
 
 // Fills the whole bitmap (a window's borders too) with the pen, or in true
@@ -60,6 +61,7 @@ void SetRast(struct RastPort *rp, ULONG pen) {
     if (!rp || !host::usable(rp->BitMap)) return;
     host::trace("SetRast %u", unsigned(pen));
     BitMap *bm = rp->BitMap;
+    if (host::damage_hook) host::damage_hook(rp, 0, 0, host::rec(bm)->Width, bm->Rows);
     if (host::rec(bm)->BytesPerPixel == 1) {
         memset(host::rec(bm)->Pixels, int(pen & 0xFF), host::stride_of(bm) * bm->Rows);
         return;

@@ -15,6 +15,7 @@ void PrintIText(struct RastPort *rp, const struct IntuiText *itext, LONG left, L
     for (const IntuiText *t = itext; t; t = t->NextText) {
         if (!t->IText) continue;
         LONG x = left + t->LeftEdge, y = top + t->TopEdge;
+        if (host::damage_hook) host::damage_hook(rp, x, y, LONG(strlen(reinterpret_cast<const char *>(t->IText))) * 8, 8);
         for (const UBYTE *c = t->IText; *c; ++c, x += 8) {
             const unsigned char *glyph = (*c >= 32 && *c < 128) ? host::rom_font[*c - 32] : nullptr;
             for (int row = 0; row < 8; ++row)
