@@ -87,8 +87,13 @@ mergeInto(LibraryManager.library, {
       stage.addEventListener('pointerup', e => { if (e.button === 0) point(e, 2); });
       stage.addEventListener('pointercancel', e => point(e, 2));
       stage.addEventListener('contextmenu', e => e.preventDefault());
+      // The stage's size in device pixels changes with its own and with the
+      // device pixel ratio (a window moved to another screen, the page zoomed),
+      // which a query for the ratio of the moment tells.
       new ResizeObserver(KW.resize).observe(stage);
-      matchMedia('(resolution: 1dppx)').addEventListener('change', KW.resize);
+      const ratio = () => matchMedia(`(resolution: ${devicePixelRatio || 1}dppx)`)
+        .addEventListener('change', () => (KW.resize(), ratio()), {once: true});
+      ratio();
       // The pads: the standard mapping's d-pad (12 to 15: up, down, left,
       // right) and Back (8), read at each frame while one is connected. The
       // browser reports pads only to a page that listens for them, and polls
