@@ -49,6 +49,7 @@ mergeInto(LibraryManager.library, {
     ownScreen: false,
     image: null,     // the ImageData the picture is put through, and its block
     imageAt: 0,
+    context: null,   // the canvas's, asked for once
     listen: function () {
       const page = Module.page, canvas = page.canvas, stage = page.stage;
       const keys = {ArrowUp: 0x4C, ArrowDown: 0x4D, ArrowRight: 0x4E, ArrowLeft: 0x4F, Escape: 0x45};
@@ -187,7 +188,7 @@ mergeInto(LibraryManager.library, {
       await KW.until(new Promise(requestAnimationFrame));
       if (!KW.image || KW.imageAt !== rgba || KW.image.data.buffer !== HEAPU8.buffer)
         KW.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), w, h), KW.imageAt = rgba;
-      Module.page.canvas.getContext('2d').putImageData(KW.image, 0, 0);
+      (KW.context ||= Module.page.canvas.getContext('2d')).putImageData(KW.image, 0, 0);
       Module.page.presented();
     });
   },
