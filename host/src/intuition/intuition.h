@@ -53,6 +53,6 @@ ScreenRec *public_screen();
 // Closes a window; its inner area is first written to KWADRON_SNAPSHOT when
 // final_snapshot is set.
 void window_close(WindowRec *w, bool final_snapshot);
-// Closes every window and screen still open (display_reset, display_shutdown).
+// Closes every window and screen still open (intuition_reset, display_shutdown).
 void screens_close_all();
 } // namespace host
