@@ -102,7 +102,7 @@ void wait(long long until_us, int) {
     while (!queue.empty() && queue.front().kind == InputItem::Snapshot) {
         const std::string path = queue.front().path;
         queue.pop_front();
-        if (!window_snapshot(open_windows().empty() ? nullptr : open_windows().back(), path))
+        if (!window_snapshot(current_window(), path))
             fprintf(stderr, "host: cannot write snapshot %s\n", path.c_str());
     }
     if (queue.empty()) {

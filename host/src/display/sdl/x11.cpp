@@ -45,15 +45,15 @@ int display_connection_fd(SDL_Window *win) {
     if (!wm_info(win, info)) return -1;
     if (info.subsystem == SDL_SYSWM_X11 && x11()) {
         using Number = int (*)(Display *);
-        if (auto number = reinterpret_cast<Number>(dlsym(x11(), "XConnectionNumber")))
-            return number(info.info.x11.display);
+        static const auto number = reinterpret_cast<Number>(dlsym(x11(), "XConnectionNumber"));
+        if (number) return number(info.info.x11.display);
     }
 #if SDL_VIDEO_DRIVER_WAYLAND
     if (info.subsystem == SDL_SYSWM_WAYLAND) {
-        static void *wl = dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_NOLOAD);
         using GetFd = int (*)(struct wl_display *);
-        if (auto get_fd = wl ? reinterpret_cast<GetFd>(dlsym(wl, "wl_display_get_fd")) : nullptr)
-            return get_fd(info.info.wl.display);
+        static void *wl = dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_NOLOAD);
+        static const auto get_fd = wl ? reinterpret_cast<GetFd>(dlsym(wl, "wl_display_get_fd")) : nullptr;
+        if (get_fd) return get_fd(info.info.wl.display);
     }
 #endif
     return -1;
