@@ -261,6 +261,74 @@ TEST_F(ProgramTest, EachArrowMovesTheBoardItsWay) {
     testturn::expect_each_arrow_its_way(d.work, 1, testturn::load_rgb(d.prog / "grafika_aga").get());
 }
 
+// A game the session or the display ended comes back at the next start as
+// it was, and goes on with the tiles it would have had; one its player
+// ended, or a kept one that does not fit the start, gives a new game.
+TEST_F(ProgramTest, AGameTheHostEndedComesBackAsItWas) {
+    if (!fs::exists("/usr/bin/faketime")) GTEST_SKIP() << "no faketime";
+    const fs::path data = d.root / "data", kept = data / "kwadron/game";
+    const auto at = [&](const char *clock, const std::string &script, const std::vector<std::string> &words = {}) {
+        return run(words, {.script = script,
+                           .env = {"XDG_DATA_HOME=" + data.string(), "FAKETIME_DONT_FAKE_MONOTONIC=1",
+                                   "ASAN_OPTIONS=verify_asan_link_order=0"},
+                           .wrapper = {"/usr/bin/faketime", "-f", std::string("@") + clock}});
+    };
+    const auto pic = [&](const char *name) { return testfiles::slurp(d.work / name); };
+    const char *start = testturn::ARROWS_START, *later = "2026-03-01 10:00:00";
+    // The credits shown (a button), mouse moves, keys; then three keys more.
+    const std::string journey = "key left\nmove 30 40\nkey up\nclick 50 176\nkey right\nmove 200 10\nkey down\n",
+                      next = "key left\nkey up\nkey left\n";
+    ASSERT_EQ(at(start, "snapshot fresh.png\n" + journey + next + "snapshot whole.png\nkey esc\n").rc, 0);
+    ASSERT_NE(pic("fresh.png"), "");
+
+    for (const char *end : {"signal term", "signal hup", "lost"}) {
+        fs::remove_all(data);
+        EXPECT_EQ(at(start, journey + "snapshot left.png\n" + end + "\n").rc, std::string(end) == "lost" ? 20 : 0);
+        ASSERT_TRUE(fs::exists(kept)) << end;
+        at(later, "snapshot back.png\n" + next + "snapshot next.png\nsignal term\n");
+        EXPECT_TRUE(pic("back.png") == pic("left.png")) << end;
+        EXPECT_TRUE(pic("next.png") == pic("whole.png")) << end;
+    }
+    for (const char *end : {"key esc", "close", "signal int"}) {
+        fs::remove_all(data);
+        at(start, journey + "signal term\n");
+        at(later, std::string("key left\n") + end + "\n");
+        EXPECT_FALSE(fs::exists(kept)) << end;
+        fs::remove(d.prog / "score");
+        at(start, "snapshot again.png\nkey esc\n");
+        EXPECT_TRUE(pic("again.png") == pic("fresh.png")) << end;
+    }
+
+    fs::remove_all(data);
+    fs::copy_file(d.prog / "grafika_aga", d.prog / "mine");
+    at(start, journey + "signal term\n", {"SKIN=progdir:mine"});
+    const std::string made_with_mine = testfiles::slurp(kept);
+    at(start, journey + "signal term\n");
+    const std::string good = testfiles::slurp(kept);
+    std::string newer = good, changed = good;
+    newer[3] = 2;
+    changed[good.size() / 2] ^= 4;
+    const struct {
+        std::string bytes;
+        std::vector<std::string> words;
+        const char *why;
+    } set_aside[] = {{good.substr(0, good.size() - 3), {}, "it is damaged"},
+                     {changed, {}, "it is damaged"},
+                     {std::string(40, '\x5a'), {}, "it is not a kept game"},
+                     {newer, {}, "it is of another format"},
+                     {good, {"SCREEN"}, "it was started with other arguments"},
+                     {made_with_mine, {"SKIN=progdir:mine"}, "it was played with another skin"}};
+    fs::copy_file(d.prog / "grafika_aga2x", d.prog / "mine", fs::copy_options::overwrite_existing);
+    for (const auto &c : set_aside) {
+        testfiles::spit(kept, c.bytes);
+        fs::remove(d.prog / "score");
+        const Outcome r = at(start, "snapshot again.png\nkey esc\n", c.words);
+        EXPECT_NE(r.err.find(std::string("set aside (") + c.why + ")"), std::string::npos) << c.why << r.err;
+        EXPECT_EQ(testfiles::slurp(data / "kwadron/game.set-aside"), c.bytes) << c.why;
+        if (c.words.empty()) EXPECT_TRUE(pic("again.png") == pic("fresh.png")) << c.why;
+    }
+}
+
 TEST_F(ProgramTest, HelpAndVersionAnswerBeforeTheTemplate) {
     Outcome r = run({"--help"});
     EXPECT_EQ(r.rc, 0);

@@ -17,6 +17,9 @@
 //   kw_decode(data, n, w*, h*, rgba**)  async: the browser decodes a picture
 //   kw_take_turn(dir), kw_end_turn(dir)  async: a writer's turn of a folder
 //   kw_end_with_main()            the runtime ends when main returns
+//   kw_game_load(data*), kw_game_save(data, n), kw_game_set_aside(),
+//   kw_game_drop()                the game in progress, kept for the next
+//                                 visit (Module.page.game)
 //
 // Exports (page -> C++), in host/src/display/emscripten/input.cpp:
 //   _kw_key(raw, down, repeat, mods)     a key, as its raw key code
@@ -25,6 +28,8 @@
 //   _kw_pad(id, bits, x, y)              a pad: 1 up, 2 down, 4 left, 8 right,
 //                                        16 Back; its left stick
 //   _kw_resize(w, h)                     the stage's new size
+//   _kw_keep()                           the page is hidden or going away:
+//                                        the game in progress is kept
 //   _kw_leave()                          the page is going away
 //
 // What the page gives (Module.page, from web/page/start.js):
@@ -36,12 +41,15 @@
 //                                 beside the storage, and taken back (web/page/storage.js)
 //   store(populate)               the storage read into the data folder, or
 //                                 written from it: a promise, false when refused
+//   game.load(), game.save(bytes), game.setAside(), game.drop()
+//                                 the kept game in localStorage (storage.js)
 //   shown(w, h), presented(), tell(text)  what the page does when they happen
 'use strict';
 
 mergeInto(LibraryManager.library, {
   $KW: {
     leaving: false,  // the page is going away: waits do not wait
+    ended: false,    // the program has ended: nothing to keep
     leave: null,     // ends the waits under way when the page goes
     left: null,      // a promise that the page goes
     wake: null,      // ends the sleep under way
@@ -130,8 +138,16 @@ mergeInto(LibraryManager.library, {
       addEventListener('keydown', listenForPads);
       stage.addEventListener('pointerdown', listenForPads);
       addEventListener('focus', listenForPads);
-      document.addEventListener('visibilitychange', () => { if (!document.hidden) listenForPads(); });
+      // A hidden page may be discarded without a word (a phone short of
+      // memory does so): the game is kept whenever the page is hidden, and
+      // again as it goes, into the back/forward cache or for good.
+      const keep = () => KW.ended || _kw_keep();
+      document.addEventListener('visibilitychange', () => {
+        if (document.hidden) keep();
+        else listenForPads();
+      });
       addEventListener('pagehide', e => {
+        keep();
         if (e.persisted) return;
         KW.leaving = true;
         if (KW.leave) KW.leave();
@@ -276,13 +292,39 @@ mergeInto(LibraryManager.library, {
   // With ASYNCIFY, a main that has slept once returns to no caller, and the
   // runtime would never end: no atexit handler would run and the page would
   // not hear of the end (Module.onExit). Its return value ends it here.
+  kw_end_with_main__deps: ['$KW'],
   kw_end_with_main: function () {
     Asyncify.whenDone().then(code => {
+      KW.ended = true;
       try {
         exit(code);
       } catch (e) {
         if (!(e instanceof ExitStatus)) throw e;
       }
     });
+  },
+
+  // The kept game's bytes in a block of malloc's (the caller frees it), and
+  // their count; -1 when none is kept.
+  kw_game_load: function (data) {
+    const bytes = Module.page.game.load();
+    if (!bytes) return -1;
+    const block = _malloc(Math.max(1, bytes.length));
+    if (!block) return -1;
+    HEAPU8.set(bytes, block);
+    HEAPU32[data >> 2] = block;
+    return bytes.length;
+  },
+
+  kw_game_save: function (data, size) {
+    return Module.page.game.save(HEAPU8.subarray(data, data + size)) ? 1 : 0;
+  },
+
+  kw_game_set_aside: function () {
+    Module.page.game.setAside();
+  },
+
+  kw_game_drop: function () {
+    Module.page.game.drop();
   },
 });

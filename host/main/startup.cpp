@@ -199,6 +199,7 @@ int main(int argc, char **argv) {
         reported = !open.empty() || host::misuse_count() > 0;
     }
     host::display_shutdown();
+    host::keep_finish();
     if (host::display_was_lost()) code = RETURN_FAIL;
     if (reported) code = 3;
     return code;

@@ -57,6 +57,8 @@ var Module = {
     keep: folder => checking || keepFolder(folder),
     takeBack: folder => checking || takeBackFolder(folder),
     store: populate => (checking ? Promise.resolve(true) : sync(populate)),
+    // A picture tried as a skin keeps no game.
+    game: checking ? {load: () => null, save: () => true, setAside() {}, drop() {}} : keptGame,
     shown: () => {
       if (checking) parent.postMessage({kwadron: 'skin', ok: true}, location.origin);
       keepForOffline();

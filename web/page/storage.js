@@ -109,3 +109,54 @@ async function openDataFolder(FS) {
   changed = takeBackFolder('/data/kwadron') > 0 || changed;
   if (changed && lasting) sync(false);
 }
+
+// The game in progress, kept in localStorage for the next visit: written at
+// once, so that a tab the browser discards while hidden has left it. One
+// slot for every tab: the game of the tab hidden or closed last is the one
+// kept, whole.
+const KEPT_GAME = 'kwadron-game';
+const keptGame = {
+  load() {
+    const store = kept();
+    let text = null;
+    try {
+      text = store && store.getItem(KEPT_GAME);
+    } catch (e) {
+      return null;
+    }
+    if (text === null) return null;
+    try {
+      return Uint8Array.from(atob(text), c => c.charCodeAt(0));
+    } catch (e) {
+      return new Uint8Array(0); // not this page's: the program sets it aside
+    }
+  },
+  save(bytes) {
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    try {
+      kept().setItem(KEPT_GAME, btoa(text));
+      return true;
+    } catch (e) {
+      cannotKeep();
+      return false;
+    }
+  },
+  // Kept beside, in case it is wanted; dropped where there is no room.
+  setAside() {
+    const store = kept();
+    try {
+      store.setItem(KEPT_GAME + '-set-aside', store.getItem(KEPT_GAME));
+    } catch (e) {
+      // No room for it.
+    }
+    keptGame.drop();
+  },
+  drop() {
+    try {
+      kept().removeItem(KEPT_GAME);
+    } catch (e) {
+      // Nothing was kept.
+    }
+  },
+};

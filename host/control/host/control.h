@@ -124,6 +124,11 @@ void datatypes_reset();
 void intuition_reset();
 void display_reset();
 void process_reset();
+// At the program's end: the game in progress kept for the next start when
+// the host ended it (the session closing, the display lost, the page
+// leaving), else forgotten.
+void keep_finish();
+void keep_reset();
 // Presents pending drawing and gives back display resources at exit.
 void display_shutdown();
 // Shows the text to the player in a message box, where the display has one.

@@ -3,6 +3,7 @@
 
 namespace host {
 void reset_all() {
+    keep_reset();
     datatypes_reset();
     intuition_reset();
     display_reset();

@@ -12,6 +12,7 @@
 #include "host/control.h"
 #include "intuition/intuition.h"
 #include "exec/exec.h"
+#include "keep/keep.h"
 #include "graphics/graphics.h"
 #include "utility/tags.h"
 #include "datatypes/picture.h"
@@ -136,6 +137,7 @@ Object *NewDTObjectA(APTR name, const struct TagItem *tags) {
     if (st.st_size > max_file) return refuse(DTERROR_UNKNOWN_DATATYPE, path, "file too large");
     std::vector<uint8_t> data;
     if (!read_file(path, data)) return refuse(DTERROR_COULDNT_OPEN, path, "cannot read");
+    host::keep::note_picture(data.data(), data.size());
     auto *o = new DTObject{};
     std::string why;
     if (!host::picture_decode(data.data(), data.size(), o->pic, &why)) {

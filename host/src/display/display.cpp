@@ -23,6 +23,7 @@
 #include "exec/exec.h"
 #include "graphics/graphics.h"
 #include "host/control.h"
+#include "keep/keep.h"
 #include "process/process.h"
 
 namespace host {
@@ -47,6 +48,13 @@ std::vector<View *> stale;   // exposed: to be presented at the next chance
 std::vector<View *> changed; // drawn into since their last present
 bool lost = false;
 bool quitting = false; // a quit signal came
+
+// A quit signal: the session's (SIGHUP, SIGTERM) keeps the game for the
+// next start; the player's own Ctrl+C ends it as Esc does.
+void quit() {
+    quitting = true;
+    if (!quit_signal_was_players()) keep::ended_by_host();
+}
 
 const DisplayDriver *named(const std::string &name) {
     for (size_t i = 0; i < edition_driver_count; ++i)
@@ -112,7 +120,7 @@ void hold(long long until_us) {
     if (!display().wait) return;
     for (;;) {
         present_stale();
-        if (quit_signal_taken()) quitting = true;
+        if (quit_signal_taken()) quit();
         if (lost || quitting || monotonic_us() >= until_us || input::waiting()) return;
         display().wait(until_us, quit_signal_fd());
     }
@@ -231,6 +239,8 @@ void view_stale(View *v) {
 // window instead of waiting.
 void display_wait(MsgPort *port) {
     if (!port) return;
+    // A kept game is played back at the first waits, unseen.
+    if (keep::play_some()) return;
     note_first_frame();
     WindowRec *w = port_window(port);
     if (!w) {
@@ -245,7 +255,7 @@ void display_wait(MsgPort *port) {
     pacing = true;
     hold_until = monotonic_us() + refresh_interval_us();
     while (!port->mp_Head) {
-        if (quit_signal_taken()) quitting = true;
+        if (quit_signal_taken()) quit();
         if (quitting || lost || !display().wait) {
             input::close_all();
             break;
@@ -261,6 +271,7 @@ void display_wait(MsgPort *port) {
 void display_lost() {
     if (lost) return;
     lost = true;
+    keep::ended_by_host();
     fprintf(stderr, "host: the display went away\n");
     input::close_all();
 }

@@ -24,6 +24,7 @@
 #include "amiga/exec.h"
 #include "amiga/rawkeycodes.h"
 #include "control/trace.h"
+#include "keep/keep.h"
 
 namespace host {
 namespace {
@@ -96,8 +97,15 @@ std::map<int, std::array<bool, 5>> pads_held; // each pad's keys down, in the or
 
 // Allocates the message (GT_ReplyIMsg deletes it), stamps it with the time
 // and queues it on the window's port; classes the window did not ask for
-// are dropped.
+// are dropped. What is queued is journaled, to be played back if the game
+// is kept.
 void post_input(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier) {
+    if (!win || !(win->IDCMPFlags & cls)) return;
+    keep::record(win, cls, code, mouseX, mouseY, qualifier);
+    post_again(win, cls, code, mouseX, mouseY, qualifier);
+}
+
+void post_again(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier) {
     if (!win || !(win->IDCMPFlags & cls)) return;
     IntuiMessage *m = new IntuiMessage{};
     m->Class = cls;

@@ -52,6 +52,8 @@ void reset();
 // Queues a message on the window's port when it asks for the class; mouse
 // positions are window coordinates, borders included.
 void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
+// The same for a kept message played back: not journaled again.
+void post_again(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
 // Queues a close message whatever the window asks for, for a port that can
 // take no other input (a wait on a port no open window owns, say).
 void post_close(MsgPort *port, Window *w);

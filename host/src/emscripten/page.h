@@ -17,4 +17,8 @@ int kw_decode(const uint8_t *data, int size, int *w, int *h, uint8_t **rgba);
 void kw_take_turn(const char *dir);
 void kw_end_turn(const char *dir);
 void kw_end_with_main();
+int kw_game_load(uint8_t **data);
+int kw_game_save(const uint8_t *data, int size);
+void kw_game_set_aside();
+void kw_game_drop();
 }

@@ -12,6 +12,9 @@ void catch_quit_signals();
 void release_quit_signals();
 // Whether a quit signal came since the last call.
 bool quit_signal_taken();
+// Whether the last one was the player's own (Ctrl+C, SIGINT) rather than
+// the session's (SIGHUP, SIGTERM).
+bool quit_signal_was_players();
 // A descriptor that becomes readable when a quit signal comes, for a wait
 // to watch beside its own input; -1 where there is none.
 int quit_signal_fd();

@@ -7,6 +7,7 @@
 #include "display/driver.h"
 #include "display/input.h"
 #include "emscripten/page.h"
+#include "keep/keep.h"
 
 using namespace host;
 
@@ -37,10 +38,15 @@ EMSCRIPTEN_KEEPALIVE void kw_pad(int pad, int bits, double x, double y) {
 
 EMSCRIPTEN_KEEPALIVE void kw_resize(int w, int h) { web::resized(w, h); }
 
+// The page is hidden, or going away: the game as it stands is kept where
+// the next visit finds it, since a hidden page may be discarded unwarned.
+EMSCRIPTEN_KEEPALIVE void kw_keep() { keep::keep_now(); }
+
 // The page is going away (a reload, a closed tab): the game is closed as by
 // its close gadget, so that it keeps its best before the page is gone. It
 // runs at once: the waits it meets on its way out do not wait.
 EMSCRIPTEN_KEEPALIVE void kw_leave() {
+    keep::ended_by_host();
     input::close_all();
     kw_wake();
 }

@@ -7,6 +7,7 @@
 // loaded at start), KWADRON_PUBSCREEN=WxH (the public screen),
 // KWADRON_BORDERS=l,t,r,b (window borders), KWADRON_FRAMES (folder for the
 // presented pictures).
+#include <csignal>
 #include <cstdio>
 
 #include "amiga/exec.h"
@@ -111,6 +112,14 @@ void wait(long long until_us, int) {
     }
     const InputItem it = queue.front();
     queue.pop_front();
+    if (it.kind == InputItem::Signal) {
+        raise(it.signal);
+        return;
+    }
+    if (it.kind == InputItem::Lost) {
+        display_lost();
+        return;
+    }
     View *v = front_view();
     WindowRec *w = view_window(v);
     if (!w) return;

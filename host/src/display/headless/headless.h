@@ -12,7 +12,8 @@ namespace host::headless {
 // their coordinates inner-area ones; those of input_push are posted as
 // they are, in window coordinates.
 struct InputItem {
-    enum Kind { Message, Snapshot } kind = Message;
+    enum Kind { Message, Snapshot, Signal, Lost } kind = Message;
+    int signal = 0;
     ULONG cls = 0;
     UWORD code = 0;
     UWORD qualifier = 0;

@@ -14,7 +14,10 @@
 //   close                                   the close gadget
 //   snapshot PATH                           writes the inner area as a PNG
 //                                           when the program next waits
+//   signal hup|int|term                     the process gets the signal
+//   lost                                    the display goes away
 //
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <cctype>
@@ -119,6 +122,17 @@ bool input_script_parse(const std::string &text, const std::string &name, std::s
         } else if (cmd == "close") {
             if (w.size() != 1) return fail("close takes nothing");
             items.push_back(msg(IDCMP_CLOSEWINDOW, 0, 0, 0, true));
+        } else if (cmd == "signal") {
+            InputItem it;
+            it.kind = InputItem::Signal;
+            if (w.size() == 2) it.signal = w[1] == "hup" ? SIGHUP : w[1] == "int" ? SIGINT : w[1] == "term" ? SIGTERM : 0;
+            if (!it.signal) return fail("signal needs hup, int or term");
+            items.push_back(it);
+        } else if (cmd == "lost") {
+            if (w.size() != 1) return fail("lost takes nothing");
+            InputItem it;
+            it.kind = InputItem::Lost;
+            items.push_back(it);
         } else if (cmd == "snapshot") {
             // The path is the rest of the line, blanks included.
             size_t at = line.find("snapshot") + 8;

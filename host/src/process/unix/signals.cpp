@@ -18,10 +18,12 @@ struct sigaction before[3];
 struct sigaction before_pipe;
 bool caught = false;
 std::atomic<bool> quit_asked{false};
+std::atomic<int> last_signal{0};
 int wake_pipe[2] = {-1, -1};
 
-void on_quit_signal(int) {
+void on_quit_signal(int sig) {
     const int saved = errno;
+    last_signal = sig;
     quit_asked = true;
     const char c = 1;
     if (write(wake_pipe[1], &c, 1) < 0) {
@@ -67,7 +69,12 @@ bool quit_signal_taken() {
     return quit_asked.exchange(false);
 }
 
+bool quit_signal_was_players() { return last_signal == SIGINT; }
+
 int quit_signal_fd() { return wake_pipe[0]; }
 
-void process_reset() { release_quit_signals(); }
+void process_reset() {
+    release_quit_signals();
+    last_signal = 0;
+}
 } // namespace host
