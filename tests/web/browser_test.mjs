@@ -5,7 +5,7 @@
 // desktop build's kwadron and skins (build-test).
 import assert from 'node:assert/strict';
 import {execFileSync} from 'node:child_process';
-import {appendFileSync, copyFileSync, cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync} from 'node:fs';
+import {appendFileSync, copyFileSync, cpSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import {join, resolve} from 'node:path';
 import {after, afterEach, before, test} from 'node:test';
@@ -36,8 +36,8 @@ after(async () => {
 
 // Runs the desktop program on its headless display with an input script, its
 // clock started at `time` (UTC), in a fresh folder of its own; the folder.
-function nativeRun(script, {args = [], time = '2026-01-01 00:00:00', env = {}} = {}) {
-  const dir = fresh();
+// `dir`: a folder of a run before, whose best score the program reads.
+function nativeRun(script, {args = [], time = '2026-01-01 00:00:00', env = {}, dir = fresh()} = {}) {
   for (const f of ['kwadron', 'grafika_aga', 'grafika_aga2x']) copyFileSync(join(native, f), join(dir, f));
   writeFileSync(join(dir, 'script'), script);
   try {
@@ -96,12 +96,13 @@ function pageScript(now) {
 
 // A page of its own storage, online, its clock fixed at `time` (the game's seed); closed after the test.
 // `init` runs before the page's own scripts too; `context`: a tab beside
-// another of the same browser (its storage shared).
-async function open(query = '', time = '2026-01-01T00:00:00Z', {init, context} = {}) {
+// another of the same browser (its storage shared); `viewport`: its size.
+async function open(query = '', time = '2026-01-01T00:00:00Z', {init, context, viewport} = {}) {
   server.offline(false);
   server.from(site);
   if (!context) contexts.push(context = await browser.createBrowserContext());
   const page = Object.assign(await context.newPage(), {errors: []});
+  if (viewport) await page.setViewport(viewport);
   await page.evaluateOnNewDocument(pageScript, Date.parse(time));
   if (init) await page.evaluateOnNewDocument(init);
   // Firefox also tells the page of the offline check's failed fetch.
@@ -445,4 +446,64 @@ it('leaving mid-slide or mid-write keeps the best; no order of two tabs lowers i
   await quit(a);
   await leave(f2);
   assert.equal(await bestShown(await open('', t0, {context: others})), bests[2], 'the best of two tabs');
+});
+
+// The page goes without a word, as a tab the browser discards: hidden first,
+// then no pagehide (Chromium: its renderer killed).
+const hide = page => page.evaluate(() => {
+  for (const [name, value] of [['visibilityState', 'hidden'], ['hidden', true]])
+    Object.defineProperty(document, name, {value, configurable: true});
+  document.dispatchEvent(new Event('visibilitychange'));
+});
+async function discard(page) {
+  await hide(page);
+  await page.evaluate(() => addEventListener('pagehide', e => e.stopImmediatePropagation(), true));
+  if (engine === 'chromium') {
+    const crashed = new Promise(done => page.once('error', done));
+    (await page.createCDPSession()).send('Page.crash').catch(() => {});
+    await crashed;
+  }
+  await page.close();
+}
+
+// FNV-1a, 64 bits, as the kept game's check.
+const fnv = bytes => bytes.reduce((h, b) => BigInt.asUintN(64, (h ^ BigInt(b)) * 0x100000001b3n), 0xcbf29ce484222325n);
+
+it('a game left by a reload, a navigation or a discarded tab comes back as it was; Esc ends it', async () => {
+  const journey = moves(2).concat('left'), next = ['up', 'left', 'down'], t0 = '2026-01-01T00:00:00Z', later = '2026-06-01T00:00:00Z';
+  const keys = list => list.map(k => `key ${k}\n`).join('');
+  const dir = nativeRun(`${keys(journey)}snapshot left.png\n${keys(next)}snapshot next.png\nkey esc\n`);
+  nativeRun('snapshot new.png\nkey esc\n', {time: later.slice(0, 19).replace('T', ' '), dir});
+  const shots = join(native, 'screenshots'), desktop = {width: 1280, height: 800}, phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
+  mkdirSync(shots, {recursive: true});
+  for (const way of ['reload', 'navigation', 'discarded']) {
+    let page = await open('', t0, {viewport: desktop});
+    const context = contexts.at(-1);
+    await press(page, journey);
+    await shows(page, join(dir, 'left.png'), way + ': before');
+    if (way === 'reload') await page.reload();
+    if (way === 'navigation') await page.goto('about:blank'), await page.goto(server.url);
+    if (way === 'discarded') await discard(page), page = await open('', later, {context, viewport: phone});
+    await shows(page, join(dir, 'left.png'), way + ': back');
+    if (way !== 'navigation') await page.screenshot({path: join(shots, `kept-game-${engine}-${way === 'reload' ? 'desktop' : 'phone'}.png`)});
+    await press(page, next);
+    await shows(page, join(dir, 'next.png'), way + ': the next moves');
+    if (way !== 'discarded') continue;
+    // Esc ends the game: the next visit starts a new one.
+    await quit(page);
+    page = await open('', later, {context});
+    await shows(page, join(dir, 'new.png'), 'after Esc');
+    // Kept games that do not fit the start are set aside with a word.
+    await hide(page);
+    const kept = Buffer.from(await page.evaluate(() => localStorage.getItem('kwadron-game')), 'base64'), other = Buffer.from(kept);
+    other[4] ^= 1; // the game's code
+    other.writeBigUInt64LE(fnv(other.subarray(0, -8)), other.length - 8);
+    await discard(page);
+    for (const [query, bytes, why] of [['', other, 'another version'], ['?SCREEN', kept, 'other arguments']]) {
+      const there = await open(query, later, {context, init: `localStorage.setItem('kwadron-game', '${bytes.toString('base64')}')`});
+      assert.match(await there.evaluate(() => note.textContent), new RegExp('set aside \\(.*' + why), way);
+      if (!query) await shows(there, join(dir, 'new.png'), 'set aside');
+      await discard(there);
+    }
+  }
 });
