@@ -188,7 +188,8 @@ TEST_F(XvfbTest, WindowSizeTitleAndFullscreen) {
 // on its counter as its close gadget does (0); so does its X server going
 // away, with 20, also when it goes at the instant of a SIGTERM or in the
 // middle of a slide. Each time the file holds the best the counter showed
-// (or more: the slide may merge).
+// (or more: the slide may merge). The next start shows the game as it was
+// left, but after Ctrl+C (a new game); Esc there ends it for good.
 TEST_F(XvfbTest, EveryEndKeepsTheBestOnTheCounter) {
     if (!have("Xvfb") || !have("faketime")) GTEST_SKIP() << "no Xvfb or faketime";
     const std::string cmd = "timeout -k 5 120 '" KWADRON_SOURCE_DIR "/tests/e2e/xvfb_ends.sh' '" + (dir / "game").string() + "' '" +
@@ -204,5 +205,15 @@ TEST_F(XvfbTest, EveryEndKeepsTheBestOnTheCounter) {
             EXPECT_TRUE(std::regex_match(kept, std::regex("[0-9]+\n")) && std::stol(kept) >= best) << kept;
         else
             EXPECT_EQ(kept, std::to_string(best) + "\n") << end;
+        const Surface before = load_rgb(out / "before.png"), again = load_rgb(out / "again.png");
+        const bool same = before->w == again->w && before->h == again->h &&
+                          !memcmp(before->pixels, again->pixels, size_t(before->pitch) * size_t(before->h));
+        if (end == "INT")
+            EXPECT_EQ(testturn::counter(out / "again.png", 52), 0) << end;
+        else if (end == "SLIDEX")
+            EXPECT_GE(testturn::counter(out / "again.png", 52), testturn::counter(out / "before.png", 52));
+        else
+            EXPECT_TRUE(same) << end;
+        EXPECT_FALSE(fs::exists(out / "kept")) << end;
     }
 }
