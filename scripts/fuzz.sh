@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(args score picture input)
+[ ${#targets[@]} -eq 0 ] && targets=(args score picture input keep)
 
 "$root/scripts/deps.sh"
 dir="$root/build-fuzz"

@@ -27,6 +27,9 @@ reps=3 min_time=0.3 runs=7 idle=10 keys=12
 if [ "${1:-}" = "--quick" ]; then reps=1 min_time=0.05 runs=3 idle=3 keys=6; fi
 
 tmp="$(mktemp -d)"
+# A data folder of the run's own: the windows end by SIGTERM, which keeps
+# their game, and each start begins a new one unless a kept game is put back.
+export XDG_DATA_HOME="$tmp/xdg"
 xvfb_pid=""
 pid=""
 cleanup() {
@@ -74,6 +77,24 @@ for s in 0 1; do
   rss_hl[$s]=$(median <"$tmp/rss")
 done
 
+# ---- A kept game -----------------------------------------------------------------
+# A game of 10,000 moves (each key pressed and let go), with and without five
+# mouse moves a move, ended by SIGTERM so that it is kept: the journal's size.
+# Its coming back is timed in a window (below).
+declare -A first_kept journal_moves journal_mice
+for s in 0 1; do
+  sk="$(skin $s)"
+  for mice in 0 5; do
+    awk -v mice=$mice 'BEGIN {split("left up right down", k, " ");
+      for (i = 0; i < 10000; ++i) {print "key " k[i % 4 + 1]; for (j = 0; j < mice; ++j) print "move " (i * 7 + j * 13) % 320 " " (i * 5 + j * 11) % 240}
+      print "signal term"}' >"$tmp/journey"
+    rm -rf "$tmp/data"
+    XDG_DATA_HOME="$tmp/data" KWADRON_DISPLAY=headless KWADRON_SCRIPT="$tmp/journey" "$bin" SKIN="$sk" >/dev/null 2>&1
+    if [ $mice = 0 ]; then journal_moves[$s]=$(stat -c %s "$tmp/data/kwadron/game"); else journal_mice[$s]=$(stat -c %s "$tmp/data/kwadron/game"); fi
+  done
+  cp "$tmp/data/kwadron/game" "$tmp/kept$s"
+done
+
 # ---- Real windows under Xvfb ------------------------------------------------------
 unset KWADRON_DISPLAY WAYLAND_DISPLAY SDL_RENDER_DRIVER SDL_VIDEODRIVER SDL_FRAMEBUFFER_ACCELERATION
 
@@ -103,6 +124,7 @@ cpu_s() {
 start_window() {
   local s=$1
   shift
+  [ -n "${kept:-}" ] && mkdir -p "$XDG_DATA_HOME/kwadron" && cp "$kept" "$XDG_DATA_HOME/kwadron/game" || rm -f "$XDG_DATA_HOME/kwadron/game"
   KWADRON_TRACE_T0=$EPOCHREALTIME KWADRON_TRACE=1 "$bin" SKIN="$(skin "$s")" "$@" >/dev/null 2>"$tmp/xerr" &
   pid=$!
   for _ in $(seq 400); do
@@ -156,7 +178,7 @@ present_cpu() {
 slide_x=n/a slide_n=n/a
 declare -A first_x base_x ratio_x size_x rss_x idle_x key_x per_key_x cpu_w cpu_fs rss_fs
 for s in 0 1; do
-  first_x[$s]=n/a base_x[$s]=n/a ratio_x[$s]=n/a size_x[$s]=n/a rss_x[$s]=n/a idle_x[$s]=n/a
+  first_x[$s]=n/a first_kept[$s]=n/a base_x[$s]=n/a ratio_x[$s]=n/a size_x[$s]=n/a rss_x[$s]=n/a idle_x[$s]=n/a
   key_x[$s]=n/a per_key_x[$s]=n/a cpu_w[$s]=n/a cpu_fs[$s]=n/a rss_fs[$s]=n/a
 done
 
@@ -182,6 +204,12 @@ if start_x 1920x1080; then
     done
     first_x[$s]=$(median <"$tmp/ff")
     base_x[$s]=$(median <"$tmp/base")
+    : >"$tmp/kf"
+    for _ in $(seq "$runs"); do
+      if kept="$tmp/kept$s" start_window "$s"; then first_picture >>"$tmp/kf"; fi
+      stop_window
+    done
+    first_kept[$s]=$(median <"$tmp/kf")
     ratio_x[$s]=$(awk -v a="${first_x[$s]}" -v b="${base_x[$s]}" 'BEGIN {if (b + 0 > 0 && a + 0 > 0) printf "%.2f", a / b; else print "n/a"}')
     # Idle: settle for a second after the first picture, then measure; then
     # play a few moves. Peak memory at the end, all of it counted.
@@ -274,12 +302,16 @@ for s in 0 1; do
   row "start to first frame, headless, ms" "$s" "${first_hl[$s]}" "$([ $s = 1 ] && echo '< 50')"
   row "whole headless run (start to exit), ms" "$s" "${wall_hl[$s]}" ""
   row "peak resident memory, headless, MB" "$s" "${rss_hl[$s]}" ""
+  row "kept game's journal, bytes a move (key down and up)" "$s" "$(awk -v a="${journal_moves[$s]}" 'BEGIN {printf "%.2f", a / 10000}')" ""
+  row "  bytes a mouse move" "$s" "$(awk -v a="${journal_moves[$s]}" -v b="${journal_mice[$s]}" 'BEGIN {printf "%.2f", (b - a) / 50000}')" ""
 done
 for s in 0 1; do
   row "Xvfb window (${size_x[$s]} on 1920x1080):" "$s" "" ""
   row "  start to first picture, ms" "$s" "${first_x[$s]}" ""
   row "  sdl_baseline, same window and picture, ms" "$s" "${base_x[$s]}" ""
   row "  start to first picture / sdl_baseline" "$s" "${ratio_x[$s]}" "<= 1.3"
+  row "  a kept game of 10,000 moves coming back, ms" "$s" "${first_kept[$s]}" ""
+  row "    / a new game's first picture" "$s" "$(awk -v a="${first_kept[$s]}" -v b="${first_x[$s]}" 'BEGIN {if (b + 0 > 0 && a + 0 > 0) printf "%.2f", a / b; else print "n/a"}')" "<= 2"
   row "  peak resident memory, MB" "$s" "${rss_x[$s]}" "< 40"
   row "  CPU while idle for ${idle} s, % of a core" "$s" "${idle_x[$s]}" "< 0.5"
   row "  key to the last picture of its move, ms" "$s" "${key_x[$s]}" ""

@@ -267,10 +267,11 @@ TEST_F(ProgramTest, EachArrowMovesTheBoardItsWay) {
 TEST_F(ProgramTest, AGameTheHostEndedComesBackAsItWas) {
     if (!fs::exists("/usr/bin/faketime")) GTEST_SKIP() << "no faketime";
     const fs::path data = d.root / "data", kept = data / "kwadron/game";
-    const auto at = [&](const char *clock, const std::string &script, const std::vector<std::string> &words = {}) {
+    const auto at = [&](const char *clock, const std::string &script, const std::vector<std::string> &words = {},
+                        const std::string &kill_at = "") {
         return run(words, {.script = script,
                            .env = {"XDG_DATA_HOME=" + data.string(), "FAKETIME_DONT_FAKE_MONOTONIC=1",
-                                   "ASAN_OPTIONS=verify_asan_link_order=0"},
+                                   "ASAN_OPTIONS=verify_asan_link_order=0", "KWADRON_KILL_AT=" + kill_at},
                            .wrapper = {"/usr/bin/faketime", "-f", std::string("@") + clock}});
     };
     const auto pic = [&](const char *name) { return testfiles::slurp(d.work / name); };
@@ -298,6 +299,15 @@ TEST_F(ProgramTest, AGameTheHostEndedComesBackAsItWas) {
         at(start, "snapshot again.png\nkey esc\n");
         EXPECT_TRUE(pic("again.png") == pic("fresh.png")) << end;
     }
+
+    // The best written when the game was lost is not written again by the
+    // playback (a write would be killed at its open).
+    std::string lost;
+    for (int i = 0; i < 150; ++i) lost += "key up\nkey right\nkey down\nkey left\n";
+    fs::remove_all(data);
+    EXPECT_NE(at(start, lost + "signal term\n", {}, "open").rc, 0); // killed
+    at(start, lost + "signal term\n");
+    EXPECT_EQ(at(later, "signal term\n", {}, "open").rc, 0);
 
     fs::remove_all(data);
     fs::copy_file(d.prog / "grafika_aga", d.prog / "mine");

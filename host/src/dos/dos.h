@@ -17,8 +17,9 @@ LONG code_of(int e, bool writing, LONG fallback);
 std::string fault_line(LONG code, CONST_STRPTR header);
 
 // An open file: of the process's console, read, replaced at Close or
-// rewritten in place.
-enum class Kind { ReadOnly, NewFile, InPlace, ConsoleOut, ConsoleIn };
+// rewritten in place; or written again while a kept game is played back,
+// which goes nowhere (the first time it was kept).
+enum class Kind { ReadOnly, NewFile, InPlace, ConsoleOut, ConsoleIn, Again };
 
 struct FileHandle {
     explicit FileHandle(Kind k = Kind::ReadOnly, int descriptor = -1) : kind(k), fd(descriptor) {}

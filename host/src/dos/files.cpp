@@ -15,6 +15,7 @@
 #include "amiga/dos.h"
 #include "dos/dos.h"
 #include "host/control.h"
+#include "keep/keep.h"
 
 using host::dos::code_of;
 using host::dos::dir_of;
@@ -144,6 +145,10 @@ BPTR open_file(CONST_STRPTR name, LONG accessMode, std::string &path) {
         break;
     }
     case MODE_NEWFILE: {
+        if (host::keep::playing()) {
+            f->kind = Kind::Again;
+            break;
+        }
         // Through a symbolic link the file it names is replaced, not the link.
         if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
             if (char *real = realpath(path.c_str(), nullptr)) {
@@ -258,7 +263,7 @@ LONG Close(BPTR file) {
             if (!host::dos::make_durable(f->fd)) fail_with(ERROR_DISK_FULL);
             host::kill_point("sync");
         }
-        close(f->fd);
+        if (f->fd >= 0) close(f->fd);
     }
     if (!ok && !f->target.empty()) tell_not_kept(f->target);
     if (!f->turn.empty()) host::dos::end_turn(f->turn);
@@ -303,6 +308,7 @@ LONG Write(BPTR file, const void *buffer, LONG length) {
         f->pos = f->len = 0;
         break;
     case Kind::NewFile: break;
+    case Kind::Again: return length;
     }
     if (!write_all(f->fd, p, n)) {
         f->failed = true;
