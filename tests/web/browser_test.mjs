@@ -506,4 +506,11 @@ it('a game left by a reload, a navigation or a discarded tab comes back as it wa
       await discard(there);
     }
   }
+  // Two tabs: the game of the one hidden last comes back, whole.
+  const a = await open('', t0), both = contexts.at(-1), b = await open('', t0, {context: both});
+  await press(a, journey);
+  await press(b, ['down', 'down']);
+  await discard(b);
+  await discard(a);
+  await shows(await open('', later, {context: both}), join(dir, 'left.png'), 'the tab hidden last');
 });
