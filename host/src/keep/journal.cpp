@@ -1,9 +1,10 @@
 // The journal's bytes: "KWJ", a format byte, what it depends on, the run
 // that wrote it, the clock's reads, the messages, and a check of all that.
 // Numbers are little-endian; counts and clock reads are varints; each
-// message is a tag byte (its kind, and whether its qualifier or window
-// differ from the last message's), its code, and its mouse position as a
-// step from the last one. A key takes 3 bytes, a mouse move 3 to 5.
+// message is a tag byte (its kind; whether its qualifier, window or mouse
+// position differ from the last message's; whether its code is a release),
+// its code, and its mouse position as a step from the last one. A key going
+// down or up takes 2 bytes, a mouse move 3 to 5.
 #include <cstring>
 
 #include "amiga/intuition.h"
@@ -15,7 +16,7 @@ const char magic[3] = {'K', 'W', 'J'};
 constexpr uint8_t format = 1;
 
 enum Kind : uint8_t { Key, Button, Move, Close, Other };
-constexpr uint8_t new_qualifier = 0x08, new_window = 0x10;
+constexpr uint8_t new_qualifier = 0x08, new_window = 0x10, same_place = 0x20, released = 0x40;
 
 // Moves and closes carry no code of their own: one that does is Other.
 Kind kind_of(const Message &m) {
@@ -79,11 +80,15 @@ void put_message(std::string &out, const Message &m, const Message &last) {
     uint8_t tag = k;
     if (m.qualifier != last.qualifier) tag |= new_qualifier;
     if (m.window != last.window) tag |= new_window;
+    if (m.x == last.x && m.y == last.y) tag |= same_place;
+    const bool coded = k != Move && k != Close;
+    if (coded && (m.code & IECODE_UP_PREFIX)) tag |= released;
     out.push_back(char(tag));
     if (k == Other) put_varint(out, m.cls);
-    if (k != Move && k != Close) put_varint(out, m.code);
+    if (coded) put_varint(out, m.code & ~UWORD(tag & released ? IECODE_UP_PREFIX : 0));
     if (tag & new_qualifier) put_varint(out, m.qualifier);
     if (tag & new_window) out.push_back(char(m.window));
+    if (tag & same_place) return;
     put_varint(out, zigzag(m.x - last.x));
     put_varint(out, zigzag(m.y - last.y));
 }
@@ -139,13 +144,16 @@ bool decode(const uint8_t *data, size_t size, Journal &j, const char **why) {
         Message m = last;
         const uint8_t tag = r.byte();
         const uint8_t k = tag & 7;
-        if (k > Other || (tag & ~uint8_t(7 | new_qualifier | new_window))) return fail("it is damaged");
+        const bool coded = k != Move && k != Close;
+        if (k > Other || (tag & 0x80) || (!coded && (tag & released))) return fail("it is damaged");
         m.cls = k == Other ? ULONG(r.varint()) : class_of[k];
-        m.code = k == Move ? IECODE_NOBUTTON : k == Close ? 0 : UWORD(r.varint());
+        m.code = coded ? UWORD(r.varint() | (tag & released ? IECODE_UP_PREFIX : 0)) : k == Move ? IECODE_NOBUTTON : 0;
         if (tag & new_qualifier) m.qualifier = UWORD(r.varint());
         if (tag & new_window) m.window = r.byte();
-        m.x = WORD(last.x + unzigzag(r.varint()));
-        m.y = WORD(last.y + unzigzag(r.varint()));
+        if (!(tag & same_place)) {
+            m.x = WORD(last.x + unzigzag(r.varint()));
+            m.y = WORD(last.y + unzigzag(r.varint()));
+        }
         out.messages.push_back(m);
         last = m;
     }
