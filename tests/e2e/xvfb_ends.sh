@@ -57,8 +57,10 @@ for case in HUP INT TERM X TERMX1 TERMX2 TERMX3 SLIDEX; do
   kill "$xpid" 2>/dev/null
   wait "$xpid" 2>/dev/null
   new_x
-  start_game env LD_PRELOAD="$faketime_lib" FAKETIME="2026-02-01 00:00:00" "$prog/kwadron"
-  sleep 0.5
+  start_game env LD_PRELOAD="$faketime_lib" FAKETIME="2026-02-01 00:00:00" KWADRON_TRACE=1 "$prog/kwadron"
+  # Until its first picture is shown.
+  for _ in $(seq 100); do grep -q '^present-us' "$out/stderr" && break; sleep 0.1; done
+  sleep 0.3
   import -window "$wid" "$out/again.png"
   xdotool key --window "$wid" Escape
   wait "$pid"
