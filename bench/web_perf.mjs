@@ -28,11 +28,13 @@ function recorder() {
 
 // padless: the page's gamepad listener left out (while a page listens for
 // pads, Chromium polls them in its browser process).
-async function open(path, viewport = {width: 1280, height: 800}, padless = false) {
+// kept: a kept game (base64) in the page's localStorage before it starts.
+async function open(path, viewport = {width: 1280, height: 800}, padless = false, kept = null) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   await page.setViewport(viewport);
   await page.evaluateOnNewDocument(recorder);
+  if (kept) await page.evaluateOnNewDocument(kept => localStorage.setItem('kwadron-game', kept), kept);
   if (padless)
     await page.evaluateOnNewDocument(() => {
       const listen = window.addEventListener;
@@ -116,6 +118,44 @@ for (const [zoom, game, baseline] of [[1, '', 'baseline.html?320'], [2, '?SKIN=p
   row(`navigation to the first picture, ${320 * zoom}x${240 * zoom}, ms`, g.toFixed(1));
   row('  bare emcc page, same picture size, ms', b.toFixed(1));
   row('  game / bare emcc page', (g / b).toFixed(2), '<= 1.3');
+}
+
+// ---- A kept game coming back --------------------------------------------------------
+// A game of 10,000 moves, each with five mouse moves, played through the
+// page's own exports, kept as the page is hidden; then each visit takes it
+// up, played back before its first picture.
+for (const [zoom, game] of [[1, ''], [2, '?SKIN=progdir:grafika_aga2x']]) {
+  const {context, page} = await open(game);
+  const kept = await page.evaluate(async () => {
+    // The mouse over the picture, in device pixels of the stage.
+    const c = document.getElementById('screen').getBoundingClientRect(), dpr = devicePixelRatio || 1;
+    const s = document.getElementById('stage').getBoundingClientRect();
+    for (let i = 0; i < 10000; ++i) {
+      const key = [0x4F, 0x4C, 0x4E, 0x4D][i % 4];
+      _kw_key(key, 1, 0, 0);
+      _kw_key(key, 0, 0, 0);
+      for (let j = 0; j < 5; ++j)
+        _kw_pointer(1, Math.floor((c.left - s.left + (i * 7 + j * 13) % c.width) * dpr),
+                    Math.floor((c.top - s.top + (i * 5 + j * 11) % c.height) * dpr), 0);
+      if (i % 500 === 499) await new Promise(r => setTimeout(r, 0));
+    }
+    await new Promise(r => setTimeout(r, 500));
+    Object.defineProperty(document, 'hidden', {value: true});
+    document.dispatchEvent(new Event('visibilitychange'));
+    return localStorage.getItem('kwadron-game');
+  });
+  await context.close();
+  const times = {kept: [], fresh: []};
+  for (let i = 0; i < runs; ++i)
+    for (const name of ['kept', 'fresh']) {
+      const {context, page} = await open(game, undefined, false, name === 'kept' ? kept : null);
+      times[name].push(await page.evaluate(() => window.firstPicture));
+      await context.close();
+    }
+  const k = median(times.kept), f = median(times.fresh);
+  row(`a kept game of 10,000 moves coming back, ${320 * zoom}x${240 * zoom}, ms`, k.toFixed(1));
+  row('  / a new game\'s first picture', (k / f).toFixed(2), '<= 2');
+  row('  the kept game, KB of localStorage', (kept.length / 1024).toFixed(1));
 }
 
 // ---- CPU while the game waits ------------------------------------------------------
