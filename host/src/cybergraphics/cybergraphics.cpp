@@ -39,6 +39,7 @@ ULONG ReadPixelArray(APTR dst, UWORD dstX, UWORD dstY, UWORD dstMod, struct Rast
     host::library_check("ReadPixelArray", "cybergraphics.library");
     if (!dst || !rp || !rp->BitMap || !host::rec(rp->BitMap)->Pixels) return 0;
     if (format != RECTFMT_RGBA) return 0;
+    host::settle_copies();
     host::trace("ReadPixelArray");
     const BitMap *bm = rp->BitMap;
     const ColorMap *cm = host::rec(bm)->Colors;

@@ -6,6 +6,7 @@ namespace host {
 namespace {
 void put(const BitMap *bm, const ColorMap *cm, const ScaleTarget &t, int z, int ox, int oy) {
     if (!bm || !host::rec(bm)->Pixels) return;
+    settle_copies();
     const size_t pitch = stride_of(bm);
     if (host::rec(bm)->BytesPerPixel == 4) {
         scale_rgb(reinterpret_cast<const uint32_t *>(host::rec(bm)->Pixels), pitch, host::rec(bm)->Width, bm->Rows, t, z, ox, oy);

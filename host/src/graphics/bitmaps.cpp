@@ -28,6 +28,7 @@ void rastport_init(RastPort *rp) {
 
 // Sets one pixel to a pen, clipped to the bitmap.
 void put_pen(RastPort *rp, LONG x, LONG y, unsigned pen) {
+    settle_copies();
     BitMap *bm = rp->BitMap;
     if (x < 0 || y < 0 || x >= host::rec(bm)->Width || y >= bm->Rows) return;
     UBYTE *row = host::rec(bm)->Pixels + size_t(y) * stride_of(bm);
@@ -63,11 +64,13 @@ void bitmap_destroy(BitMap *bm, bool tracked) {
         misuse("FreeBitMap of a bitmap the host did not hand out");
         return;
     }
+    settle_copies();
     free(rec(bm)->Pixels);
     delete rec(bm);
 }
 
 ULONG bitmap_rgb(const BitMap *bm, const ColorMap *cm, LONG x, LONG y) {
+    settle_copies();
     if (!bm || !host::rec(bm)->Pixels || x < 0 || y < 0 || x >= host::rec(bm)->Width || y >= bm->Rows) return 0;
     const UBYTE *row = host::rec(bm)->Pixels + size_t(y) * stride_of(bm);
     if (host::rec(bm)->BytesPerPixel == 4) return reinterpret_cast<const uint32_t *>(row)[x] & 0xFFFFFF;

@@ -51,10 +51,72 @@ void blit_log_enable(bool on) { log_on = on; }
 const std::vector<BlitRecord> &blit_log() { return log_store(); }
 void blit_log_clear() { log_store().clear(); }
 
+} // namespace host
+
+namespace host {
+namespace {
+struct Held {
+    const BitMap *src;
+    BitMap *dst;
+    Clip c;
+};
+std::vector<Held> held;
+bool holding = false;
+
+void copy_now(const BitMap *src, BitMap *dst, const Clip &c) {
+    const size_t bpp = rec(src)->BytesPerPixel, ss = stride_of(src), ds = stride_of(dst);
+    const UBYTE *s = rec(src)->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
+    UBYTE *d = rec(dst)->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
+    const size_t n = size_t(c.w) * bpp;
+    for (LONG y = 0; y < c.h; ++y, s += ss, d += ds) memmove(d, s, n);
+}
+
+bool meet(const Clip &a, const Clip &b) {
+    return a.dx < b.dx + b.w && b.dx < a.dx + a.w && a.dy < b.dy + b.h && b.dy < a.dy + a.h;
+}
+
+// Held back when it lands exactly on a held copy (and takes its place) or
+// apart from all of them, and reads no bitmap they write; else the held
+// ones are made first.
+void copy(const BitMap *src, BitMap *dst, const Clip &c) {
+    if (!holding) return copy_now(src, dst, c);
+    Held *same = nullptr;
+    bool clash = false;
+    for (Held &h : held) {
+        if (h.dst == src || h.src == dst) clash = true;
+        if (h.dst != dst || !meet(h.c, c)) continue;
+        if (h.c.dx == c.dx && h.c.dy == c.dy && h.c.w == c.w && h.c.h == c.h)
+            same = &h;
+        else
+            clash = true;
+    }
+    if (clash) {
+        settle_copies();
+        same = nullptr;
+    }
+    if (same)
+        *same = {src, dst, c};
+    else
+        held.push_back({src, dst, c});
+}
+} // namespace
+
+void hold_copies(bool on) {
+    if (!on) settle_copies();
+    holding = on;
+}
+
+void settle_copies() {
+    for (const Held &h : held) copy_now(h.src, h.dst, h.c);
+    held.clear();
+}
+
 void graphics_reset() {
     damage_hook = nullptr;
     log_on = false;
     log_store().clear();
+    held.clear();
+    holding = false;
 }
 } // namespace host
 
@@ -79,11 +141,7 @@ BOOL BltBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struct Ra
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return TRUE;
     if (host::damage_hook) host::damage_hook(destRP, c.dx, c.dy, c.w, c.h);
-    const size_t bpp = host::rec(src)->BytesPerPixel, ss = host::stride_of(src), ds = host::stride_of(dst);
-    const UBYTE *s = host::rec(src)->Pixels + size_t(c.sy) * ss + size_t(c.sx) * bpp;
-    UBYTE *d = host::rec(dst)->Pixels + size_t(c.dy) * ds + size_t(c.dx) * bpp;
-    const size_t n = size_t(c.w) * bpp;
-    for (LONG y = 0; y < c.h; ++y, s += ss, d += ds) memmove(d, s, n);
+    host::copy(src, dst, c);
     return TRUE;
 }
 
@@ -109,6 +167,7 @@ void BltMaskBitMapRastPort(const struct BitMap *src, LONG xSrc, LONG ySrc, struc
     host::Clip c;
     if (!host::clip(src, dst, xSrc, ySrc, xDest, yDest, xSize, ySize, c)) return;
     if (host::damage_hook) host::damage_hook(destRP, c.dx, c.dy, c.w, c.h);
+    host::settle_copies();
     const size_t mstride = size_t((host::rec(src)->Width + 15) / 16) * 2;
     const size_t ss = host::stride_of(src), ds = host::stride_of(dst);
     for (LONG y = 0; y < c.h; ++y) {

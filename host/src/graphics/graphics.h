@@ -51,6 +51,12 @@ int nearest_pen(const ColorMap *cm, int pens, uint32_t c, long *distance = nullp
 // Called before anything draws into a drawing context's bitmap (a null
 // context: the colours of every picture changed): the display installs its
 // pacing and its note of what to present here.
+// While nothing is shown (a kept game played back), plain copies may be
+// held back: one to the very rectangle of a copy held takes its place, so
+// that cells drawn again and again are copied once. settle_copies() makes
+// the ones held; everything else that reads or writes pixels calls it first.
+void hold_copies(bool on);
+void settle_copies();
 void set_damage_hook(void (*damage)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h));
 // The hook, for the rooms that draw (null when none is installed).
 extern void (*damage_hook)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);

@@ -60,6 +60,7 @@ void SetRast(struct RastPort *rp, ULONG pen) {
     host::library_check("SetRast", "graphics.library");
     if (!rp || !host::usable(rp->BitMap)) return;
     host::trace("SetRast %u", unsigned(pen));
+    host::settle_copies();
     BitMap *bm = rp->BitMap;
     if (host::damage_hook) host::damage_hook(rp, 0, 0, host::rec(bm)->Width, bm->Rows);
     if (host::rec(bm)->BytesPerPixel == 1) {
@@ -95,6 +96,7 @@ LONG ReadPixelArray8(struct RastPort *rp, ULONG xstart, ULONG ystart, ULONG xsto
     if (!rp || !array || !host::usable(rp->BitMap) || xstop < xstart || ystop < ystart) return 0;
     if (xstop > 0xFFFF || ystop > 0xFFFF) return 0;
     host::trace("ReadPixelArray8");
+    host::settle_copies();
     const BitMap *bm = rp->BitMap;
     const size_t w = xstop - xstart + 1, h = ystop - ystart + 1;
     const size_t padded = (w + 15) / 16 * 16;

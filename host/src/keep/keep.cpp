@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "display/input.h"
+#include "graphics/graphics.h"
 #include "host/control.h"
 #include "intuition/intuition.h"
 #include "kwadron_game_code.h"
@@ -84,6 +85,7 @@ void start() {
         run.last = m;
     }
     run.replaying = !run.journal.messages.empty();
+    hold_copies(run.replaying);
 }
 
 // The kept game this run took up or wrote is forgotten, not one another
@@ -143,6 +145,7 @@ bool play_some() {
         if (m.window < ws.size()) post_again(ws[m.window], m.cls, m.code, m.x, m.y, m.qualifier);
     }
     run.replaying = run.played < ms.size();
+    if (!run.replaying) hold_copies(false);
     return true;
 }
 
