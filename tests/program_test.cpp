@@ -306,8 +306,9 @@ TEST_F(ProgramTest, AGameTheHostEndedComesBackAsItWas) {
     for (int i = 0; i < 150; ++i) lost += "key up\nkey right\nkey down\nkey left\n";
     fs::remove_all(data);
     EXPECT_NE(at(start, lost + "signal term\n", {}, "open").rc, 0); // killed
-    at(start, lost + "signal term\n");
-    EXPECT_EQ(at(later, "signal term\n", {}, "open").rc, 0);
+    at(start, lost + "snapshot left.png\nsignal term\n");
+    EXPECT_EQ(at(later, "snapshot back.png\nsignal term\n", {}, "open").rc, 0);
+    EXPECT_TRUE(pic("back.png") == pic("left.png")) << "a game lost";
 
     fs::remove_all(data);
     fs::copy_file(d.prog / "grafika_aga", d.prog / "mine");

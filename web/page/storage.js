@@ -126,7 +126,9 @@ const keptGame = {
     }
     if (text === null) return null;
     try {
-      return Uint8Array.from(atob(text), c => c.charCodeAt(0));
+      const binary = atob(text), bytes = new Uint8Array(binary.length);
+      for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+      return bytes;
     } catch (e) {
       return new Uint8Array(0); // not this page's: the program sets it aside
     }

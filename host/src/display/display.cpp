@@ -138,10 +138,8 @@ void present_step() {
 }
 
 void damage(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
-    std::vector<View *> on;
-    for (View *v : shown)
-        if (!rp || shows(v, rp->BitMap)) on.push_back(v);
-    if (pacing && rp && !on.empty() && w > 0 && h > 0) {
+    const auto on_view = [&](View *v) { return !rp || shows(v, rp->BitMap); };
+    if (pacing && rp && w > 0 && h > 0 && std::any_of(shown.begin(), shown.end(), on_view)) {
         const Mark m{rp->BitMap, x, y, x + w, y + h};
         for (const Mark &d : drawn)
             if (d.bm == m.bm && d.x0 < m.x1 && m.x0 < d.x1 && d.y0 < m.y1 && m.y0 < d.y1) {
@@ -151,7 +149,8 @@ void damage(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
         drawn.push_back(m);
     }
     // Noted after the step's present: what this draws is shown next.
-    for (View *v : on) note(changed, v);
+    for (View *v : shown)
+        if (on_view(v)) note(changed, v);
 }
 
 View *open_view(WindowRec *w, ScreenRec *s, int width, int height) {

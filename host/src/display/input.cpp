@@ -28,9 +28,12 @@
 
 namespace host {
 namespace {
-void stamp(IntuiMessage *m) {
+void stamp(IntuiMessage *m, const timeval *when = nullptr) {
     timeval tv{};
-    gettimeofday(&tv, nullptr);
+    if (when)
+        tv = *when;
+    else
+        gettimeofday(&tv, nullptr);
     m->Seconds = ULONG(tv.tv_sec);
     m->Micros = ULONG(tv.tv_usec);
 }
@@ -105,7 +108,7 @@ void post_input(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UW
     post_again(win, cls, code, mouseX, mouseY, qualifier);
 }
 
-void post_again(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier) {
+void post_again(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier, const timeval *when) {
     if (!win || !(win->IDCMPFlags & cls)) return;
     IntuiMessage *m = new IntuiMessage{};
     m->Class = cls;
@@ -114,7 +117,7 @@ void post_again(Window *win, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UW
     m->MouseX = mouseX;
     m->MouseY = mouseY;
     m->IDCMPWindow = win;
-    stamp(m);
+    stamp(m, when);
     if (cls == IDCMP_MOUSEMOVE || cls == IDCMP_MOUSEBUTTONS) {
         win->MouseX = mouseX;
         win->MouseY = mouseY;

@@ -3,6 +3,8 @@
 // messages of a window's port. Drivers call it; so do the host's own ends.
 #pragma once
 
+#include <sys/time.h>
+
 #include "amiga/intuition.h"
 #include "display/driver.h"
 
@@ -52,8 +54,10 @@ void reset();
 // Queues a message on the window's port when it asks for the class; mouse
 // positions are window coordinates, borders included.
 void post_input(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
-// The same for a kept message played back: not journaled again.
-void post_again(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier);
+// The same for a kept message played back: not journaled again; a batch of
+// them may share the time they are stamped with.
+void post_again(Window *w, ULONG cls, UWORD code, WORD mouseX, WORD mouseY, UWORD qualifier,
+                const timeval *when = nullptr);
 // Queues a close message whatever the window asks for, for a port that can
 // take no other input (a wait on a port no open window owns, say).
 void post_close(MsgPort *port, Window *w);

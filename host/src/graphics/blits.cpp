@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "amiga/graphics.h"
@@ -60,7 +61,11 @@ struct Held {
     BitMap *dst;
     Clip c;
 };
+// The copies held, pairwise apart or on the very same rectangle; by place;
+// and the bitmaps they read and write.
 std::vector<Held> held;
+std::map<std::pair<const BitMap *, uint64_t>, size_t> held_at;
+std::vector<const BitMap *> held_reads, held_writes;
 bool holding = false;
 
 void copy_now(const BitMap *src, BitMap *dst, const Clip &c) {
@@ -75,29 +80,39 @@ bool meet(const Clip &a, const Clip &b) {
     return a.dx < b.dx + b.w && b.dx < a.dx + a.w && a.dy < b.dy + b.h && b.dy < a.dy + a.h;
 }
 
-// Held back when it lands exactly on a held copy (and takes its place) or
-// apart from all of them, and reads no bitmap they write; else the held
-// ones are made first.
+uint64_t place(const Clip &c) {
+    return uint64_t(uint16_t(c.dx)) << 48 | uint64_t(uint16_t(c.dy)) << 32 | uint64_t(uint16_t(c.w)) << 16 |
+           uint16_t(c.h);
+}
+
+bool among(const std::vector<const BitMap *> &list, const BitMap *bm) {
+    return std::find(list.begin(), list.end(), bm) != list.end();
+}
+
+void note_bitmap(std::vector<const BitMap *> &list, const BitMap *bm) {
+    if (!among(list, bm)) list.push_back(bm);
+}
+
+// Held back in place of a held copy to the very same rectangle, or beside
+// them when it meets none; the held ones are made first when it meets one
+// otherwise, or reads a bitmap they write, or writes one they read.
 void copy(const BitMap *src, BitMap *dst, const Clip &c) {
     if (!holding) return copy_now(src, dst, c);
-    Held *same = nullptr;
-    bool clash = false;
-    for (Held &h : held) {
-        if (h.dst == src || h.src == dst) clash = true;
-        if (h.dst != dst || !meet(h.c, c)) continue;
-        if (h.c.dx == c.dx && h.c.dy == c.dy && h.c.w == c.w && h.c.h == c.h)
-            same = &h;
-        else
-            clash = true;
-    }
-    if (clash) {
-        settle_copies();
-        same = nullptr;
-    }
-    if (same)
-        *same = {src, dst, c};
-    else
+    if (among(held_writes, src) || among(held_reads, dst)) settle_copies();
+    const auto at = held_at.find({dst, place(c)});
+    if (at != held_at.end()) {
+        held[at->second] = {src, dst, c};
+    } else {
+        for (const Held &h : held)
+            if (h.dst == dst && meet(h.c, c)) {
+                settle_copies();
+                break;
+            }
+        held_at[{dst, place(c)}] = held.size();
         held.push_back({src, dst, c});
+        note_bitmap(held_writes, dst);
+    }
+    note_bitmap(held_reads, src);
 }
 } // namespace
 
@@ -109,6 +124,9 @@ void hold_copies(bool on) {
 void settle_copies() {
     for (const Held &h : held) copy_now(h.src, h.dst, h.c);
     held.clear();
+    held_at.clear();
+    held_reads.clear();
+    held_writes.clear();
 }
 
 void graphics_reset() {
@@ -116,6 +134,9 @@ void graphics_reset() {
     log_on = false;
     log_store().clear();
     held.clear();
+    held_at.clear();
+    held_reads.clear();
+    held_writes.clear();
     holding = false;
 }
 } // namespace host

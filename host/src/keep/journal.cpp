@@ -95,7 +95,8 @@ void put_message(std::string &out, const Message &m, const Message &last) {
 } // namespace
 
 size_t message_bytes(const Message &m, const Message &last) {
-    std::string out;
+    static std::string out;
+    out.clear();
     put_message(out, m, last);
     return out.size();
 }

@@ -139,10 +139,12 @@ bool play_some() {
     if (!run.replaying) return false;
     const auto &ms = run.journal.messages;
     const size_t end = std::min(ms.size(), run.played + batch);
+    timeval now{};
+    gettimeofday(&now, nullptr);
     for (; run.played < end; ++run.played) {
         const Message &m = ms[run.played];
         const auto &ws = open_windows();
-        if (m.window < ws.size()) post_again(ws[m.window], m.cls, m.code, m.x, m.y, m.qualifier);
+        if (m.window < ws.size()) post_again(ws[m.window], m.cls, m.code, m.x, m.y, m.qualifier, &now);
     }
     run.replaying = run.played < ms.size();
     if (!run.replaying) hold_copies(false);
