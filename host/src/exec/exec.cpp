@@ -60,9 +60,14 @@ void read_environment() {
     }
 }
 
+// Every stand-in asks for its library at each call: the last one found is
+// tried first.
 HostLibrary *find(const char *name) {
+    static HostLibrary *last = nullptr;
+    if (!name) return nullptr;
+    if (last && strcmp(last->name, name) == 0) return last;
     for (auto &l : libraries)
-        if (name && strcmp(l.name, name) == 0) return &l;
+        if (strcmp(l.name, name) == 0) return last = &l;
     return nullptr;
 }
 

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <vector>
 
 #include "amiga/graphics.h"
@@ -60,11 +59,11 @@ struct Held {
     const BitMap *src;
     BitMap *dst;
     Clip c;
+    uint64_t place; // of c
 };
-// The copies held, pairwise apart or on the very same rectangle; by place;
-// and the bitmaps they read and write.
+// The copies held, pairwise apart or on the very same rectangle, and the
+// bitmaps they read and write.
 std::vector<Held> held;
-std::map<std::pair<const BitMap *, uint64_t>, size_t> held_at;
 std::vector<const BitMap *> held_reads, held_writes;
 bool holding = false;
 
@@ -99,17 +98,22 @@ void note_bitmap(std::vector<const BitMap *> &list, const BitMap *bm) {
 void copy(const BitMap *src, BitMap *dst, const Clip &c) {
     if (!holding) return copy_now(src, dst, c);
     if (among(held_writes, src) || among(held_reads, dst)) settle_copies();
-    const auto at = held_at.find({dst, place(c)});
-    if (at != held_at.end()) {
-        held[at->second] = {src, dst, c};
+    const uint64_t here = place(c);
+    Held *same = nullptr;
+    for (Held &h : held)
+        if (h.place == here && h.dst == dst) {
+            same = &h;
+            break;
+        }
+    if (same) {
+        *same = {src, dst, c, here};
     } else {
         for (const Held &h : held)
             if (h.dst == dst && meet(h.c, c)) {
                 settle_copies();
                 break;
             }
-        held_at[{dst, place(c)}] = held.size();
-        held.push_back({src, dst, c});
+        held.push_back({src, dst, c, here});
         note_bitmap(held_writes, dst);
     }
     note_bitmap(held_reads, src);
@@ -124,7 +128,6 @@ void hold_copies(bool on) {
 void settle_copies() {
     for (const Held &h : held) copy_now(h.src, h.dst, h.c);
     held.clear();
-    held_at.clear();
     held_reads.clear();
     held_writes.clear();
 }
@@ -134,7 +137,6 @@ void graphics_reset() {
     log_on = false;
     log_store().clear();
     held.clear();
-    held_at.clear();
     held_reads.clear();
     held_writes.clear();
     holding = false;

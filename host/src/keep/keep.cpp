@@ -80,10 +80,8 @@ void start() {
     run.taken_up = kept.run;
     run.journal.clock = std::move(kept.clock);
     run.journal.messages = std::move(kept.messages);
-    for (const Message &m : run.journal.messages) {
-        run.bytes += message_bytes(m, run.last);
-        run.last = m;
-    }
+    run.bytes = bytes.size(); // a bound: the messages and the rest
+    if (!run.journal.messages.empty()) run.last = run.journal.messages.back();
     run.replaying = !run.journal.messages.empty();
     hold_copies(run.replaying);
 }
