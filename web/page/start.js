@@ -61,9 +61,12 @@ var Module = {
     game: checking ? {load: () => null, save: () => true, setAside() {}, drop() {}} : keptGame,
     shown: () => {
       if (checking) parent.postMessage({kwadron: 'skin', ok: true}, location.origin);
-      keepForOffline();
     },
-    presented: () => {},
+    // The first picture drawn: the service worker is registered after it.
+    presented: () => {
+      Module.page.presented = () => {};
+      setTimeout(keepForOffline);
+    },
     tell: text => tell(text, false),
   },
   onExit: code => {
@@ -113,7 +116,8 @@ async function prepare(FS) {
 }
 
 // The service worker keeps the files for offline play; registered once the
-// game is drawn, so that its downloads do not hold up the first picture.
+// first picture is drawn, so that its start and its downloads do not hold
+// that picture up.
 function keepForOffline() {
   if (!('serviceWorker' in navigator) || checking || location.protocol === 'file:') return;
   navigator.serviceWorker.register('sw.js').then(() => navigator.serviceWorker.ready)
