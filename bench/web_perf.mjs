@@ -95,7 +95,7 @@ const row = (figure, value, target = '') => rows.push([figure, String(value), ta
   await sleep(1000);
   server.server.off('request', count);
   const sum = list => (list.reduce((n, s) => n + s.bytes, 0) / 1024).toFixed(1);
-  const core = ['index.html', 'page.js', 'kwadron.js', 'kwadron.wasm', 'grafika_aga'];
+  const core = ['index.html', 'kwadron.js', 'kwadron.wasm', 'grafika_aga'];
   const page_own = sizes.filter(s => !s.worker);
   row('first visit: page, scripts, module, default skin, KB', sum(page_own.filter(s => core.includes(s.file))), '<= 150');
   for (const f of core)

@@ -1,5 +1,5 @@
 # Names the build after its files and stamps the name into the service
-# worker and the page's script (for @KWADRON_BUILD@): the hash of every file
+# worker and the page (for @KWADRON_BUILD@): the hash of every file
 # the worker keeps, the two stamped ones before their stamp, so that a change
 # to any of them is a new build, with a cache of its own.
 #   cmake "-DHASHED=files" "-DSTAMP=in;out;in;out" -P stamp.cmake

@@ -9,8 +9,7 @@ const CACHE = 'kwadron-' + BUILD;
 // What the default game needs, at the first visit. The double-size skin is
 // kept when a page that plays on it asks, and the large icons when first
 // fetched, so that a first visit does not download them unused.
-const FILES = ['./', 'index.html', 'page.js', 'kwadron.js', 'kwadron.wasm', 'grafika_aga',
-               'manifest.webmanifest', 'icon.svg'];
+const FILES = ['./', 'index.html', 'kwadron.js', 'kwadron.wasm', 'grafika_aga', 'manifest.webmanifest', 'icon.svg'];
 const ON_REQUEST = ['grafika_aga2x'];
 
 // addAll stores all or nothing: an install cut short fails, and the worker
@@ -32,7 +31,7 @@ self.addEventListener('activate', event => {
   event.waitUntil((async () => {
     const older = [];
     for (const name of await caches.keys())
-      if (name !== CACHE && await caches.match('page.js', {cacheName: name})) older.push(name);
+      if (name !== CACHE && await caches.match('index.html', {cacheName: name})) older.push(name);
     const keep = [CACHE, older.pop()];
     await Promise.all((await caches.keys()).filter(name => !keep.includes(name)).map(name => caches.delete(name)));
     await self.clients.claim();

@@ -20,7 +20,7 @@ set_property(TARGET kwadron APPEND PROPERTY LINK_DEPENDS ${WEB_LIBRARY})
 # compressed, than at -Os, and the game starts about a fifth sooner (the
 # skin's decoding and layout, on a 2-core machine).
 
-set(WEB_FILES index.html manifest.webmanifest)
+set(WEB_FILES manifest.webmanifest)
 foreach(f ${WEB_FILES})
   configure_file(${CMAKE_SOURCE_DIR}/web/${f} ${WEB_SITE}/${f} COPYONLY)
 endforeach()
@@ -33,29 +33,33 @@ foreach(skin grafika_aga grafika_aga2x)
   configure_file(${CMAKE_SOURCE_DIR}/skins/${skin} ${WEB_SITE}/${skin} COPYONLY)
 endforeach()
 
-# The page's script, written by job in web/page/, served as one file.
+# The page's script, written by job in web/page/, goes into index.html
+# itself: it runs as the page is read, and asks for the program's script,
+# its module and the skin without waiting for a file of its own.
 set(PAGE_PARTS messages storage skins start)
 set(PAGE_SOURCES)
 foreach(part ${PAGE_PARTS})
   list(APPEND PAGE_SOURCES ${CMAKE_SOURCE_DIR}/web/page/${part}.js)
 endforeach()
-set(PAGE_JOINED ${CMAKE_BINARY_DIR}/page.js)
+set(PAGE_JOINED ${CMAKE_BINARY_DIR}/index.html)
 
 # The build's name, a hash of the site's files, stamped into the service
-# worker and the page's script (web/stamp.cmake): when they change, before
-# the program is linked, and again once it is.
+# worker and the page (web/stamp.cmake): when they change, before the
+# program is linked, and again once it is.
 set(SITE_FILES ${CMAKE_SOURCE_DIR}/web/sw.js)
 foreach(f ${WEB_FILES} icon.svg grafika_aga grafika_aga2x)
   list(APPEND SITE_FILES ${WEB_SITE}/${f})
 endforeach()
 string(JOIN $<SEMICOLON> HASHED ${PAGE_JOINED} ${SITE_FILES} ${WEB_SITE}/kwadron.js ${WEB_SITE}/kwadron.wasm)
-string(JOIN $<SEMICOLON> STAMPED ${PAGE_JOINED} ${WEB_SITE}/page.js ${CMAKE_SOURCE_DIR}/web/sw.js ${WEB_SITE}/sw.js)
+string(JOIN $<SEMICOLON> STAMPED ${PAGE_JOINED} ${WEB_SITE}/index.html ${CMAKE_SOURCE_DIR}/web/sw.js ${WEB_SITE}/sw.js)
 set(STAMP ${CMAKE_COMMAND} -DHASHED=${HASHED} -DSTAMP=${STAMPED} -P ${CMAKE_SOURCE_DIR}/web/stamp.cmake)
-add_custom_command(OUTPUT ${PAGE_JOINED} ${WEB_SITE}/page.js ${WEB_SITE}/sw.js
-  COMMAND ${CMAKE_COMMAND} -DOUT=${PAGE_JOINED} "-DPARTS=${PAGE_SOURCES}" -P ${CMAKE_SOURCE_DIR}/web/concat.cmake
+add_custom_command(OUTPUT ${PAGE_JOINED} ${WEB_SITE}/index.html ${WEB_SITE}/sw.js
+  COMMAND ${CMAKE_COMMAND} -DOUT=${PAGE_JOINED} -DPAGE=${CMAKE_SOURCE_DIR}/web/index.html "-DPARTS=${PAGE_SOURCES}"
+          -P ${CMAKE_SOURCE_DIR}/web/concat.cmake
   COMMAND ${STAMP}
-  DEPENDS ${PAGE_SOURCES} ${SITE_FILES} ${CMAKE_SOURCE_DIR}/web/concat.cmake ${CMAKE_SOURCE_DIR}/web/stamp.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/web/index.html ${PAGE_SOURCES} ${SITE_FILES} ${CMAKE_SOURCE_DIR}/web/concat.cmake
+          ${CMAKE_SOURCE_DIR}/web/stamp.cmake
   VERBATIM)
-add_custom_target(page_script ALL DEPENDS ${WEB_SITE}/page.js)
+add_custom_target(page_script ALL DEPENDS ${WEB_SITE}/index.html)
 add_dependencies(kwadron page_script)
 add_custom_command(TARGET kwadron POST_BUILD COMMAND ${STAMP} VERBATIM)

@@ -300,9 +300,9 @@ it('from the first visit on, offline, a reload starts and plays and keeps the be
 
 it('an update cut short, then whole: each load runs one build\'s script and module, at last the new one', async () => {
   // Build B: build A's site with its script and module marked and its build renamed.
-  const b = fresh(), id = /const BUILD = '(\w+)'/.exec(readFileSync(join(site, 'page.js'), 'utf8'))[1];
+  const b = fresh(), id = /const BUILD = '(\w+)'/.exec(readFileSync(join(site, 'index.html'), 'utf8'))[1];
   cpSync(site, b, {recursive: true});
-  for (const f of ['page.js', 'sw.js']) writeFileSync(join(b, f), readFileSync(join(b, f), 'utf8').replaceAll(id, id + 'b'));
+  for (const f of ['index.html', 'sw.js']) writeFileSync(join(b, f), readFileSync(join(b, f), 'utf8').replaceAll(id, id + 'b'));
   appendFileSync(join(b, 'kwadron.js'), '\nkw.script = "B";\n');
   appendFileSync(join(b, 'kwadron.wasm'), Buffer.from([0, 7, 5, ...Buffer.from('buildB')]));
   const page = await open();
@@ -317,7 +317,7 @@ it('an update cut short, then whole: each load runs one build\'s script and modu
   await reload();
   // B's worker in charge, asked without fetches, which would put off the browser's check for an update.
   await page.waitForFunction(async id => (r => !r.installing && !r.waiting && r.active.state === 'activated')(await navigator.serviceWorker.getRegistration()) &&
-    !!await caches.match('page.js', {cacheName: 'kwadron-' + id}), {polling: 100}, id + 'b');
+    !!await caches.match('index.html', {cacheName: 'kwadron-' + id}), {polling: 100}, id + 'b');
   assert.equal(await reload(), 'B', 'the new build at last');
   // A page that began with the build before still finds its files.
   assert.doesNotMatch(await page.evaluate(id => fetch('kwadron.js?build=' + id).then(r => r.text()), id), /kw.script/, 'the script of A');

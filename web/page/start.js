@@ -92,10 +92,7 @@ var Module = {
   }],
 };
 
-// The program's module is fetched while its script loads.
-const early = Object.assign(document.createElement('link'), {rel: 'preload', as: 'fetch', href: ofThisBuild('kwadron.wasm')});
-early.crossOrigin = 'anonymous';
-document.head.append(early);
+// The program's script and module, already on their way (index.html).
 document.body.append(Object.assign(document.createElement('script'), {src: ofThisBuild('kwadron.js')}));
 
 // The program's folder (read-only, so that files are written to the data
