@@ -40,6 +40,7 @@ const skinData = shipped && fetch(shipped).then(response => {
   return response.arrayBuffer();
 });
 if (skinData) skinData.catch(() => {}); // told when prepare() waits for it
+const storageOpened = checking ? null : openStorage();
 
 var Module = {
   arguments: words,
@@ -99,7 +100,7 @@ document.body.append(Object.assign(document.createElement('script'), {src: ofThi
 // folder) holds the skin it will load, decoded while the storage is read.
 async function prepare(FS) {
   FS.mkdir('/kwadron');
-  const data = checking ? pictureToTry(FS) : openDataFolder(FS);
+  const data = checking ? pictureToTry(FS) : openDataFolder(FS, storageOpened);
   if (skinData) {
     const bytes = new Uint8Array(await skinData);
     FS.writeFile('/kwadron/' + shipped, bytes);

@@ -96,12 +96,32 @@ function sync(populate) {
   }));
 }
 
+// The storage's database opened while the program's script and module
+// load: a browser's first opening of it takes a while. It is IDBFS's own
+// when it has IDBFS's version; otherwise (a new profile, or the database of
+// another build of the runtime) it is closed and IDBFS opens and lays it out
+// itself, sooner for the browser's storage being started already.
+function openStorage() {
+  return new Promise(resolve => {
+    try {
+      const request = indexedDB.open('/data');
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = e => (e.preventDefault(), resolve(null));
+    } catch (e) {
+      resolve(null);
+    }
+  });
+}
+
 // The data folder made ready before the program starts: read from the
 // storage, its kept files taken back, stored behind the start when that
 // changed anything.
-async function openDataFolder(FS) {
+async function openDataFolder(FS, opened) {
   FS.mkdir('/data');
   FS.mount(FS.filesystems.IDBFS, {}, '/data');
+  const IDBFS = FS.filesystems.IDBFS, db = await opened;
+  if (db && db.version === IDBFS.DB_VERSION && db.objectStoreNames.contains(IDBFS.DB_STORE_NAME)) IDBFS.dbs['/data'] = db;
+  else if (db) db.close();
   const lasting = await sync(true);
   if (!kept()) cannotKeep();
   let changed = !FS.analyzePath('/data/kwadron').exists;
