@@ -58,6 +58,7 @@ mergeInto(LibraryManager.library, {
     image: null,     // the ImageData the picture is put through, and its block
     imageAt: 0,
     context: null,   // the canvas's, asked for once
+    padsAfterPicture: null, // listens for pads, once the first picture is drawn
     listen: function () {
       const page = Module.page, canvas = page.canvas, stage = page.stage;
       const keys = {ArrowUp: 0x4C, ArrowDown: 0x4D, ArrowRight: 0x4E, ArrowLeft: 0x4F, Escape: 0x45};
@@ -106,9 +107,10 @@ mergeInto(LibraryManager.library, {
       // The pads: the standard mapping's d-pad (12 to 15: up, down, left,
       // right) and Back (8), read at each frame while one is connected. The
       // browser reports pads only to a page that listens for them, and polls
-      // them as long as one does: listened for from the start and for ten
-      // seconds after each key, touch or return to the page, and for good
-      // once a pad has been used here.
+      // them as long as one does: listened for from the first picture (the
+      // polling's start would hold it up) and for ten seconds after each key,
+      // touch or return to the page, and for good once a pad has been used
+      // here.
       let reading = false, listening = false, stopLater = 0;
       const readPads = () => {
         const pads = Array.from(navigator.getGamepads ? navigator.getGamepads() : []).filter(p => p);
@@ -134,7 +136,7 @@ mergeInto(LibraryManager.library, {
           listening = false;
         }, 10000);
       };
-      listenForPads();
+      KW.padsAfterPicture = listenForPads;
       addEventListener('keydown', listenForPads);
       stage.addEventListener('pointerdown', listenForPads);
       addEventListener('focus', listenForPads);
@@ -205,6 +207,7 @@ mergeInto(LibraryManager.library, {
       if (!KW.image || KW.imageAt !== rgba || KW.image.data.buffer !== HEAPU8.buffer)
         KW.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), w, h), KW.imageAt = rgba;
       (KW.context ||= Module.page.canvas.getContext('2d')).putImageData(KW.image, 0, 0);
+      if (KW.padsAfterPicture) setTimeout(KW.padsAfterPicture), KW.padsAfterPicture = null;
       Module.page.presented();
     });
   },
