@@ -2,9 +2,10 @@
 # Builds the browser edition and a bare emcc page that shows one picture
 # (bench/web_baseline.c), then prints the browser figures in one table
 # (bench/web_perf.mjs) with the version of Debian's Chromium they came from:
-# what a first visit transfers, navigation to the first picture against the
-# bare page, a kept game of 10,000 moves coming back against a new game, the
-# CPU of a game that waits, the CPU of one present.
+# what a first visit transfers, navigation to the first picture on a first
+# and a return visit against the bare page, a kept game of 10,000 moves
+# coming back against a new game, the CPU of a game that waits, the CPU of
+# one present.
 # Usage: scripts/web_perf.sh [--quick]   (--quick: 3 runs, 3 s of waiting)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
