@@ -97,14 +97,20 @@ function sync(populate) {
 }
 
 // The storage's database opened while the program's script and module
-// load: a browser's first opening of it takes a while. It is IDBFS's own
-// when it has IDBFS's version; otherwise (a new profile, or the database of
-// another build of the runtime) it is closed and IDBFS opens and lays it out
-// itself, sooner for the browser's storage being started already.
+// load: a browser's first opening of it takes a while. On a first visit it
+// is laid out as IDBFS lays it out (its version 21: a store of files and
+// their times), rather than opened empty and then laid out again by IDBFS.
+// It is IDBFS's own when it has IDBFS's version and layout; otherwise it is
+// closed and IDBFS opens it itself.
 function openStorage() {
   return new Promise(resolve => {
     try {
-      const request = indexedDB.open('/data');
+      const request = indexedDB.open('/data', 21);
+      request.onupgradeneeded = () => {
+        const db = request.result, files = db.objectStoreNames.contains('FILE_DATA')
+          ? request.transaction.objectStore('FILE_DATA') : db.createObjectStore('FILE_DATA');
+        if (!files.indexNames.contains('timestamp')) files.createIndex('timestamp', 'timestamp', {unique: false});
+      };
       request.onsuccess = () => resolve(request.result);
       request.onerror = e => (e.preventDefault(), resolve(null));
     } catch (e) {
