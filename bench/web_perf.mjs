@@ -27,11 +27,16 @@ function recorder() {
   };
 }
 
+// A fresh profile. Chromium now and then refuses the first request for one
+// that follows the close of a context whose service worker was busy (a
+// session "not found"); the second is answered.
+const newContext = () => browser.createBrowserContext().catch(() => browser.createBrowserContext());
+
 // padless: the page's gamepad listener left out (while a page listens for
 // pads, Chromium polls them in its browser process).
 // kept: a kept game (base64) in the page's localStorage before it starts.
 async function open(path, viewport = {width: 1280, height: 800}, padless = false, kept = null) {
-  const context = await browser.createBrowserContext();
+  const context = await newContext();
   const page = await context.newPage();
   await page.setViewport(viewport);
   await page.evaluateOnNewDocument(recorder);
@@ -75,8 +80,7 @@ function chromiumCpu() {
 }
 
 // Until the page's service worker, registered after the first picture, is
-// active: Chromium loses its DevTools session now and then when a context
-// is closed while its worker installs.
+// active, so that a return visit is one the worker serves.
 const workerActive = page => page.evaluate(() => navigator.serviceWorker.ready.then(r => r.active.state === 'activated' ||
   new Promise(done => r.active.addEventListener('statechange', e => e.target.state === 'activated' && done()))));
 
@@ -85,7 +89,7 @@ const row = (figure, value, target = '') => rows.push([figure, String(value), ta
 
 // ---- A first visit --------------------------------------------------------------
 {
-  const context = await browser.createBrowserContext();
+  const context = await newContext();
   const page = await context.newPage();
   // What the server sent for each request; the service worker's requests
   // name its script as their referrer.
