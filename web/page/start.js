@@ -32,12 +32,18 @@ const printed = [];
 const words = commandLine();
 
 // The shipped skin the program will load (none for a skin of the player's),
-// fetched at once, while the program's script and module load.
+// fetched and decoded at once, while the program's script and module load.
+// A file's own colours, as the desktop's decoder gives them.
+const OWN_COLOURS = {colorSpaceConversion: 'none', premultiplyAlpha: 'none'};
 const named = skinOf(words);
 const shipped = named === null ? SKINS[0] : SKINS.includes(named) ? named : null;
 const skinData = shipped && fetch(shipped).then(response => {
   if (!response.ok) throw new Error('no ' + shipped);
   return response.arrayBuffer();
+}).then(buffer => {
+  const bytes = new Uint8Array(buffer), picture = createImageBitmap(new Blob([bytes]), OWN_COLOURS);
+  picture.catch(() => {}); // the program decodes it again, and says why it cannot
+  return {bytes, picture};
 });
 if (skinData) skinData.catch(() => {}); // told when prepare() waits for it
 const storageOpened = checking ? null : openStorage();
@@ -53,8 +59,7 @@ var Module = {
     canvas: document.getElementById('screen'),
     stage: document.getElementById('stage'),
     early: null,
-    // The file's own colours, as the desktop's decoder gives them.
-    ownColours: {colorSpaceConversion: 'none', premultiplyAlpha: 'none'},
+    ownColours: OWN_COLOURS,
     keep: folder => checking || keepFolder(folder),
     takeBack: folder => checking || takeBackFolder(folder),
     store: populate => (checking ? Promise.resolve(true) : sync(populate)),
@@ -102,10 +107,8 @@ async function prepare(FS) {
   FS.mkdir('/kwadron');
   const data = checking ? pictureToTry(FS) : openDataFolder(FS, storageOpened);
   if (skinData) {
-    const bytes = new Uint8Array(await skinData);
-    FS.writeFile('/kwadron/' + shipped, bytes);
-    Module.page.early = {bytes, picture: createImageBitmap(new Blob([bytes]), Module.page.ownColours)};
-    Module.page.early.picture.catch(() => {});
+    Module.page.early = await skinData;
+    FS.writeFile('/kwadron/' + shipped, Module.page.early.bytes);
   }
   FS.chmod('/kwadron', 0o555);
   FS.ignorePermissions = false;
