@@ -140,15 +140,18 @@ for (const [zoom, game, baseline] of [[1, '', 'baseline.html?320'], [2, '?SKIN=p
 }
 
 // ---- A kept game coming back --------------------------------------------------------
-// A game of 10,000 moves, each with five mouse moves, played through the
-// page's own exports, kept as the page is hidden; then each visit takes it
-// up, played back before its first picture.
+// A game of 10,000 moves, each with five mouse moves, and NEW GAME every
+// 150 moves (so that the moves move tiles), played through the page's own
+// exports, kept as the page is hidden; then each visit takes it up, played
+// back before its first picture.
 for (const [zoom, game] of [[1, ''], [2, '?SKIN=progdir:grafika_aga2x']]) {
   const {context, page} = await open(game);
   const kept = await page.evaluate(async () => {
     // The mouse over the picture, in device pixels of the stage.
-    const c = document.getElementById('screen').getBoundingClientRect(), dpr = devicePixelRatio || 1;
-    const s = document.getElementById('stage').getBoundingClientRect();
+    const canvas = document.getElementById('screen'), c = canvas.getBoundingClientRect(), dpr = devicePixelRatio || 1;
+    const s = document.getElementById('stage').getBoundingClientRect(), z = canvas.width / 320;
+    const at = (x, y) => [Math.floor((c.left - s.left + (x * z + 0.5) * c.width / canvas.width) * dpr),
+                          Math.floor((c.top - s.top + (y * z + 0.5) * c.height / canvas.height) * dpr)];
     for (let i = 0; i < 10000; ++i) {
       const key = [0x4F, 0x4C, 0x4E, 0x4D][i % 4];
       _kw_key(key, 1, 0, 0);
@@ -156,6 +159,7 @@ for (const [zoom, game] of [[1, ''], [2, '?SKIN=progdir:grafika_aga2x']]) {
       for (let j = 0; j < 5; ++j)
         _kw_pointer(1, Math.floor((c.left - s.left + (i * 7 + j * 13) % c.width) * dpr),
                     Math.floor((c.top - s.top + (i * 5 + j * 11) % c.height) * dpr), 0);
+      if (i % 150 === 149) _kw_pointer(0, ...at(58, 156), 0), _kw_pointer(2, ...at(58, 156), 0);
       if (i % 500 === 499) await new Promise(r => setTimeout(r, 0));
     }
     await new Promise(r => setTimeout(r, 500));

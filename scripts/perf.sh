@@ -78,15 +78,17 @@ for s in 0 1; do
 done
 
 # ---- A kept game -----------------------------------------------------------------
-# A game of 10,000 moves (each key pressed and let go), with and without five
-# mouse moves a move, ended by SIGTERM so that it is kept: the journal's size.
+# A game of 10,000 moves (each key pressed and let go; NEW GAME every 150,
+# so that the moves move tiles), with and without five mouse moves a move,
+# ended by SIGTERM so that it is kept: the journal's size.
 # Its coming back is timed in a window (below).
 declare -A first_kept journal_moves journal_mice
 for s in 0 1; do
   sk="$(skin $s)"
   for mice in 0 5; do
-    awk -v mice=$mice 'BEGIN {split("left up right down", k, " ");
-      for (i = 0; i < 10000; ++i) {print "key " k[i % 4 + 1]; for (j = 0; j < mice; ++j) print "move " (i * 7 + j * 13) % 320 " " (i * 5 + j * 11) % 240}
+    awk -v mice=$mice -v z=$((s + 1)) 'BEGIN {split("left up right down", k, " ");
+      for (i = 0; i < 10000; ++i) {print "key " k[i % 4 + 1]; for (j = 0; j < mice; ++j) print "move " (i * 7 + j * 13) % 320 " " (i * 5 + j * 11) % 240
+        if (i % 150 == 149) print "click " 58 * z " " 156 * z}
       print "signal term"}' >"$tmp/journey"
     rm -rf "$tmp/data"
     XDG_DATA_HOME="$tmp/data" KWADRON_DISPLAY=headless KWADRON_SCRIPT="$tmp/journey" "$bin" SKIN="$sk" >/dev/null 2>&1
@@ -125,6 +127,8 @@ start_window() {
   local s=$1
   shift
   [ -n "${kept:-}" ] && mkdir -p "$XDG_DATA_HOME/kwadron" && cp "$kept" "$XDG_DATA_HOME/kwadron/game" || rm -f "$XDG_DATA_HOME/kwadron/game"
+  # Emptied first: the wait below must not find the last run's picture.
+  : >"$tmp/xerr"
   KWADRON_TRACE_T0=$EPOCHREALTIME KWADRON_TRACE=1 "$bin" SKIN="$(skin "$s")" "$@" >/dev/null 2>"$tmp/xerr" &
   pid=$!
   for _ in $(seq 400); do
