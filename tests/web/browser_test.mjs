@@ -100,7 +100,9 @@ function pageScript(now) {
 async function open(query = '', time = '2026-01-01T00:00:00Z', {init, context, viewport} = {}) {
   server.offline(false);
   server.from(site);
-  if (!context) contexts.push(context = await browser.createBrowserContext());
+  // Chromium now and then refuses the first request for a fresh profile
+  // after another's was closed ("Session with given id not found"): asked again.
+  if (!context) contexts.push(context = await browser.createBrowserContext().catch(() => browser.createBrowserContext()));
   const page = Object.assign(await context.newPage(), {errors: []});
   if (viewport) await page.setViewport(viewport);
   await page.evaluateOnNewDocument(pageScript, Date.parse(time));
