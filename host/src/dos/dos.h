@@ -42,6 +42,8 @@ FileHandle *file_of(BPTR fh, const char *call);
 
 // The folder of a path ("." for a bare name, "/" for the root's files).
 std::string dir_of(const std::string &path);
+// Makes the folder and its missing parents; the last one private.
+bool make_dirs(const std::string &path);
 // The folder and the file name of a path ("a/b/" counts as "a/b").
 void split_path(std::string path, std::string &dir, std::string &name);
 

@@ -49,8 +49,10 @@ bool exists(const std::string &p) {
     return lstat(p.c_str(), &st) == 0;
 }
 
+} // namespace
+
 // Makes the folder and its missing parents; the last one private.
-bool make_dirs(const std::string &path) {
+bool dos::make_dirs(const std::string &path) {
     if (path.empty()) return false;
     struct stat st;
     if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
@@ -58,7 +60,6 @@ bool make_dirs(const std::string &path) {
     if (parent != path && parent != "." && parent != "/" && !make_dirs(parent)) return false;
     return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
-} // namespace
 
 void set_progdir(const std::string &d) { dir() = d.empty() ? "." : d; }
 const std::string &progdir() { return dir(); }
@@ -84,7 +85,7 @@ std::string resolve_path(const char *name, bool for_writing) {
     // where the file can still be replaced whole. Only when that cannot be
     // made either is a writable file beside the program rewritten.
     if (dos::replaceable(beside)) return beside;
-    if (make_dirs(dos::dir_of(mine)) || !exists(beside)) return mine;
+    if (dos::make_dirs(dos::dir_of(mine)) || !exists(beside)) return mine;
     return beside;
 }
 } // namespace host

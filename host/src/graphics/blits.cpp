@@ -51,9 +51,6 @@ void blit_log_enable(bool on) { log_on = on; }
 const std::vector<BlitRecord> &blit_log() { return log_store(); }
 void blit_log_clear() { log_store().clear(); }
 
-} // namespace host
-
-namespace host {
 namespace {
 struct Held {
     const BitMap *src;

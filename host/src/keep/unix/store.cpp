@@ -1,7 +1,5 @@
 // The kept game on the desktop: the file "game" in the player's data folder,
 // replaced whole; one set aside becomes "game.set-aside" beside it.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,12 +13,6 @@
 namespace host::keep {
 namespace {
 std::string path() { return datadir().empty() ? "" : datadir() + "/game"; }
-
-bool make_folder(const std::string &dir) {
-    if (dir.empty() || mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) return true;
-    if (errno != ENOENT) return false;
-    return make_folder(dos::dir_of(dir)) && (mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST);
-}
 } // namespace
 
 bool store_load(std::string &bytes) {
@@ -39,11 +31,11 @@ bool store_load(std::string &bytes) {
 // one kept before.
 bool store_save(const std::string &bytes) {
     const std::string p = path();
-    if (p.empty() || !make_folder(datadir())) return false;
+    if (p.empty() || !dos::make_dirs(datadir())) return false;
     std::string temp;
     const int fd = dos::create_temp(p, temp);
     if (fd < 0) return false;
-    bool ok = write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) && fsync(fd) == 0;
+    bool ok = write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) && dos::make_durable(fd);
     ok = close(fd) == 0 && ok && rename(temp.c_str(), p.c_str()) == 0;
     if (!ok) {
         unlink(temp.c_str());
