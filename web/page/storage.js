@@ -96,12 +96,15 @@ function sync(populate) {
   }));
 }
 
-// The storage's database opened while the program's script and module
-// load: a browser's first opening of it takes a while. On a first visit it
-// is laid out as IDBFS lays it out (its version 21: a store of files and
-// their times), rather than opened empty and then laid out again by IDBFS.
-// It is IDBFS's own when it has IDBFS's version and layout; otherwise it is
-// closed and IDBFS opens it itself.
+// The storage's database opened, and its files read, while the program's
+// script and module load: a browser's first opening of it takes a while,
+// and each of IDBFS's own requests waits its turn on the browser's storage.
+// On a first visit it is laid out as IDBFS lays it out (its version 21: a
+// store of files and their times), rather than opened empty and then laid
+// out again by IDBFS. It is IDBFS's own when it has IDBFS's version and
+// layout; otherwise it is closed and IDBFS opens it itself. Resolves to
+// {db, files} (files: path -> IDBFS's entry, in one read-only request), or
+// null.
 function openStorage() {
   return new Promise(resolve => {
     try {
@@ -111,12 +114,39 @@ function openStorage() {
           ? request.transaction.objectStore('FILE_DATA') : db.createObjectStore('FILE_DATA');
         if (!files.indexNames.contains('timestamp')) files.createIndex('timestamp', 'timestamp', {unique: false});
       };
-      request.onsuccess = () => resolve(request.result);
+      request.onsuccess = () => {
+        const db = request.result;
+        try {
+          const store = db.transaction(['FILE_DATA'], 'readonly').objectStore('FILE_DATA');
+          const keys = store.getAllKeys(), values = store.getAll();
+          values.onsuccess = () => {
+            const files = new Map();
+            keys.result.forEach((path, i) => files.set(path, values.result[i]));
+            resolve({db, files});
+          };
+          values.onerror = e => (e.preventDefault(), resolve({db, files: null}));
+        } catch (e) {
+          resolve({db, files: null}); // not IDBFS's layout
+        }
+      };
       request.onerror = e => (e.preventDefault(), resolve(null));
     } catch (e) {
       resolve(null);
     }
   });
+}
+
+// The files read early put in the folder as IDBFS's own reading puts them
+// (the folder is empty before it: every stored entry is taken, in the order
+// of their paths, folders before their files); false when one cannot be.
+function putStored(FS, files) {
+  const IDBFS = FS.filesystems.IDBFS;
+  for (const path of [...files.keys()].sort()) {
+    let failed = false;
+    IDBFS.storeLocalEntry(path, files.get(path), error => (failed = !!error));
+    if (failed) return false;
+  }
+  return true;
 }
 
 // The data folder made ready before the program starts: read from the
@@ -125,10 +155,11 @@ function openStorage() {
 async function openDataFolder(FS, opened) {
   FS.mkdir('/data');
   FS.mount(FS.filesystems.IDBFS, {}, '/data');
-  const IDBFS = FS.filesystems.IDBFS, db = await opened;
-  if (db && db.version === IDBFS.DB_VERSION && db.objectStoreNames.contains(IDBFS.DB_STORE_NAME)) IDBFS.dbs['/data'] = db;
+  const IDBFS = FS.filesystems.IDBFS, storage = await opened, db = storage && storage.db;
+  const ours = db && db.version === IDBFS.DB_VERSION && db.objectStoreNames.contains(IDBFS.DB_STORE_NAME);
+  if (ours) IDBFS.dbs['/data'] = db;
   else if (db) db.close();
-  const lasting = await sync(true);
+  const lasting = ours && storage.files && putStored(FS, storage.files) ? true : await sync(true);
   if (!kept()) cannotKeep();
   let changed = !FS.analyzePath('/data/kwadron').exists;
   if (changed) FS.mkdir('/data/kwadron', 0o700);

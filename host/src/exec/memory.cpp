@@ -1,6 +1,8 @@
 // exec: memory pools, the host's own allocator and memory copies.
 #include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -17,6 +19,17 @@ struct Pool {
 } // namespace
 
 namespace host {
+#ifdef __EMSCRIPTEN__
+// The module's memory is zero where malloc has never been, above the break
+// it had before (its heap only grows): only the part of a block below that
+// is cleared. A picture's bitmaps, the first time, are not written twice.
+void *zalloc(size_t size) {
+    char *const fresh = static_cast<char *>(sbrk(0));
+    char *p = static_cast<char *>(malloc(size ? size : 1));
+    if (p && p < fresh) memset(p, 0, std::min(size, size_t(fresh - p)));
+    return p;
+}
+#else
 void *zalloc(size_t size) {
     constexpr size_t huge = size_t(2) << 20;
     if (size < huge / 2) return calloc(1, size ? size : 1);
@@ -26,6 +39,7 @@ void *zalloc(size_t size) {
     memset(p, 0, size);
     return p;
 }
+#endif
 } // namespace host
 
 // A pool of separate zero-filled blocks, whatever the requirements; null
