@@ -10,11 +10,14 @@
 //   kw_zoom(zoom, x, y)           the canvas's place and zoom on the stage,
 //                                 in device pixels, as the display core lays it
 //   kw_stage(w*, h*)              the stage's size in device pixels
-//   kw_present(rgba, w, h)        async: the picture, drawn at the next frame
+//   kw_present(rgba, w, h, x, y, dw, dh)  async: the picture, drawn at the next
+//                                 frame: its part of dw x dh at (x, y) alone
 //   kw_sleep(ms)                  async: until input comes, or ms pass (-1: none)
 //   kw_wake()                     input came: the sleep ends
 //   kw_tell(text)                 a message for the player
 //   kw_decode(data, n, w*, h*, rgba**)  async: the browser decodes a picture
+//   kw_data_ready()               async: until the data folder is read from
+//                                 the storage (Module.page.dataRead)
 //   kw_take_turn(dir), kw_end_turn(dir)  async: a writer's turn of a folder
 //   kw_end_with_main()            the runtime ends when main returns
 //   kw_game_load(data*), kw_game_save(data, n), kw_game_set_aside(),
@@ -39,6 +42,7 @@
 //   ownColours                    createImageBitmap's options for a file's own colours
 //   keep(folder), takeBack(folder)  the data folder's small files kept at once
 //                                 beside the storage, and taken back (web/page/storage.js)
+//   dataRead                      a promise that the data folder is read
 //   store(populate)               the storage read into the data folder, or
 //                                 written from it: a promise, false when refused
 //   game.load(), game.save(bytes), game.setAside(), game.drop()
@@ -204,12 +208,12 @@ mergeInto(LibraryManager.library, {
   // Drawn at the browser's next frame: that wait is the pacing, each
   // picture up for one frame of the display.
   kw_present__deps: ['$KW'],
-  kw_present: function (rgba, w, h) {
+  kw_present: function (rgba, w, h, x, y, dw, dh) {
     return Asyncify.handleAsync(async () => {
       await KW.until(new Promise(requestAnimationFrame));
       if (!KW.image || KW.imageAt !== rgba || KW.image.data.buffer !== HEAPU8.buffer)
         KW.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), w, h), KW.imageAt = rgba;
-      (KW.context ||= Module.page.canvas.getContext('2d', {desynchronized: true})).putImageData(KW.image, 0, 0);
+      (KW.context ||= Module.page.canvas.getContext('2d', {desynchronized: true})).putImageData(KW.image, 0, 0, x, y, dw, dh);
       if (KW.padsAfterPicture) setTimeout(KW.padsAfterPicture), KW.padsAfterPicture = null;
       Module.page.presented();
     });
@@ -260,6 +264,10 @@ mergeInto(LibraryManager.library, {
         return 0;
       }
     });
+  },
+
+  kw_data_ready: function () {
+    return Asyncify.handleAsync(() => KW.until(Module.page.dataRead));
   },
 
   // Writers take turns between the tabs of a browser: the browser's lock

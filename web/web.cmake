@@ -11,7 +11,7 @@ set(WEB_LIBRARY ${CMAKE_SOURCE_DIR}/web/library.js)
 target_link_options(kwadron PRIVATE
   --js-library=${WEB_LIBRARY}
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
-  "-sASYNCIFY_IMPORTS=['kw_present','kw_sleep','kw_decode','kw_take_turn','kw_end_turn']"
+  "-sASYNCIFY_IMPORTS=['kw_present','kw_sleep','kw_decode','kw_data_ready','kw_take_turn','kw_end_turn']"
   -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sENVIRONMENT=web -sFORCE_FILESYSTEM=1 -lidbfs.js
   "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free','_kw_key','_kw_pointer','_kw_pad','_kw_resize','_kw_leave']"
   "-sEXPORTED_RUNTIME_METHODS=['FS','ENV','addRunDependency','removeRunDependency']")

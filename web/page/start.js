@@ -66,7 +66,7 @@ var Module = {
   locateFile: (file, folder) => folder + ofThisBuild(file),
   instantiateWasm: (imports, receive) => {
     moduleCompiled.then(module => WebAssembly.instantiate(module, imports).then(instance => receive(instance, module)))
-      .catch(error => tell('The game could not start: ' + error, true));
+      .catch(cannotKeep); // played without it
     return {};
   },
   print: line => printed.push(line),
@@ -76,6 +76,7 @@ var Module = {
     canvas: document.getElementById('screen'),
     stage: document.getElementById('stage'),
     early: null,
+    dataRead: null,
     ownColours: OWN_COLOURS,
     keep: folder => checking || keepFolder(folder),
     takeBack: folder => checking || takeBackFolder(folder),
@@ -119,18 +120,20 @@ var Module = {
 document.body.append(Object.assign(document.createElement('script'), {src: ofThisBuild('kwadron.js')}));
 
 // The program's folder (read-only, so that files are written to the data
-// folder) holds the skin it will load, decoded while the storage is read.
+// folder) holds the skin it will load, decoded while the program starts.
+// The data folder is read from the storage meanwhile: the program waits
+// for it at the first name it looks up (kw_data_ready).
 async function prepare(FS) {
   FS.mkdir('/kwadron');
-  const data = checking ? pictureToTry(FS) : openDataFolder(FS, storageOpened);
+  Module.ENV.XDG_DATA_HOME = '/data';
+  Module.page.dataRead = (checking ? pictureToTry(FS) : openDataFolder(FS, storageOpened))
+    .catch(cannotKeep); // played without it
   if (skinData) {
     Module.page.early = await skinData;
     FS.writeFile('/kwadron/' + shipped, Module.page.early.bytes);
   }
   FS.chmod('/kwadron', 0o555);
   FS.ignorePermissions = false;
-  await data;
-  Module.ENV.XDG_DATA_HOME = '/data';
 }
 
 // The service worker keeps the files for offline play; registered once the

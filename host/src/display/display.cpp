@@ -90,6 +90,33 @@ bool shows(const View *v, const BitMap *bm) {
     return false;
 }
 
+// What changed in the view, grown by the rectangle (the picture's pixels).
+void changed_area(View *v, long x0, long y0, long x1, long y1) {
+    x0 = std::max(0L, x0), y0 = std::max(0L, y0);
+    x1 = std::min(long(v->width), x1), y1 = std::min(long(v->height), y1);
+    if (x0 >= x1 || y0 >= y1) return;
+    if (v->x0 >= v->x1 || v->y0 >= v->y1) {
+        v->x0 = int(x0), v->y0 = int(y0), v->x1 = int(x1), v->y1 = int(y1);
+        return;
+    }
+    v->x0 = std::min(v->x0, int(x0)), v->y0 = std::min(v->y0, int(y0));
+    v->x1 = std::max(v->x1, int(x1)), v->y1 = std::max(v->y1, int(y1));
+}
+
+void all_changed(View *v) { changed_area(v, 0, 0, v->width, v->height); }
+
+// Where in the view's picture a drawing into rp's bitmap lands: its own
+// place, or the window's over its screen; null rp: a colour changed, the
+// whole.
+void note_area(View *v, const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
+    if (!rp) return all_changed(v);
+    long ox = 0, oy = 0;
+    if (!v->window && rp->BitMap != v->screen->bitmap)
+        for (const WindowRec *win : v->screen->windows)
+            if (win->rastport.BitMap == rp->BitMap) ox = win->LeftEdge, oy = win->TopEdge;
+    changed_area(v, ox + x, oy + y, ox + long(x) + w, oy + long(y) + h);
+}
+
 void forget(std::vector<View *> &list, View *v) { list.erase(std::remove(list.begin(), list.end(), v), list.end()); }
 
 void note(std::vector<View *> &list, View *v) {
@@ -101,6 +128,7 @@ void present(View *v) {
     forget(stale, v);
     forget(changed, v);
     if (display().present) display().present(v);
+    v->x0 = v->y0 = v->x1 = v->y1 = 0;
     trace_present(cpu_now_us() - cpu0);
 }
 
@@ -150,7 +178,7 @@ void damage(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
     }
     // Noted after the step's present: what this draws is shown next.
     for (View *v : shown)
-        if (on_view(v)) note(changed, v);
+        if (on_view(v)) note(changed, v), note_area(v, rp, x, y, w, h);
 }
 
 View *open_view(WindowRec *w, ScreenRec *s, int width, int height) {
@@ -162,6 +190,7 @@ View *open_view(WindowRec *w, ScreenRec *s, int width, int height) {
     }
     shown.push_back(v);
     note(changed, v);
+    all_changed(v);
     return v;
 }
 
@@ -230,7 +259,9 @@ int open_zoom(int w, int h, int aw, int ah, int extra_w, int extra_h) {
 }
 
 void view_stale(View *v) {
-    if (v) note(stale, v);
+    if (!v) return;
+    note(stale, v);
+    all_changed(v);
 }
 
 // A port that no open window owns gets a close message rather than a wait

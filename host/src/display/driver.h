@@ -20,6 +20,10 @@ struct View {
     int width = 0, height = 0; // the picture, in its own pixels
     int surface_w = 0, surface_h = 0; // what the driver shows it in, in its pixels
     void *own = nullptr;
+    // What changed since its last present, in the picture's pixels: columns
+    // x0..x1 and rows y0..y1, the ends left out (the whole at first, and
+    // after an expose). A driver may present that part alone.
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 };
 
 // The operations of a display. A driver leaves null what it does not need.

@@ -58,6 +58,10 @@ int create_temp(const std::string &target, std::string &temp);
 // Makes what was written to the file (or folder) lasting; false when that
 // fails (errno says why).
 bool make_durable(int fd);
+// Waits until the data folder can be read: at once on the desktop; in the
+// browser, until the page has read it from the storage, which it does while
+// the program starts.
+void data_folder_ready();
 // Waits for the folder's turn to write (up to five seconds); false (IoErr
 // 202) when another process keeps it longer. end_turn gives it back.
 bool take_turn(const std::string &dir);

@@ -68,6 +68,7 @@ const std::string &datadir() { return data_dir(); }
 
 std::string resolve_path(const char *name, bool for_writing) {
     if (!name) return std::string();
+    dos::data_folder_ready();
     static const char prefix[] = "PROGDIR:";
     const size_t n = sizeof prefix - 1;
     if (strncasecmp(name, prefix, n) != 0) return name;

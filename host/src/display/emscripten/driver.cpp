@@ -43,13 +43,25 @@ void close(View *v) {
     if (v == front_view() && views().size() > 1) show(views()[views().size() - 2]);
 }
 
+// What changed since the last present, composed and put in the canvas
+// alone: the rest of the frame, and of the canvas, is as it was. The whole
+// when the frame is new. Each present is shown at a frame of its own.
 void present(View *v) {
     if (v != front_view()) return;
-    frame.resize(size_t(v->width) * size_t(v->height));
-    compose_frame(v, {frame.data(), size_t(v->width) * 4, v->width, v->height}, 1, 0, 0);
+    const size_t w = size_t(v->width);
+    int x0 = v->x0, y0 = v->y0, x1 = v->x1, y1 = v->y1;
+    if (frame.size() != w * size_t(v->height)) {
+        frame.assign(w * size_t(v->height), 0);
+        x0 = y0 = 0, x1 = v->width, y1 = v->height;
+    }
+    if (x0 >= x1 || y0 >= y1) x1 = x0, y1 = y0; // nothing to put; the frame is waited for all the same
+    uint32_t *at = frame.data() + size_t(y0) * w + size_t(x0);
+    compose_frame(v, {at, w * 4, x1 - x0, y1 - y0}, 1, -x0, -y0);
     // 0x00RRGGBB words to the canvas's bytes R, G, B, A.
-    for (uint32_t &p : frame) p = 0xFF000000u | (p & 0xFF) << 16 | (p & 0xFF00) | (p >> 16 & 0xFF);
-    kw_present(reinterpret_cast<const uint8_t *>(frame.data()), v->width, v->height);
+    for (int y = y0; y < y1; ++y, at += w)
+        for (uint32_t *p = at, *end = at + (x1 - x0); p < end; ++p)
+            *p = 0xFF000000u | (*p & 0xFF) << 16 | (*p & 0xFF00) | (*p >> 16 & 0xFF);
+    kw_present(reinterpret_cast<const uint8_t *>(frame.data()), v->width, v->height, x0, y0, x1 - x0, y1 - y0);
 }
 
 void wait(long long until_us, int) {

@@ -1,4 +1,5 @@
-// Lasting storage in a browser: IndexedDB, written when a writer's turn ends
+// Lasting storage in a browser: IndexedDB, read by the page as the program
+// starts (the first name looked up waits for it), written when a writer's turn ends
 // (an fsync of its own would write the whole storage once more, and wait for
 // it). Writers take turns between the tabs of a browser: a MODE_NEWFILE handle
 // holds the turn of its folder from Open to Close (web/library.js: the
@@ -16,6 +17,12 @@ std::map<std::string, int> users;
 } // namespace
 
 bool make_durable(int) { return true; }
+
+void data_folder_ready() {
+    static bool ready = false;
+    if (!ready) kw_data_ready();
+    ready = true;
+}
 
 bool take_turn(const std::string &dir) {
     if (users[dir]++ == 0) kw_take_turn(dir.c_str());

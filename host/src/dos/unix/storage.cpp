@@ -29,6 +29,8 @@ constexpr int turn_wait_ms = 5000;
 
 bool make_durable(int fd) { return fsync(fd) == 0; }
 
+void data_folder_ready() {}
+
 // Waits for the folder's turn, up to turn_wait_ms; false (IoErr 202) when
 // another process keeps it longer. A folder that cannot be opened is not
 // locked.
