@@ -133,15 +133,23 @@ mergeInto(LibraryManager.library, {
         try { localStorage.setItem('kwadron-pad', '1'); } catch (e) {}
         if (!reading) { reading = true; requestAnimationFrame(readPads); }
       };
+      // A key only moves the end of the listening on (a timer set again at
+      // each key would cost each its share): the timer, when it comes,
+      // waits for the rest.
+      let listenUntil = 0;
+      const stopListening = () => {
+        const rest = listenUntil - performance.now();
+        if (rest > 0) return (stopLater = setTimeout(stopListening, rest));
+        stopLater = 0;
+        if (reading || padUsed()) return;
+        removeEventListener('gamepadconnected', onPad);
+        listening = false;
+      };
       const listenForPads = () => {
         if (!listening) addEventListener('gamepadconnected', onPad);
         listening = true;
-        clearTimeout(stopLater);
-        if (!padUsed()) stopLater = setTimeout(() => {
-          if (reading || padUsed()) return;
-          removeEventListener('gamepadconnected', onPad);
-          listening = false;
-        }, 10000);
+        listenUntil = performance.now() + 10000;
+        if (!stopLater) stopLater = setTimeout(stopListening, 10000);
       };
       KW.padsAfterPicture = listenForPads;
       addEventListener('keydown', listenForPads);

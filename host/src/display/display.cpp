@@ -166,6 +166,9 @@ void present_step() {
 }
 
 void damage(const RastPort *rp, LONG x, LONG y, LONG w, LONG h) {
+    // Nothing is shown while a kept game is played back: every view opened
+    // is still to be presented whole.
+    if (keep::playing()) return;
     const auto on_view = [&](View *v) { return !rp || shows(v, rp->BitMap); };
     if (pacing && rp && w > 0 && h > 0 && std::any_of(shown.begin(), shown.end(), on_view)) {
         const Mark m{rp->BitMap, x, y, x + w, y + h};

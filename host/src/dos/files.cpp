@@ -115,6 +115,13 @@ void dos_reset() {
 // are MODE_READWRITE and record locking. A MODE_NEWFILE open that fails says
 // so on standard error too.
 namespace {
+BPTR keep_handle(std::unique_ptr<FileHandle> f) {
+    BPTR h = handle_of(f.get());
+    files()[h] = std::move(f);
+    host::ledger_add("file", reinterpret_cast<const void *>(h));
+    return h;
+}
+
 BPTR open_file(CONST_STRPTR name, LONG accessMode, std::string &path) {
     if (host::fault_hit("Open")) {
         io_err = ERROR_OBJECT_NOT_FOUND;
@@ -125,6 +132,13 @@ BPTR open_file(CONST_STRPTR name, LONG accessMode, std::string &path) {
         return 0;
     }
     auto f = std::make_unique<FileHandle>();
+    // While a kept game is played back its writes go nowhere: they were
+    // made the first time. No name is looked up for them.
+    if (accessMode == MODE_NEWFILE && host::keep::playing()) {
+        path = name;
+        f->kind = Kind::Again;
+        return keep_handle(std::move(f));
+    }
     path = host::resolve_path(name, accessMode != MODE_OLDFILE);
     struct stat st;
     switch (accessMode) {
@@ -145,10 +159,6 @@ BPTR open_file(CONST_STRPTR name, LONG accessMode, std::string &path) {
         break;
     }
     case MODE_NEWFILE: {
-        if (host::keep::playing()) {
-            f->kind = Kind::Again;
-            break;
-        }
         // Through a symbolic link the file it names is replaced, not the link.
         if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
             if (char *real = realpath(path.c_str(), nullptr)) {
@@ -207,10 +217,7 @@ BPTR open_file(CONST_STRPTR name, LONG accessMode, std::string &path) {
         io_err = ERROR_OBJECT_WRONG_TYPE;
         return 0;
     }
-    BPTR h = handle_of(f.get());
-    files()[h] = std::move(f);
-    host::ledger_add("file", reinterpret_cast<const void *>(h));
-    return h;
+    return keep_handle(std::move(f));
 }
 } // namespace
 

@@ -60,15 +60,30 @@ void read_environment() {
     }
 }
 
-// Every stand-in asks for its library at each call: the last one found is
-// tried first.
 HostLibrary *find(const char *name) {
-    static HostLibrary *last = nullptr;
     if (!name) return nullptr;
-    if (last && strcmp(last->name, name) == 0) return last;
     for (auto &l : libraries)
-        if (strcmp(l.name, name) == 0) return last = &l;
+        if (strcmp(l.name, name) == 0) return &l;
     return nullptr;
+}
+
+// Every stand-in checks its library at each call, by a name that is a
+// string of the host's own: the names checked by last are known by their
+// address, before any text is compared.
+HostLibrary *find_checked(const char *name) {
+    struct Checked {
+        const char *name;
+        HostLibrary *library;
+    };
+    static Checked checked[8];
+    static unsigned next = 0, last = 0;
+    if (!name) return nullptr;
+    if (checked[last].name == name) return checked[last].library;
+    for (unsigned i = 0; i < 8; ++i)
+        if (checked[i].name == name) return checked[last = i].library;
+    HostLibrary *l = find(name);
+    if (l) checked[last = next++ % 8] = {name, l};
+    return l;
 }
 
 } // namespace
@@ -112,7 +127,7 @@ void CloseLibrary(struct Library *lib) {
 namespace host {
 void library_check(const char *call, const char *library) {
     if (!checking) return;
-    HostLibrary *l = find(library);
+    HostLibrary *l = find_checked(library);
     if (l && l->opens > 0) return;
     const std::string what = std::string(call) + " through " + library + ", which is not open";
     misuse(what.c_str());
