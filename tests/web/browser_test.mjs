@@ -298,6 +298,18 @@ it('from the first visit on, offline, a reload starts and plays and keeps the be
   await page.reload();
   await settle(page);
   assert.equal(await bestShown(page), nativeBest(moves(4), T0), 'the best after a reload in the middle of a game');
+  // The storage answering late: the program, started meanwhile, waits for its folder.
+  await page.evaluateOnNewDocument(() => {
+    const open = IDBFactory.prototype.open, answer = Object.getOwnPropertyDescriptor(IDBRequest.prototype, 'onsuccess');
+    IDBFactory.prototype.open = function (...a) {
+      const request = open.apply(this, a);
+      Object.defineProperty(request, 'onsuccess', {set: f => answer.set.call(request, e => setTimeout(() => f(e), 700))});
+      return request;
+    };
+  });
+  await page.reload();
+  await settle(page);
+  assert.equal(await bestShown(page), nativeBest(moves(4), T0), 'the best when the storage answers late');
 });
 
 it('an update cut short, then whole: each load runs one build\'s script and module, at last the new one', async () => {
