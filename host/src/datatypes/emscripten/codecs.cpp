@@ -3,10 +3,10 @@
 // converted to the screen's colour space. A PNG with a palette stays a
 // palette picture, its pixels found again among the palette's colours, as
 // the desktop's decoder gives it.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 #include "datatypes/picture.h"
 #include "emscripten/page.h"
@@ -26,20 +26,22 @@ std::vector<uint32_t> png_palette(const uint8_t *data, const PictureKind &kind) 
 }
 
 // The picture as indices into the palette, when every pixel's colour is
-// one of it.
+// one of it (the first entry of a colour that the palette holds twice).
 bool as_palette(Picture &p, const std::vector<uint32_t> &palette) {
-    std::unordered_map<uint32_t, uint8_t> index;
-    for (size_t i = palette.size(); i-- > 0;) index[palette[i]] = uint8_t(i);
+    // The palette's colours in order, each with its entry, for a binary search.
+    std::vector<uint64_t> index(palette.size());
+    for (size_t i = 0; i < palette.size(); ++i) index[i] = uint64_t(palette[i]) << 8 | i;
+    std::sort(index.begin(), index.end());
     std::vector<uint8_t> indices(p.rgb.size());
-    // A skin's pixels come in runs of one colour: the map is asked once a run.
+    // A skin's pixels come in runs of one colour: the palette is searched once a run.
     uint32_t last = ~0u;
     uint8_t at = 0;
     for (size_t i = 0; i < p.rgb.size(); ++i) {
         if (p.rgb[i] != last) {
-            auto it = index.find(p.rgb[i]);
-            if (it == index.end()) return false;
+            const auto it = std::lower_bound(index.begin(), index.end(), uint64_t(p.rgb[i]) << 8);
+            if (it == index.end() || *it >> 8 != p.rgb[i]) return false;
             last = p.rgb[i];
-            at = it->second;
+            at = uint8_t(*it & 0xFF);
         }
         indices[i] = at;
     }
