@@ -104,17 +104,26 @@ function sync(populate) {
 // out again by IDBFS. It is IDBFS's own when it has IDBFS's version and
 // layout; otherwise it is closed and IDBFS opens it itself. Resolves to
 // {db, files} (files: path -> IDBFS's entry, in one read-only request), or
-// null.
+// null; for a database made now, which holds nothing yet, at once to
+// {created} (a promise of it, once made).
 function openStorage() {
   return new Promise(resolve => {
     try {
       const request = indexedDB.open('/data', 21);
-      request.onupgradeneeded = () => {
+      let created = null;
+      request.onupgradeneeded = e => {
         const db = request.result, files = db.objectStoreNames.contains('FILE_DATA')
           ? request.transaction.objectStore('FILE_DATA') : db.createObjectStore('FILE_DATA');
         if (!files.indexNames.contains('timestamp')) files.createIndex('timestamp', 'timestamp', {unique: false});
+        if (e.oldVersion !== 0) return;
+        created = new Promise(made => {
+          request.addEventListener('success', () => made(request.result));
+          request.addEventListener('error', () => made(null));
+        });
+        resolve({created});
       };
       request.onsuccess = () => {
+        if (created) return;
         const db = request.result;
         try {
           const store = db.transaction(['FILE_DATA'], 'readonly').objectStore('FILE_DATA');
@@ -155,11 +164,18 @@ function putStored(FS, files) {
 async function openDataFolder(FS, opened) {
   FS.mkdir('/data');
   FS.mount(FS.filesystems.IDBFS, {}, '/data');
-  const IDBFS = FS.filesystems.IDBFS, storage = await opened, db = storage && storage.db;
-  const ours = db && db.version === IDBFS.DB_VERSION && db.objectStoreNames.contains(IDBFS.DB_STORE_NAME);
-  if (ours) IDBFS.dbs['/data'] = db;
-  else if (db) db.close();
-  const lasting = ours && storage.files && putStored(FS, storage.files) ? true : await sync(true);
+  const IDBFS = FS.filesystems.IDBFS, storage = await opened;
+  // The database taken as IDBFS's own, unless IDBFS has opened one itself meanwhile.
+  const take = db => {
+    const ours = db && db.version === IDBFS.DB_VERSION && db.objectStoreNames.contains(IDBFS.DB_STORE_NAME);
+    if (ours && !IDBFS.dbs['/data']) IDBFS.dbs['/data'] = db;
+    else if (db && IDBFS.dbs['/data'] !== db) db.close();
+    return ours;
+  };
+  // A database made now holds no files: the program need not wait for it.
+  if (storage && storage.created) storage.created.then(take);
+  const lasting = storage && storage.created ? true
+    : take(storage && storage.db) && storage.files && putStored(FS, storage.files) ? true : await sync(true);
   if (!kept()) cannotKeep();
   let changed = !FS.analyzePath('/data/kwadron').exists;
   if (changed) FS.mkdir('/data/kwadron', 0o700);
