@@ -12,7 +12,11 @@ import {setTimeout as sleep} from 'node:timers/promises';
 import {ENGINES, launch, serve} from '../tests/web/browser.mjs';
 
 const [site, runs = 7, idle = 10] = process.argv.slice(2).map((a, i) => (i ? Number(a) : a));
-const browser = await launch();
+let browser = await launch();
+// Each part of the table in a browser of its own: Chromium, driven through
+// many fresh profiles, has now and then closed its end of the pipe part way
+// through the table.
+const relaunch = async () => (await browser.close(), (browser = await launch()));
 const server = await serve(site);
 const median = xs => [...xs].sort((a, b) => a - b)[Math.floor((xs.length - 1) / 2)];
 
@@ -117,6 +121,7 @@ const row = (figure, value, target = '') => rows.push([figure, String(value), ta
 }
 
 // ---- Navigation to the first picture ----------------------------------------------
+await relaunch();
 // A first visit, then a return to the page in the same profile (the game's
 // files from its service worker's cache, the bare page's revalidated).
 for (const [zoom, game, baseline] of [[1, '', 'baseline.html?320'], [2, '?SKIN=progdir:grafika_aga2x', 'baseline.html?640']]) {
@@ -140,6 +145,7 @@ for (const [zoom, game, baseline] of [[1, '', 'baseline.html?320'], [2, '?SKIN=p
 }
 
 // ---- A kept game coming back --------------------------------------------------------
+await relaunch();
 // A game of 10,000 moves, each with five mouse moves, and NEW GAME every
 // 150 moves (so that the moves move tiles), played through the page's own
 // exports, kept as the page is hidden; then each visit takes it up, played
@@ -182,6 +188,7 @@ for (const [zoom, game] of [[1, ''], [2, '?SKIN=progdir:grafika_aga2x']]) {
 }
 
 // ---- CPU while the game waits ------------------------------------------------------
+await relaunch();
 // settle: the rest before measuring, in s. The page listens for game pads
 // (and Chromium polls them) for 10 s after it starts or is played with.
 async function idleCpu(path, padless = false, settle = 11) {
@@ -207,6 +214,7 @@ row('  the same without the page\'s gamepad listener, %', padless.all);
 row('  the bare emcc page after its picture, all processes, %', bare.all);
 
 // ---- One present in a 1920 x 1080 viewport -----------------------------------------
+await relaunch();
 // The game and the bare page that puts its picture at the two frames after
 // each key, under the same 40 keys.
 async function presents(path) {
