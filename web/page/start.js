@@ -48,27 +48,10 @@ const skinData = shipped && fetch(shipped).then(response => {
 if (skinData) skinData.catch(() => {}); // told when prepare() waits for it
 const storageOpened = checking ? null : openStorage();
 
-// The program's module compiled as its bytes arrive (asked for by
-// index.html), while its script loads and runs; instantiated when the
-// script asks. Where the browser cannot compile a stream (a server that does
-// not say application/wasm), from the whole file.
-const moduleCompiled = (() => {
-  const url = ofThisBuild('kwadron.wasm'), fetched = () => fetch(url, {credentials: 'same-origin'});
-  const whole = () => fetched().then(r => (r.ok ? r.arrayBuffer() : Promise.reject(new Error('no ' + url))))
-    .then(bytes => WebAssembly.compile(bytes));
-  return WebAssembly.compileStreaming ? WebAssembly.compileStreaming(fetched()).catch(whole) : whole();
-})();
-moduleCompiled.catch(() => {}); // told when the script asks for it
-
 var Module = {
   arguments: words,
   thisProgram: '/kwadron/kwadron',
   locateFile: (file, folder) => folder + ofThisBuild(file),
-  instantiateWasm: (imports, receive) => {
-    moduleCompiled.then(module => WebAssembly.instantiate(module, imports).then(instance => receive(instance, module)))
-      .catch(cannotKeep); // played without it
-    return {};
-  },
   print: line => printed.push(line),
   printErr: line => console.warn(line),
   // The page's part of the crossings that web/library.js lists.
