@@ -158,9 +158,9 @@ function putStored(FS, files) {
   return true;
 }
 
-// The data folder made ready before the program starts: read from the
-// storage, its kept files taken back, stored behind the start when that
-// changed anything.
+// The data folder made ready while the program starts (it waits for it at
+// the first name it looks up): read from the storage, its kept files taken
+// back, stored behind the start when that changed anything.
 async function openDataFolder(FS, opened) {
   FS.mkdir('/data');
   FS.mount(FS.filesystems.IDBFS, {}, '/data');
