@@ -9,7 +9,7 @@
 import {readFileSync, readdirSync} from 'node:fs';
 import {setTimeout as sleep} from 'node:timers/promises';
 
-import {ENGINES, launch, serve} from '../tests/web/browser.mjs';
+import {ENGINES, freshProfile, launch, serve} from '../tests/web/browser.mjs';
 
 const [site, runs = 7, idle = 10] = process.argv.slice(2).map((a, i) => (i ? Number(a) : a));
 let browser = await launch();
@@ -31,16 +31,18 @@ function recorder() {
   };
 }
 
-// A fresh profile. Chromium now and then refuses the first request for one
-// that follows the close of a context whose service worker was busy (a
-// session "not found"); the second is answered.
-const newContext = () => browser.createBrowserContext().catch(() => browser.createBrowserContext());
+// The page's main-thread time so far (Chromium's TaskDuration), in s.
+async function mainThread(page) {
+  const cdp = await page.createCDPSession();
+  await cdp.send('Performance.enable');
+  return async () => (await cdp.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value;
+}
 
 // padless: the page's gamepad listener left out (while a page listens for
 // pads, Chromium polls them in its browser process).
 // kept: a kept game (base64) in the page's localStorage before it starts.
 async function open(path, viewport = {width: 1280, height: 800}, padless = false, kept = null) {
-  const context = await newContext();
+  const context = await freshProfile(browser);
   const page = await context.newPage();
   await page.setViewport(viewport);
   await page.evaluateOnNewDocument(recorder);
@@ -93,7 +95,7 @@ const row = (figure, value, target = '') => rows.push([figure, String(value), ta
 
 // ---- A first visit --------------------------------------------------------------
 {
-  const context = await newContext();
+  const context = await freshProfile(browser);
   const page = await context.newPage();
   // What the server sent for each request; the service worker's requests
   // name its script as their referrer.
@@ -194,9 +196,7 @@ await relaunch();
 async function idleCpu(path, padless = false, settle = 11) {
   const {context, page} = await open(path, undefined, padless);
   await sleep(settle * 1000);
-  const cdp = await page.createCDPSession();
-  await cdp.send('Performance.enable');
-  const task = async () => (await cdp.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value;
+  const task = await mainThread(page);
   const [c0, t0, w0] = [chromiumCpu(), await task(), performance.now()];
   await sleep(idle * 1000);
   const [c1, t1, w1] = [chromiumCpu(), await task(), performance.now()];
@@ -222,9 +222,7 @@ async function presents(path) {
   const shown = await page.evaluate(() => getComputedStyle(document.getElementById('screen')).width + ' x ' +
                                           getComputedStyle(document.getElementById('screen')).height);
   await sleep(1000);
-  const cdp = await page.createCDPSession();
-  await cdp.send('Performance.enable');
-  const task = async () => (await cdp.send('Performance.getMetrics')).metrics.find(m => m.name === 'TaskDuration').value;
+  const task = await mainThread(page);
   const [c0, t0, n0] = [chromiumCpu(), await task(), await page.evaluate(() => pictures)];
   for (let i = 0; i < 40; ++i) {
     await page.keyboard.press(['ArrowUp', 'ArrowRight', 'ArrowDown', 'ArrowLeft'][i % 4]);

@@ -26,6 +26,11 @@ export const launch = (engine = 'chromium') => puppeteer.launch({
   }),
 });
 
+// A fresh profile. Chromium now and then refuses the first request for one
+// that follows the close of another's ("Session with given id not found",
+// most often when its service worker was busy); the second is answered.
+export const freshProfile = browser => browser.createBrowserContext().catch(() => browser.createBrowserContext());
+
 // Serves the folder: its address, its http.Server, stop(), offline(on), which while on cuts every connection,
 // from(folder), another folder from then on, and cutOnce(path), the next answer for the path cut midway.
 export function serve(site) {

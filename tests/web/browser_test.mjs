@@ -12,7 +12,7 @@ import {after, afterEach, before, test} from 'node:test';
 import {setTimeout as sleep} from 'node:timers/promises';
 import {inflateSync} from 'node:zlib';
 
-import {launch, serve} from './browser.mjs';
+import {freshProfile, launch, serve} from './browser.mjs';
 
 const [site, native] = process.argv.slice(2, 4).map(p => resolve(p));
 const engine = process.argv[4] || 'chromium';
@@ -100,9 +100,7 @@ function pageScript(now) {
 async function open(query = '', time = '2026-01-01T00:00:00Z', {init, context, viewport} = {}) {
   server.offline(false);
   server.from(site);
-  // Chromium now and then refuses the first request for a fresh profile
-  // after another's was closed ("Session with given id not found"): asked again.
-  if (!context) contexts.push(context = await browser.createBrowserContext().catch(() => browser.createBrowserContext()));
+  if (!context) contexts.push(context = await freshProfile(browser));
   const page = Object.assign(await context.newPage(), {errors: []});
   if (viewport) await page.setViewport(viewport);
   await page.evaluateOnNewDocument(pageScript, Date.parse(time));

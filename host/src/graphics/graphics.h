@@ -48,15 +48,15 @@ void default_pens(ColorMap *cm);
 // and the squared distance to it.
 int nearest_pen(const ColorMap *cm, int pens, uint32_t c, long *distance = nullptr);
 
-// Called before anything draws into a drawing context's bitmap (a null
-// context: the colours of every picture changed): the display installs its
-// pacing and its note of what to present here.
 // While nothing is shown (a kept game played back), plain copies may be
 // held back: one to the very rectangle of a copy held takes its place, so
 // that cells drawn again and again are copied once. settle_copies() makes
 // the ones held; everything else that reads or writes pixels calls it first.
 void hold_copies(bool on);
 void settle_copies();
+// Called before anything draws into a drawing context's bitmap (a null
+// context: the colours of every picture changed): the display installs its
+// pacing and its note of what to present here.
 void set_damage_hook(void (*damage)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h));
 // The hook, for the rooms that draw (null when none is installed).
 extern void (*damage_hook)(const RastPort *rp, LONG x, LONG y, LONG w, LONG h);
